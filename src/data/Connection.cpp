@@ -1,0 +1,73 @@
+#include "data/Connection.h"
+
+#include "data/AppError.h"
+#include "data/DatabasePath.h"
+#include "data/Dialect.h"
+
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <atomic>
+#include <sqlite3.h>
+
+namespace {
+std::atomic<int> counter{0};
+
+sqlite3 *rawHandle(const QSqlDatabase &db) {
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3 *const *>(v.data());
+}
+} // namespace
+
+Connection::Connection(const QString &ownerName)
+    : name_(QStringLiteral("%1#%2").arg(ownerName).arg(++counter)) {
+    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+}
+
+Connection::~Connection() {
+    close();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+void Connection::setConnectionString(const QString &text) { connectionString_ = text; }
+
+bool Connection::isOpen() const { return QSqlDatabase::database(name_, false).isOpen(); }
+
+QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+
+void Connection::ensureOpen() {
+    if (isOpen()) return;
+    const QString path = DatabasePath::dataSource(connectionString_);
+    if (path.isEmpty()) throw AppError(QStringLiteral("No data source is named in the connection string."));
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        throw AppError(QStringLiteral("Could not find file '%1'.").arg(path));
+
+    QSqlDatabase db = database();
+    // mode=rw opens an existing file for reading and writing and never creates one.
+    QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=rw"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        const QString reason = db.lastError().databaseText();
+        throw AppError(QStringLiteral("Cannot open database '%1': %2").arg(path, reason));
+    }
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+        const QString reason = probe.lastError().databaseText();
+        db.close();
+        throw AppError(QStringLiteral("Unrecognized database format '%1' (%2).").arg(path, reason));
+    }
+    // Several windows keep connections open at once: WAL lets readers and a writer coexist.
+    probe.exec(QStringLiteral("pragma journal_mode=WAL"));
+    if (sqlite3 *handle = rawHandle(db)) Dialect::install(handle);
+}
+
+void Connection::close() {
+    QSqlDatabase db = database();
+    if (db.isOpen()) db.close();
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+
+// One window's connection to the lookup database. Assigning the connection string touches
+// nothing; the first statement opens the file. The file is never created: a missing file is an
+// error, as is a file that is not a database.
+class Connection {
+public:
+    explicit Connection(const QString &ownerName);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    void setConnectionString(const QString &text);
+    const QString &connectionString() const { return connectionString_; }
+
+    void ensureOpen(); // throws AppError with the reason
+    void close();
+    bool isOpen() const;
+    QSqlDatabase database() const;
+    const QString &name() const { return name_; }
+
+private:
+    QString name_;
+    QString connectionString_;
+};

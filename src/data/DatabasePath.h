@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+
+// Where the lookup database lies and how its connection string reads.
+namespace DatabasePath {
+inline constexpr char kProviderPiece[] = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
+inline constexpr char kSecurityPiece[] = ";Persist Security Info=False";
+
+// The running executable's folder with its trailing separator. Tests may pin it with
+// setExecutableDir so that fixtures live in a temporary folder.
+QString executableDir();
+void setExecutableDir(const QString &dirWithSeparator);
+
+// The folder (with its trailing separator) followed by the file name written with a leading
+// separator: the separator doubles before the name, which the file system reads as one.
+QString databaseFile(const QString &exeDir);
+QString connectionString(const QString &exeDir);
+// The connection string of the lookup database beside this executable.
+QString lookupConnectionString();
+// The value of "Data Source=" inside a connection string; empty when there is none.
+QString dataSource(const QString &connectionString);
+// A file named relative to the executable's folder, with '\' as the folder separator.
+QString besideExecutable(const QString &relativeWindowsPath);
+} // namespace DatabasePath

@@ -1,0 +1,71 @@
+#pragma once
+#include <QList>
+#include <QSqlQueryModel>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+class Connection;
+
+enum class FieldKind { WideText, Memo, Text, Integer, Float, DateTime };
+
+// A declared result column: opening a statement requires it under this name and of a kind
+// that matches (wide and 8-bit text match each other; a memo matches only a memo).
+struct FieldDef {
+    QString name;
+    FieldKind kind;
+    int size = 0;
+};
+
+// A query component: holds one statement on one connection. A row-returning statement is
+// opened into a lazily fetching model (what a grid shows) and is positioned on its first row;
+// DELETE and INSERT statements are executed. Every failure throws AppError with the engine's
+// text, and leaves the query closed.
+class Query {
+public:
+    explicit Query(const QString &name);
+    ~Query();
+
+    const QString &name() const { return name_; }
+    void setConnection(Connection *connection) { connection_ = connection; }
+    Connection *connection() const { return connection_; }
+    void setFields(QList<FieldDef> fields) { fields_ = std::move(fields); }
+    const QList<FieldDef> &fields() const { return fields_; }
+
+    void close();
+    void setSql(const QString &statement); // closes the previous result
+    const QString &sql() const { return sql_; }
+    void open();
+    void execSql();
+    bool isOpen() const { return open_; }
+
+    // Navigation over the open result.
+    bool eof();
+    void first() { row_ = 0; }
+    void next();
+    int row() const { return row_; }
+
+    // The current row's value by column name; a name not in the result fails with the
+    // field-not-found message.
+    QVariant value(const QString &field) const;
+    // Null read as text or integer fails with the conversion message.
+    QString asString(const QString &field) const;
+    qint64 asInteger(const QString &field) const;
+
+    // The result as a model: the grids show it. Stays the same object for the query's life.
+    QSqlQueryModel *model() const { return model_.get(); }
+
+private:
+    void checkDeclaredFields(const class QSqlQuery &query) const;
+    [[noreturn]] void fail(const class QSqlError &error);
+
+    QString name_;
+    Connection *connection_ = nullptr;
+    QList<FieldDef> fields_;
+    QString sql_;
+    bool open_ = false;
+    int row_ = 0;
+    std::unique_ptr<QSqlQueryModel> model_;
+};
+
+QString fieldKindName(FieldKind kind);

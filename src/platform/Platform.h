@@ -1,0 +1,42 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+// The seam between the windows and the desktop: message boxes, the browser, the open-file
+// dialog, the reachability test and the vendor site's address. The program uses the real one;
+// tests install a RecordingPlatform.
+class Platform {
+public:
+    enum class Icon { None, Stop };
+
+    virtual ~Platform() = default;
+    // A modal box with one OK button.
+    virtual void messageBox(QWidget *parent, const QString &caption, const QString &text, Icon icon) = 0;
+    // Hands an address to the default browser; failures are silent.
+    virtual void openAddress(const QString &address) = 0;
+    // The open-file dialog; empty when the user cancels.
+    virtual QString openFileName(QWidget *parent) = 0;
+    // Whether a connection to the address's host can be made (bounded in time).
+    virtual bool isReachable(const QString &address) = 0;
+    // The vendor site's root address: scheme and host, no trailing slash.
+    virtual QString vendorRoot() const;
+
+    static Platform &instance();
+    // Installs a platform (not owned); nullptr restores the real one.
+    static void install(Platform *platform);
+};
+
+// The vendor site the program talks to.
+inline constexpr char kVendorRoot[] = "http://www.zendrik.com.cn";
+inline constexpr char kVendorHost[] = "www.zendrik.com.cn";
+
+// The three ways the program shows a message.
+namespace Notify {
+// Error message box: captioned "Error", stop icon.
+void error(QWidget *parent, const QString &text);
+// Default error report: the application title, stop icon, a full stop appended where due.
+void report(QWidget *parent, const QString &text);
+// Plain message box: no icon, captioned with the application title.
+void plain(QWidget *parent, const QString &text);
+} // namespace Notify

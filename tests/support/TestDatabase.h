@@ -1,0 +1,25 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A lookup database in a fresh temporary folder, with the full schema and no rows. The folder
+// stands in for the executable's folder while the fixture lives.
+class TestDatabase {
+public:
+    explicit TestDatabase(bool createFile = true);
+    ~TestDatabase();
+
+    QString dir() const;  // with trailing separator
+    QString file() const; // the database file
+    // Runs statements on the fixture's own connection; fails the test on an error.
+    void exec(const QString &statement);
+    void exec(const QStringList &statements);
+    QVariant scalar(const QString &statement);
+    void removeFile();
+
+private:
+    QTemporaryDir tmp_;
+    QString connection_;
+};
