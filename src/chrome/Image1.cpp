@@ -1,0 +1,51 @@
+#include "chrome/Image1.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TMyImage::TMyImage(QWidget *parent) : QWidget(parent) {}
+
+void TMyImage::setPicture(const QPixmap &picture) {
+    picture_ = picture;
+    update();
+}
+
+void TMyImage::setCenter(bool center) {
+    center_ = center;
+    update();
+}
+
+void TMyImage::pointerEntered() {
+    if (designMode_) return;
+    saved_ = picture_;
+    setPicture(picture1_);
+}
+
+void TMyImage::pointerLeft() {
+    if (designMode_) return;
+    setPicture(saved_);
+}
+
+void TMyImage::paintEvent(QPaintEvent *) {
+    if (picture_.isNull()) return;
+    QPainter p(this);
+    QPoint at(0, 0);
+    if (center_) at = QPoint((width() - picture_.width()) / 2, (height() - picture_.height()) / 2);
+    p.drawPixmap(at, picture_);
+}
+
+void TMyImage::enterEvent(QEnterEvent *) { pointerEntered(); }
+
+void TMyImage::leaveEvent(QEvent *) { pointerLeft(); }
+
+void TMyImage::mousePressEvent(QMouseEvent *e) {
+    if (e->button() == Qt::LeftButton) pressed_ = true;
+}
+
+void TMyImage::mouseReleaseEvent(QMouseEvent *e) {
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    // A click is a press and a release over the control, as with any button.
+    if (wasPressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked();
+}
