@@ -1,1 +1,9 @@
-int main() { return 0; }
+#include "app/Program.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    runProgram(QStringLiteral("loOneCopy"));
+    return 0;
+}

@@ -1,12 +1,31 @@
 #include "platform/Platform.h"
 
 #include "platform/DesktopPlatform.h"
+#include "data/AppError.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+
+#include <QFileInfo>
 
 namespace {
 Platform *installed = nullptr;
+QString title;
 } // namespace
+
+QString Platform::defaultTitle(const QString &executablePath) {
+    QString name = QFileInfo(executablePath).fileName();
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot >= 0) name.truncate(dot);
+    if (name.size() > 1) name = name.left(1) + name.mid(1).toLower();
+    return name;
+}
+
+QString Platform::applicationTitle() {
+    if (!title.isEmpty()) return title;
+    return defaultTitle(QCoreApplication::applicationFilePath());
+}
+
+void Platform::setApplicationTitle(const QString &t) { title = t; }
 
 QString Platform::vendorRoot() const { return QString::fromLatin1(kVendorRoot); }
 
@@ -24,14 +43,12 @@ void error(QWidget *parent, const QString &text) {
 }
 
 void report(QWidget *parent, const QString &text) {
-    QString shown = text;
-    if (!shown.isEmpty() && shown.back().unicode() > u'.') shown += u'.';
-    Platform::instance().messageBox(parent, QApplication::applicationDisplayName(), shown,
+    Platform::instance().messageBox(parent, Platform::applicationTitle(), Messages::withFullStop(text),
                                     Platform::Icon::Stop);
 }
 
 void plain(QWidget *parent, const QString &text) {
-    Platform::instance().messageBox(parent, QApplication::applicationDisplayName(), text,
+    Platform::instance().messageBox(parent, Platform::applicationTitle(), text,
                                     Platform::Icon::None);
 }
 

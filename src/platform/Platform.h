@@ -22,14 +22,20 @@ public:
     // The vendor site's root address: scheme and host, no trailing slash.
     virtual QString vendorRoot() const;
 
+    // The application title: captions of the plain box and the default error report. Before it
+    // is set it is the executable's name up to its first dot, letters after the first lowered.
+    static QString applicationTitle();
+    static void setApplicationTitle(const QString &title);
+    static QString defaultTitle(const QString &executablePath);
+
     static Platform &instance();
     // Installs a platform (not owned); nullptr restores the real one.
     static void install(Platform *platform);
 };
 
 // The vendor site the program talks to.
-inline constexpr char kVendorRoot[] = "http://www.zendrik.com.cn";
-inline constexpr char kVendorHost[] = "www.zendrik.com.cn";
+inline constexpr char kVendorRoot[] = "http://zendrik.cn";
+inline constexpr char kVendorHost[] = "zendrik.cn";
 
 // The three ways the program shows a message.
 namespace Notify {

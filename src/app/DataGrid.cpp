@@ -1,0 +1,120 @@
+#include "app/DataGrid.h"
+
+#include "chrome/Fonts.h"
+#include "data/Query.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+const QColor DataGrid::kTitleColor(166, 202, 240);
+const QColor DataGrid::kEvenRowColor(247, 248, 251);
+
+namespace {
+// Paints a cell: its row colour (or the highlight for the focused current cell), then its text,
+// wrapped where the column says so and always clipped to the cell.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+        auto *view = static_cast<const DataGrid *>(parent());
+        const GridModel *model = view->gridModel();
+        const bool current = view->hasFocus() && view->currentIndex() == index;
+        const QPalette &pal = option.palette;
+        p->save();
+        p->fillRect(option.rect, current ? pal.color(QPalette::Active, QPalette::Highlight)
+                                         : index.data(Qt::BackgroundRole).value<QColor>());
+        const QVariant font = index.data(Qt::FontRole);
+        p->setFont(font.isValid() ? font.value<QFont>() : option.font);
+        p->setPen(current ? pal.color(QPalette::Active, QPalette::HighlightedText)
+                          : index.data(Qt::ForegroundRole).value<QColor>());
+        const QRect r = option.rect.adjusted(2, 2, -2, -2);
+        int flags = index.data(Qt::TextAlignmentRole).toInt();
+        if (model->columnAt(index.column()).wordWrap) flags |= Qt::TextWordWrap;
+        p->setClipRect(option.rect);
+        p->drawText(r, flags, index.data(Qt::DisplayRole).toString());
+        p->restore();
+    }
+};
+} // namespace
+
+QFont DataGrid::gridFont() { return Fonts::song(12); }
+
+DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)) {
+    setModel(model_);
+    setItemDelegate(new CellDelegate(this));
+    setFont(gridFont());
+    QFont link = gridFont();
+    link.setUnderline(true);
+    model_->setLinkFont(link);
+    model_->setEvenRowColor(Qt::white);
+    verticalHeader()->hide(); // no indicator column
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultSectionSize(64);
+    horizontalHeader()->setMinimumSectionSize(4);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { background-color: rgb(166,202,240); color: black;"
+                       " border: none; border-right: 1px solid #808080; border-bottom: 1px solid #808080;"
+                       " padding-left: 2px; }"));
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setShowGrid(true);
+    setGridStyle(Qt::SolidLine);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setRowHeight(kFrameAllowance + lineHeight());
+}
+
+void DataGrid::setDataSource(Query *query) {
+    model_->setSource(query ? query->model() : nullptr);
+    applyColumnWidths();
+}
+
+void DataGrid::setRowHeight(int pixels) {
+    if (fitRowsToLines_) {
+        // The text part of the row becomes a whole number of lines, rounding at half a line.
+        const int line = lineHeight();
+        const int text = pixels - kFrameAllowance;
+        int lines = text / line;
+        if (text % line > line / 2) ++lines;
+        pixels = kFrameAllowance + std::max(1, lines) * line;
+    }
+    verticalHeader()->setDefaultSectionSize(pixels);
+}
+
+int DataGrid::rowHeight() const { return verticalHeader()->defaultSectionSize(); }
+
+int DataGrid::lineHeight() const { return font().pixelSize() > 0 ? font().pixelSize() : QFontMetrics(font()).height(); }
+
+void DataGrid::applyColumnWidths() {
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        const GridColumn &col = model_->columnAt(c);
+        setColumnHidden(c, !col.visible);
+        if (col.width >= 0) setColumnWidth(c, col.width);
+    }
+}
+
+void DataGrid::paintEvent(QPaintEvent *event) {
+    QTableView::paintEvent(event);
+    // The column lines go on below the last row down to the bottom of the grid.
+    const int rows = model_->rowCount();
+    const int bottomOfRows = rows > 0 ? rowViewportPosition(rows - 1) + rowHeight() : 0;
+    if (bottomOfRows >= viewport()->height()) return;
+    QPainter p(viewport());
+    p.setPen(palette().color(QPalette::Mid));
+    const QHeaderView *h = horizontalHeader();
+    for (int i = 0; i < h->count(); ++i) {
+        const int logical = h->logicalIndex(i);
+        if (h->isSectionHidden(logical)) continue;
+        const int x = columnViewportPosition(logical) + columnWidth(logical) - 1;
+        p.drawLine(x, bottomOfRows, x, viewport()->height());
+    }
+}

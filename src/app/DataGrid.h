@@ -1,0 +1,41 @@
+#pragma once
+#include "app/GridModel.h"
+
+#include <QTableView>
+
+class Query;
+
+// A read-only data grid bound to one query: sky-blue titles, column and row lines, rows
+// coloured by record number, fixed row height, resizable and movable columns.
+class DataGrid : public QTableView {
+    Q_OBJECT
+public:
+    static const QColor kTitleColor; // RGB 166, 202, 240
+    static const QColor kEvenRowColor; // RGB 247, 248, 251
+
+    explicit DataGrid(QWidget *parent = nullptr);
+
+    GridModel *gridModel() const { return model_; }
+    // Links the grid to a query's result.
+    void setDataSource(Query *query);
+    // Rows are a frame allowance (3 pixels of raised style and the 1-pixel row line) plus lines.
+    static constexpr int kFrameAllowance = 4;
+    // The rulings and case grids fit the text part of a row to whole lines.
+    void setFitRowsToLines(bool on) { fitRowsToLines_ = on; }
+    // Every row has this height; rows never grow to fit their text.
+    void setRowHeight(int pixels);
+    int rowHeight() const;
+    // Applies the declared widths of the columns.
+    void applyColumnWidths();
+    // The grid font's line height in pixels.
+    int lineHeight() const;
+
+    static QFont gridFont();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    GridModel *model_;
+    bool fitRowsToLines_ = false;
+};

@@ -1,0 +1,152 @@
+#include "app/GridModel.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+
+QString formatGeneral(double value) { return QString::number(value, 'g', 15); }
+
+namespace {
+bool isNumber(const QVariant &v) {
+    const int id = v.metaType().id();
+    return id == QMetaType::Double || id == QMetaType::Float || id == QMetaType::Int ||
+           id == QMetaType::LongLong;
+}
+
+// A stored date-time shows in the short date format, with the time only when it is not midnight.
+QString formatDateTime(const QString &stored) {
+    QDateTime dt = QDateTime::fromString(stored, Qt::ISODate);
+    if (!dt.isValid()) dt = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid()) {
+        const QDate d = QDate::fromString(stored, Qt::ISODate);
+        if (!d.isValid()) return stored;
+        dt = d.startOfDay();
+    }
+    const QLocale locale;
+    QString out = locale.toString(dt.date(), QLocale::ShortFormat);
+    if (dt.time() != QTime(0, 0)) out += u' ' + locale.toString(dt.time(), QLocale::LongFormat);
+    return out;
+}
+} // namespace
+
+GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void GridModel::setSource(QSqlQueryModel *source) {
+    if (source_ == source) return;
+    beginResetModel();
+    if (source_) disconnect(source_, nullptr, this, nullptr);
+    source_ = source;
+    if (source_) {
+        connect(source_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+        connect(source_, &QAbstractItemModel::modelReset, this, [this] {
+            remap();
+            endResetModel();
+        });
+        connect(source_, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                [this](const QModelIndex &, int first, int last) { beginInsertRows({}, first, last); });
+        connect(source_, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+        connect(source_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                [this](const QModelIndex &, int first, int last) { beginRemoveRows({}, first, last); });
+        connect(source_, &QAbstractItemModel::rowsRemoved, this, [this] { endRemoveRows(); });
+    }
+    remap();
+    endResetModel();
+}
+
+void GridModel::setColumns(QList<GridColumn> columns) {
+    beginResetModel();
+    declared_ = std::move(columns);
+    remap();
+    endResetModel();
+}
+
+void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
+
+void GridModel::remap() {
+    columns_.clear();
+    sourceColumn_.clear();
+    const QSqlRecord record = source_ ? source_->record() : QSqlRecord();
+    if (declared_.isEmpty()) {
+        // Without declared columns: one column per field of the result, in field order.
+        for (int i = 0; i < record.count(); ++i) {
+            const QString name = record.fieldName(i);
+            columns_.append({name, labels_.value(name, name)});
+            sourceColumn_.append(i);
+        }
+        return;
+    }
+    columns_ = declared_;
+    for (const GridColumn &c : columns_) sourceColumn_.append(c.field.isEmpty() ? -1 : record.indexOf(c.field));
+}
+
+QString GridModel::fieldAt(int column) const {
+    return column >= 0 && column < columns_.size() ? columns_[column].field : QString();
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() || !source_ ? 0 : source_->rowCount();
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
+
+bool GridModel::canFetchMore(const QModelIndex &parent) const {
+    return !parent.isValid() && source_ && source_->canFetchMore();
+}
+
+void GridModel::fetchMore(const QModelIndex &parent) {
+    if (canFetchMore(parent)) source_->fetchMore();
+}
+
+QVariant GridModel::rawValue(int row, int column) const {
+    const int sc = sourceColumn_.value(column, -1);
+    if (sc < 0 || !source_) return {};
+    return source_->data(source_->index(row, sc), Qt::DisplayRole);
+}
+
+QString GridModel::text(int row, int column) const {
+    if (column < 0 || column >= columns_.size()) return {};
+    const QVariant v = rawValue(row, column);
+    const auto hook = hooks_.find(columns_[column].field);
+    if (hook != hooks_.end()) return (*hook)(v);
+    if (v.isNull()) return {};
+    if (isNumber(v) && v.metaType().id() == QMetaType::Double) return formatGeneral(v.toDouble());
+    if (isNumber(v)) return v.toString();
+    if (columns_[column].field == QLatin1String("reg_date")) return formatDateTime(v.toString());
+    return v.toString();
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid()) return {};
+    const GridColumn &c = columns_[index.column()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text(index.row(), index.column());
+    case Qt::BackgroundRole:
+        // Record numbers count from 1: the first row is odd.
+        return (index.row() % 2 == 0) ? oddColor_ : evenColor_;
+    case Qt::ForegroundRole:
+        return c.link ? QColor(0, 0, 255) : QColor(Qt::black);
+    case Qt::FontRole:
+        if (c.link) return linkFont_;
+        return {};
+    case Qt::TextAlignmentRole: {
+        const QVariant v = c.field.isEmpty() ? QVariant() : rawValue(index.row(), index.column());
+        const Qt::Alignment h = isNumber(v) && !hooks_.contains(c.field) ? Qt::AlignRight : Qt::AlignLeft;
+        return QVariant::fromValue(h | vAlign_);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columns_.size()) return {};
+    if (role == Qt::DisplayRole) return columns_[section].title;
+    return {};
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex &index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}

@@ -1,0 +1,79 @@
+#pragma once
+#include "data/Connection.h"
+#include "data/Query.h"
+
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class ClickLabel;
+class DataGrid;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class TMyImage;
+
+// The main window: header with picture buttons, the search strip, the three result grids, the
+// detail panels and the status line with the news ticker. Its components are public, as on a
+// designed form: other windows read its hidden hand-over labels and tests drive its controls.
+class TForm2 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 838;
+    static constexpr int kClientHeight = 560;
+
+    explicit TForm2(QWidget *parent = nullptr);
+    ~TForm2() override;
+
+    // The area that holds the controls, in client coordinates.
+    QWidget *client = nullptr;
+
+    QLabel *imgForm = nullptr;
+    TMyImage *imgupdate = nullptr, *imgabout = nullptr, *imgreturn = nullptr, *imgreturn1 = nullptr;
+    ClickLabel *imgLogo = nullptr;
+    QLabel *lbl4 = nullptr, *lbl5 = nullptr, *lbl6 = nullptr, *lbl11 = nullptr;
+    QLineEdit *edtCode = nullptr, *edtName = nullptr;
+    TMyImage *imgQuery = nullptr, *imgtab1 = nullptr, *imgtab2 = nullptr, *imgtab3 = nullptr;
+    QFrame *pnl1 = nullptr, *pnl2 = nullptr, *pnl3 = nullptr;
+    DataGrid *dbgrd1 = nullptr, *dbgrd2 = nullptr, *dbgrd3 = nullptr;
+    DataGrid *dbgrd4 = nullptr, *dbgrd5 = nullptr, *dbgrd6 = nullptr;
+    QLabel *lbl7 = nullptr, *lbl8 = nullptr;
+    ClickLabel *lbl9 = nullptr, *lbl13 = nullptr;
+    QLabel *lbl3 = nullptr, *lbl10 = nullptr, *lbl12 = nullptr, *lblAdUrl = nullptr;
+
+    Connection con1{QStringLiteral("TForm2.con1")};
+    Query qry1{QStringLiteral("qry1")}, qry2{QStringLiteral("qry2")}, qry3{QStringLiteral("qry3")};
+    Query qry4{QStringLiteral("qry4")}, qry5{QStringLiteral("qry5")}, qry6{QStringLiteral("qry6")};
+    Query qry8{QStringLiteral("qry8")}, qry9{QStringLiteral("qry9")};
+    QTimer tmr1;
+
+    // News lists: created by the creation sequence, freed by FormClose.
+    std::unique_ptr<QStringList> newsIds, newsTitles;
+    int tickerIndex = 0;
+
+    void FormCreate();
+    void FormClose();
+    void imgupdateClick();
+    void imgaboutClick();
+    void imgreturnClick();
+
+    // Vendor content.
+    void UpdateNewad(const QString &newsAddress, const QString &adAddress);
+    void GetLogo();
+    void tmr1Timer();
+    void lbl9Click();
+    void lbl13Click();
+    void imgLogoClick();
+
+    // Vendor addresses, formed from the root address.
+    static QString vendorAddress(const QString &path);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void loadFallbackBanner();
+    void setLinkHover(QLabel *label, bool hovered);
+};

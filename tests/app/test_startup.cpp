@@ -1,0 +1,195 @@
+#include "app/DataGrid.h"
+#include "app/Unit2.h"
+#include "chrome/ClickLabel.h"
+#include "chrome/Image1.h"
+#include <QSqlRecord>
+#include "data/CodeCodec.h"
+#include "platform/RecordingPlatform.h"
+#include "support/TestDatabase.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A fixture database with n rows in each result table, one update date and the given news.
+void fill(TestDatabase &db, int rows, const QStringList &newsTitles, bool withDate = true) {
+    for (int i = 0; i < rows; ++i) {
+        const QString code = ScrambleCode(QStringLiteral("01%1").arg(i, 8, 10, QLatin1Char('0')));
+        db.exec(QStringLiteral("insert into official_hs (id,hs_code,name,spec,low_rate,lice,reg_rate) "
+                               "values (%1,'%2','商品%1','规格',10,'AB',13)").arg(i).arg(code));
+        db.exec(QStringLiteral("insert into hs_classify values (%1,'%2','归类%1','说明')").arg(i).arg(code));
+        db.exec(QStringLiteral("insert into case_hs values (%1,'案例%1','%2','要素',%3,'2024-01-01',0,'')")
+                    .arg(i)
+                    .arg(code, withDate ? QStringLiteral("'2024-05-%1'").arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                                        : QStringLiteral("null")));
+    }
+    for (int i = 0; i < newsTitles.size(); ++i)
+        db.exec(QStringLiteral("insert into news values ('%1','%2')").arg(100 + i).arg(newsTitles[i]));
+}
+
+void writeBanner(const TestDatabase &db) {
+    QDir(db.dir()).mkpath(QStringLiteral("images"));
+    QImage banner(385, 65, QImage::Format_RGB888);
+    banner.fill(Qt::darkCyan);
+    ASSERT_TRUE(banner.save(db.dir() + QStringLiteral("images/banner.bmp"), "BMP"));
+}
+
+QStringList boxTexts(const RecordingPlatform &p) {
+    QStringList out;
+    for (const auto &b : p.boxes) out << b.caption + u'|' + b.text;
+    return out;
+}
+
+} // namespace
+
+TEST(Startup, LoadsDateNewsAndTheFirstTwentyRowsOfEachTable) {
+    struct Case {
+        int rows;
+        int shown;
+    } cases[] = {{0, 0}, {3, 3}, {20, 20}, {25, 20}};
+    for (const Case &c : cases) {
+        RecordingPlatform platform;
+        TestDatabase db;
+        fill(db, c.rows, {QStringLiteral("第一条"), QStringLiteral("第二条")});
+        if (c.rows == 0)
+            db.exec(QStringLiteral("insert into case_hs values (1,'x','%1','y','2023-01-01','',0,'')")
+                        .arg(ScrambleCode(QStringLiteral("9999"))));
+        writeBanner(db);
+        TForm2 form;
+        EXPECT_TRUE(platform.boxes.isEmpty()) << boxTexts(platform).join(u'\n').toStdString();
+        EXPECT_EQ(form.dbgrd1->model()->rowCount(), c.shown) << c.rows;
+        EXPECT_EQ(form.dbgrd2->model()->rowCount(), c.shown) << c.rows;
+        EXPECT_EQ(form.dbgrd3->model()->rowCount(), c.rows == 0 ? 1 : c.shown) << c.rows;
+        EXPECT_EQ(form.lbl8->text(), c.rows == 0 ? QStringLiteral("数据更新时间:2023-01-01")
+                                                 : QStringLiteral("数据更新时间:2024-05-%1")
+                                                       .arg(std::min(c.rows, 28), 2, 10, QLatin1Char('0')));
+        EXPECT_EQ(form.lbl9->text(), QStringLiteral("第一条"));
+        EXPECT_EQ(form.lbl12->text(), QStringLiteral("100"));
+    }
+}
+
+TEST(Startup, RulingAndCaseGridsListTheirFirstRowsInScrambledCodeOrder) {
+    RecordingPlatform platform;
+    TestDatabase db;
+    fill(db, 25, {QStringLiteral("n")});
+    writeBanner(db);
+    TForm2 form;
+    QStringList expected;
+    for (int i = 0; i < 25; ++i) expected << ScrambleCode(QStringLiteral("01%1").arg(i, 8, 10, QLatin1Char('0')));
+    std::sort(expected.begin(), expected.end());
+    expected = expected.mid(0, 20);
+    QStringList shown;
+    for (int r = 0; r < form.qry3.model()->rowCount(); ++r)
+        shown << form.qry3.model()->record(r).value(QStringLiteral("code")).toString();
+    EXPECT_EQ(shown, expected);
+}
+
+TEST(Startup, GridLooksSetAtCreation) {
+    RecordingPlatform platform;
+    TestDatabase db;
+    fill(db, 5, {QStringLiteral("n")});
+    writeBanner(db);
+    TForm2 form;
+    EXPECT_EQ(form.dbgrd3->columnWidth(0), 70);
+    EXPECT_EQ(form.dbgrd3->columnWidth(1), 180);
+    EXPECT_EQ(form.dbgrd3->columnWidth(2), 300);
+    EXPECT_EQ(form.dbgrd1->rowHeight(), 26);
+    EXPECT_EQ(form.dbgrd2->rowHeight(), 28);
+    EXPECT_EQ(form.dbgrd3->rowHeight(), 28);
+    EXPECT_EQ(form.dbgrd4->rowHeight(), 16);
+    for (DataGrid *g : {form.dbgrd1, form.dbgrd2, form.dbgrd3, form.dbgrd4, form.dbgrd5, form.dbgrd6})
+        EXPECT_EQ(g->gridModel()->evenRowColor(), QColor(247, 248, 251));
+    EXPECT_FALSE(form.dbgrd1->isHidden());
+    EXPECT_TRUE(form.dbgrd2->isHidden());
+    EXPECT_TRUE(form.dbgrd3->isHidden());
+    EXPECT_TRUE(form.pnl2->isHidden());
+    EXPECT_TRUE(form.pnl3->isHidden());
+    EXPECT_TRUE(form.imgreturn1->isHidden());
+    EXPECT_EQ(form.size(), QSize(838, 560));
+}
+
+TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
+    enum Setup { MissingFile, EmptyCases, NullDates, EmptyNews, NullNewsTitle, MissingBanner };
+    struct Case {
+        Setup setup;
+        QString message;
+        bool dateSet;
+        bool newsSet;
+    } cases[] = {
+        {EmptyCases, QStringLiteral("Could not convert variant of type (Null) into type (String)"), false, false},
+        {NullDates, QStringLiteral("Could not convert variant of type (Null) into type (String)"), false, false},
+        {EmptyNews, QStringLiteral("List index out of bounds (0)"), true, false},
+        {NullNewsTitle, QStringLiteral("Could not convert variant of type (Null) into type (String)"), true, false},
+        {MissingBanner, QString(), false, false},
+        {MissingFile, QString(), false, false},
+    };
+    for (const Case &c : cases) {
+        RecordingPlatform platform;
+        TestDatabase db(c.setup != MissingFile);
+        if (c.setup == NullDates) fill(db, 3, {QStringLiteral("n")}, false);
+        if (c.setup == EmptyNews) fill(db, 3, {});
+        if (c.setup == NullNewsTitle) {
+            fill(db, 3, {});
+            db.exec(QStringLiteral("insert into news values ('1', null)"));
+        }
+        if (c.setup == EmptyCases) db.exec(QStringLiteral("insert into news values ('1','t')"));
+        if (c.setup != MissingBanner) writeBanner(db);
+        TForm2 form;
+        ASSERT_EQ(platform.boxes.size(), 1) << int(c.setup);
+        EXPECT_EQ(platform.boxes[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::Stop);
+        if (!c.message.isEmpty()) EXPECT_EQ(platform.boxes[0].text, c.message) << int(c.setup);
+        if (c.setup == MissingBanner)
+            EXPECT_EQ(platform.boxes[0].text,
+                      QStringLiteral("Cannot open file \"%1images/banner.bmp\". No such file or directory").arg(db.dir()));
+        if (c.setup == MissingFile) {
+            EXPECT_TRUE(platform.boxes[0].text.contains(QStringLiteral("quorvel.mdb")));
+            EXPECT_FALSE(QFile::exists(db.file())) << "the database file must never be created";
+        }
+        EXPECT_EQ(form.lbl8->text().isEmpty(), !c.dateSet) << int(c.setup);
+        EXPECT_EQ(form.lbl9->text().isEmpty(), !c.newsSet) << int(c.setup);
+        EXPECT_EQ(form.dbgrd1->model()->rowCount(), 0);
+        EXPECT_EQ(form.dbgrd3->model()->rowCount(), 0);
+        // The ticker never fails, with or without news lists.
+        form.tmr1Timer();
+    }
+}
+
+TEST(Startup, OfflineShowsTheBannerAndTheFallbackLink) {
+    RecordingPlatform platform;
+    platform.root = QStringLiteral("http://vendor.test");
+    TestDatabase db;
+    fill(db, 2, {QStringLiteral("n")});
+    writeBanner(db);
+    TForm2 form;
+    EXPECT_EQ(platform.reachabilityTests, QStringList{QStringLiteral("http://vendor.test")});
+    EXPECT_EQ(form.imgLogo->pixmap().size(), QSize(385, 65));
+    EXPECT_EQ(form.lblAdUrl->text(), QStringLiteral("http://vendor.test/ad/customs.html"));
+    EXPECT_EQ(form.lbl13->text(), QStringLiteral("Zendrik网  vendor.test"));
+    form.imgLogoClick();
+    form.lbl13Click();
+    EXPECT_EQ(platform.opened, (QStringList{QStringLiteral("http://vendor.test/ad/customs.html"),
+                                            QStringLiteral("http://vendor.test")}));
+}
+
+TEST(Startup, TickerShowsTheFirstTitleForTwoPeriodsThenEachInTurn) {
+    RecordingPlatform platform;
+    platform.root = QStringLiteral("http://vendor.test");
+    TestDatabase db;
+    fill(db, 1, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
+    writeBanner(db);
+    TForm2 form;
+    QStringList seen{form.lbl9->text()};
+    QStringList opened;
+    for (int i = 0; i < 5; ++i) {
+        form.tmr1Timer();
+        seen << form.lbl9->text();
+        form.lbl9Click();
+    }
+    EXPECT_EQ(seen, (QStringList{"甲", "甲", "乙", "丙", "甲", "乙"}));
+    EXPECT_EQ(platform.opened.first(), QStringLiteral("http://vendor.test//news/viewNews-100.html"));
+    EXPECT_EQ(platform.opened.last(), QStringLiteral("http://vendor.test//news/viewNews-101.html"));
+}
