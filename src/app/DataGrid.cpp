@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 
 const QColor DataGrid::kTitleColor(166, 202, 240);
 const QColor DataGrid::kEvenRowColor(247, 248, 251);
@@ -31,11 +32,44 @@ public:
         p->setPen(current ? pal.color(QPalette::Active, QPalette::HighlightedText)
                           : index.data(Qt::ForegroundRole).value<QColor>());
         const QRect r = option.rect.adjusted(2, 2, -2, -2);
-        int flags = index.data(Qt::TextAlignmentRole).toInt();
-        if (model->columnAt(index.column()).wordWrap) flags |= Qt::TextWordWrap;
+        const int flags = index.data(Qt::TextAlignmentRole).toInt();
+        const QString text = index.data(Qt::DisplayRole).toString();
         p->setClipRect(option.rect);
-        p->drawText(r, flags, index.data(Qt::DisplayRole).toString());
+        if (model->columnAt(index.column()).wordWrap)
+            drawWrapped(p, option.rect.adjusted(2, 1, -2, -1), flags, text, view->lineHeight());
+        else
+            p->drawText(r, flags, text);
         p->restore();
+    }
+
+private:
+    // Wrapped text is laid out on lines of the grid's line height, whatever the face's own
+    // line spacing, so two lines fit a result row as they do in a 12-pixel Song face.
+    static void drawWrapped(QPainter *p, const QRect &r, int flags, const QString &text, int lineHeight) {
+        QTextLayout layout(text, p->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QList<QTextLine> lines;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(r.width());
+            line.setPosition(QPointF(0, 0)); // placed by hand below
+            lines.append(line);
+        }
+        layout.endLayout();
+        const QFontMetrics fm(p->font());
+        // A line that only partly fits still shows, cut at the cell's bottom.
+        const int fits = (r.height() + lineHeight - 1) / lineHeight;
+        const int used = std::min<int>(lines.size(), fits) * lineHeight;
+        int top = r.top();
+        if (flags & Qt::AlignVCenter) top += std::max(0, (r.height() - used) / 2);
+        const int baseline = (lineHeight + fm.ascent() - fm.descent()) / 2;
+        for (int i = 0; i < lines.size(); ++i) {
+            const int y = top + i * lineHeight;
+            if (y >= r.bottom()) break;
+            lines[i].draw(p, QPointF(r.left(), y + baseline - lines[i].ascent()));
+        }
     }
 };
 } // namespace

@@ -1,5 +1,7 @@
 #include "app/GridModel.h"
 
+#include "data/AppError.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QSqlQueryModel>
@@ -108,7 +110,15 @@ QString GridModel::text(int row, int column) const {
     if (column < 0 || column >= columns_.size()) return {};
     const QVariant v = rawValue(row, column);
     const auto hook = hooks_.find(columns_[column].field);
-    if (hook != hooks_.end()) return (*hook)(v);
+    if (hook != hooks_.end()) {
+        try {
+            return (*hook)(v);
+        } catch (const AppError &) {
+            // A stored value the hook cannot read (a code that is not scrambled text) shows
+            // as stored rather than failing every repaint.
+            return v.toString();
+        }
+    }
     if (v.isNull()) return {};
     if (isNumber(v) && v.metaType().id() == QMetaType::Double) return formatGeneral(v.toDouble());
     if (isNumber(v)) return v.toString();

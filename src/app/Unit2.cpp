@@ -196,6 +196,10 @@ void TForm2::buildControls() {
     pnl3 = panel(client, "pnl3", {0, 136, 801, 400});
     pnl3->hide();
 
+    setupGrids();
+    setupSearch();
+    setupDetailView();
+
     connect(imgupdate, &TMyImage::clicked, this, &TForm2::imgupdateClick);
     connect(imgabout, &TMyImage::clicked, this, &TForm2::imgaboutClick);
     connect(imgreturn, &TMyImage::clicked, this, &TForm2::imgreturnClick);

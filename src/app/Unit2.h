@@ -58,7 +58,32 @@ public:
     void imgaboutClick();
     void imgreturnClick();
 
-    // Vendor content.
+    // Search (Unit2Search.cpp).
+    void imgQueryClick();
+    void edtCodeKeyPress(QChar key);
+    void edtNameKeyPress(QChar key);
+    void imgtab1Click();
+    void imgtab2Click();
+    void imgtab3Click();
+
+    // Result grids: columns, display hooks and the wheel routing (Unit2Grids.cpp).
+    QString wdstrngfldqry1hs_codeGetText(const QVariant &value) const;
+    QString wdstrngfldqry2code_tGetText(const QVariant &value) const;
+    QString wdstrngfldqry3codeGetText(const QVariant &value) const;
+    QString wdstrngfldqry4hs_codeGetText(const QVariant &value) const;
+    bool aplctnvnts1Message(QObject *target, QEvent *event);
+
+    // Detail view and special tariff rates (Unit2Detail.cpp).
+    void dbgrd1CellClick(int column);
+    void dbgrd2CellClick(int column);
+    void dbgrd3CellClick(int column);
+    QString Panel2Databound(const QString &scrambledCode);
+    void imgreturn1Click();
+    QString strngfldqry2liceGetText(const QVariant &value) const;
+    // The supervision-condition characters of the code loaded last into the detail view.
+    QByteArray detailConditions;
+
+    // Vendor content (Unit2Feed.cpp).
     void UpdateNewad(const QString &newsAddress, const QString &adAddress);
     void GetLogo();
     void tmr1Timer();
@@ -72,8 +97,13 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildControls();
+    void setupGrids();      // Unit2Grids.cpp
+    void setupSearch();     // Unit2Search.cpp
+    void setupDetailView(); // Unit2Detail.cpp
     void loadFallbackBanner();
     void setLinkHover(QLabel *label, bool hovered);
 };

@@ -1,0 +1,3 @@
+#include "app/Unit2.h"
+
+void TForm2::setupDetailView() {}

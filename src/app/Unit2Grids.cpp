@@ -1,0 +1,116 @@
+// The result and detail grids of the main window: declared fields, columns, display hooks, and
+// the wheel routing that moves the focused grid's current row by one row per wheel message.
+#include "app/DataGrid.h"
+#include "app/Unit2.h"
+#include "data/CodeCodec.h"
+#include "data/Gbk.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QRegularExpression>
+#include <QWheelEvent>
+
+namespace {
+
+QString plainCode(const QVariant &value) {
+    // A scrambled code is hex digits only, so nothing is lost on the way to 8-bit text.
+    return Gbk::decode(UnscrambleCode(Gbk::encode(value.toString())));
+}
+
+// Case codes show their first 8 characters, then a dot and characters 9-10 when those read as
+// a positive number; characters after the 10th are never shown. Characters 9-10 that are not a
+// decimal number leave the code as it is.
+QString caseCode(const QString &plain) {
+    const QByteArray t = Gbk::encode(plain);
+    if (t.size() <= 8) return plain;
+    const QByteArray digits = t.mid(8, 2);
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!decimal.match(QString::fromLatin1(digits)).hasMatch()) return plain;
+    const QString head = Gbk::decode(t.left(8));
+    if (digits.toInt() <= 0) return head;
+    return head + u'.' + Gbk::decode(digits);
+}
+
+FieldDef wide(const char *name, int size) { return {QLatin1String(name), FieldKind::WideText, size}; }
+FieldDef text(const char *name, int size) { return {QLatin1String(name), FieldKind::Text, size}; }
+FieldDef number(const char *name) { return {QLatin1String(name), FieldKind::Float}; }
+FieldDef integer(const char *name) { return {QLatin1String(name), FieldKind::Integer}; }
+
+GridColumn column(const char *field, const char *title, int width, bool link = false, bool wrap = false) {
+    return {QLatin1String(field), QString::fromUtf8(title), width, link, wrap};
+}
+GridColumn hiddenId() { return {QStringLiteral("id"), QString(), -1, false, false, false}; }
+
+} // namespace
+
+QString TForm2::wdstrngfldqry1hs_codeGetText(const QVariant &value) const { return plainCode(value); }
+QString TForm2::wdstrngfldqry2code_tGetText(const QVariant &value) const { return plainCode(value); }
+QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const { return caseCode(plainCode(value)); }
+QString TForm2::wdstrngfldqry4hs_codeGetText(const QVariant &value) const { return plainCode(value); }
+
+void TForm2::setupGrids() {
+    qry1.setFields({wide("hs_code", 50), wide("name", 50), wide("spec", 200), number("low_rate"),
+                    wide("lice", 10), number("reg_rate"), text("b", 20), integer("id")});
+    qry2.setFields({wide("code_t", 100), wide("g_name", 200), {QStringLiteral("class_spec"), FieldKind::Memo},
+                    integer("id")});
+    qry3.setFields({wide("code", 50), wide("name", 50), wide("spec", 50), integer("id")});
+    qry4.setFields({wide("hs_code", 50), wide("name", 50), number("low_rate"), number("high_rate"),
+                    number("reg_rate"), {QStringLiteral("reg_date"), FieldKind::DateTime}, number("tax_rate"),
+                    wide("unit1", 10), wide("unit2", 255), wide("lice", 10), integer("id")});
+    qry5.setFields({text("abbr_trade", 20), text("lice", 20)});
+    qry6.setFields({text("docu_code", 20), text("docu_name", 20)});
+
+    GridModel *m1 = dbgrd1->gridModel();
+    m1->setColumns({column("hs_code", "商品编码", 70, true), column("name", "商品名称", 180),
+                    column("spec", "申报要素", 295, false, true), column("low_rate", "最惠国税率", 70),
+                    column("lice", "监管条件", 64), column("reg_rate", "退税率", 40),
+                    column("b", "特定税率", 60, true), hiddenId()});
+    m1->setDisplayHook(QStringLiteral("hs_code"), [this](const QVariant &v) { return wdstrngfldqry1hs_codeGetText(v); });
+    m1->setOddRowColor(Qt::white);
+
+    GridModel *m2 = dbgrd2->gridModel();
+    m2->setColumns({column("code_t", "商品编码", 70, true), column("g_name", "商品名称", 180),
+                    column("class_spec", "申报要素", 350, false, true), hiddenId()});
+    m2->setDisplayHook(QStringLiteral("code_t"), [this](const QVariant &v) { return wdstrngfldqry2code_tGetText(v); });
+
+    GridModel *m3 = dbgrd3->gridModel();
+    m3->setColumns({column("code", "商品编码", 70, true), column("name", "商品名称", 180),
+                    column("spec", "申报要素", 300, false, true), hiddenId()});
+    m3->setDisplayHook(QStringLiteral("code"), [this](const QVariant &v) { return wdstrngfldqry3codeGetText(v); });
+
+    GridModel *m4 = dbgrd4->gridModel();
+    m4->setColumns({column("hs_code", "HS编码", 70), column("name", "货品名称", 240), column("low_rate", "最惠(%)", 45),
+                    column("high_rate", "普通(%)", 45), column("reg_rate", "退税率(%)", 60),
+                    column("reg_date", "退税率更新日期", 90), column("tax_rate", "增值税率", 60),
+                    column("unit1", "第一计量单位", 80), column("unit2", "第二计量单位", 80),
+                    column("lice", "监管条件", 64), hiddenId()});
+    m4->setDisplayHook(QStringLiteral("hs_code"), [this](const QVariant &v) { return wdstrngfldqry4hs_codeGetText(v); });
+
+    dbgrd5->gridModel()->setFieldLabels({{QStringLiteral("abbr_trade"), QStringLiteral("贸易方式")},
+                                         {QStringLiteral("lice"), QStringLiteral("监管条件")}});
+    dbgrd6->gridModel()->setFieldLabels({{QStringLiteral("docu_code"), QStringLiteral("代码")},
+                                         {QStringLiteral("docu_name"), QStringLiteral("名称")}});
+    // Detail grids keep their text at the top of the row.
+    for (DataGrid *g : {dbgrd4, dbgrd5, dbgrd6}) g->gridModel()->setVerticalAlignment(Qt::AlignTop);
+    for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd4}) g->applyColumnWidths();
+
+    qApp->installEventFilter(this);
+}
+
+bool TForm2::eventFilter(QObject *watched, QEvent *event) {
+    if (aplctnvnts1Message(watched, event)) return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TForm2::aplctnvnts1Message(QObject *, QEvent *event) {
+    if (event->type() != QEvent::Wheel) return false;
+    const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+    if (delta == 0) return false; // a touchpad's begin or end of a scroll carries no turn
+    for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd5}) {
+        if (!g->hasFocus()) continue;
+        QKeyEvent key(QEvent::KeyPress, delta > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(g, &key);
+        return true;
+    }
+    return false;
+}
