@@ -1,0 +1,90 @@
+#include "updates/HttpFetch.h"
+
+#include "data/AppError.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <memory>
+
+namespace HttpFetch {
+
+namespace {
+QString seconds(int ms) { return QString::number(ms / 1000.0, 'g', 3); }
+} // namespace
+
+QByteArray get(const QString &address, const Limits &limits) {
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() ||
+        (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
+        throw AppError(QStringLiteral("Invalid address \"%1\".").arg(address));
+
+    int timeoutMs = limits.timeoutMs;
+    if (!limits.deadline.isForever())
+        timeoutMs = int(std::min<qint64>(timeoutMs, limits.deadline.remainingTime()));
+    if (timeoutMs <= 0)
+        throw AppError(QStringLiteral("No answer from %1: the time allowed for the vendor site has run out.")
+                           .arg(address));
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request.setRawHeader("Accept", "text/html, */*");
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Mozilla/3.0 (compatible; Indy Library)"));
+    // Stalls end the transfer early; the timer below bounds a slow trickle as well.
+    request.setTransferTimeout(timeoutMs);
+
+    QNetworkAccessManager manager;
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    enum class Stop { None, Timeout, TooLarge } stop = Stop::None;
+    auto abortWith = [&](Stop why) {
+        if (stop == Stop::None) stop = why;
+        reply->abort();
+    };
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] { abortWith(Stop::Timeout); });
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > limits.maxBodyBytes) abortWith(Stop::TooLarge);
+    });
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
+        if (reply->bytesAvailable() > limits.maxBodyBytes) abortWith(Stop::TooLarge);
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs);
+    // The window is not usable while start-up waits; keep clicks out of the nested loop.
+    if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    timer.stop();
+
+    const QNetworkReply::NetworkError error = reply->error();
+    if (stop == Stop::None && reply->bytesAvailable() > limits.maxBodyBytes) stop = Stop::TooLarge;
+    if (stop == Stop::Timeout || (stop == Stop::None && (error == QNetworkReply::OperationCanceledError ||
+                                                         error == QNetworkReply::TimeoutError)))
+        throw AppError(QStringLiteral("No answer from %1 within %2 seconds.").arg(address, seconds(timeoutMs)));
+    if (stop == Stop::TooLarge)
+        throw AppError(QStringLiteral("The answer from %1 is larger than %2 bytes.")
+                           .arg(address)
+                           .arg(limits.maxBodyBytes));
+
+    // A status line came back: anything but 2xx is an error, a redirect too (it is not followed).
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid()) {
+        const int code = status.toInt();
+        if (code < 200 || code > 299) {
+            const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+            throw AppError(QStringLiteral("HTTP/1.1 %1 %2").arg(code).arg(reason).trimmed());
+        }
+    }
+    if (error != QNetworkReply::NoError)
+        throw AppError(QStringLiteral("Cannot fetch %1: %2").arg(address, reply->errorString()));
+    return reply->readAll();
+}
+
+} // namespace HttpFetch

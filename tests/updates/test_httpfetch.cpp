@@ -1,0 +1,93 @@
+#include "data/AppError.h"
+#include "updates/HttpFetch.h"
+#include "vendorsite/VendorSite.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString errorOf(const QString &address, const HttpFetch::Limits &limits = {}) {
+    try {
+        HttpFetch::get(address, limits);
+    } catch (const AppError &e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+struct Site {
+    Site() { EXPECT_TRUE(site.listen()) << site.errorString().toStdString(); }
+    QString at(const char *path) const { return site.root() + QLatin1String(path); }
+    VendorSite site;
+};
+
+} // namespace
+
+TEST(HttpFetch, GetsTheWholeBodyWithTheClientsHeaders) {
+    Site s;
+    EXPECT_EQ(HttpFetch::get(s.at(VendorSite::kNewsPath)), s.site.newsFeed());
+    EXPECT_EQ(HttpFetch::get(s.at(VendorSite::kPicturePath)), VendorSite::drawBanner());
+    ASSERT_EQ(s.site.requests().size(), 2);
+    const VendorSite::Request &r = s.site.requests()[0];
+    EXPECT_EQ(r.method, "GET");
+    EXPECT_EQ(r.version, "HTTP/1.1");
+    EXPECT_EQ(r.headers.value("accept"), "text/html, */*");
+    EXPECT_EQ(r.headers.value("user-agent"), "Mozilla/3.0 (compatible; Indy Library)");
+}
+
+TEST(HttpFetch, StatusErrorsAndRedirectsFailWithTheStatusLine) {
+    Site s;
+    s.site.setFault(VendorSite::kNewsPath, VendorSite::Fault::NotFound);
+    s.site.setFault(VendorSite::kAdsPath, VendorSite::Fault::Redirect);
+    EXPECT_EQ(errorOf(s.at(VendorSite::kNewsPath)), QStringLiteral("HTTP/1.1 404 Not Found"));
+    EXPECT_EQ(errorOf(s.at(VendorSite::kAdsPath)), QStringLiteral("HTTP/1.1 302 Found"));
+    EXPECT_EQ(s.site.hits("/"), 0) << "the redirect must not be followed";
+    EXPECT_EQ(s.site.requests().size(), 2);
+}
+
+TEST(HttpFetch, ASilentServerTimesOut) {
+    Site s;
+    s.site.setFault(VendorSite::kNewsPath, VendorSite::Fault::Hang);
+    HttpFetch::Limits limits;
+    limits.timeoutMs = 300;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(errorOf(s.at(VendorSite::kNewsPath), limits),
+              QStringLiteral("No answer from %1 within 0.3 seconds.").arg(s.at(VendorSite::kNewsPath)));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(s.site.hits(VendorSite::kNewsPath), 1);
+}
+
+TEST(HttpFetch, ASpentDeadlineFailsAtOnceWithoutARequest) {
+    Site s;
+    HttpFetch::Limits limits;
+    limits.deadline = QDeadlineTimer(0);
+    EXPECT_TRUE(errorOf(s.at(VendorSite::kNewsPath), limits).contains(QStringLiteral("has run out")));
+    EXPECT_TRUE(s.site.requests().isEmpty());
+}
+
+TEST(HttpFetch, OtherFailuresNameTheirCause) {
+    Site s;
+    // A port that was free a moment ago: nobody listens there now.
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const QString closed = QStringLiteral("http://127.0.0.1:%1/x.html").arg(probe.serverPort());
+    probe.close();
+
+    HttpFetch::Limits small;
+    small.maxBodyBytes = 100;
+    struct Case {
+        QString address;
+        HttpFetch::Limits limits;
+        QString message;
+    } cases[] = {
+        {closed, {}, QStringLiteral("Cannot fetch %1: Connection refused").arg(closed)},
+        {s.at(VendorSite::kPicturePath), small,
+         QStringLiteral("The answer from %1 is larger than 100 bytes.").arg(s.at(VendorSite::kPicturePath))},
+        {QStringLiteral("not an address"), {}, QStringLiteral("Invalid address \"not an address\".")},
+        {QStringLiteral("ftp://127.0.0.1/x"), {}, QStringLiteral("Invalid address \"ftp://127.0.0.1/x\".")},
+    };
+    for (const Case &c : cases) EXPECT_EQ(errorOf(c.address, c.limits), c.message);
+}
