@@ -192,10 +192,7 @@ void VendorSite::answer(QTcpSocket *socket, const Request &request) {
         return send(socket, 405, "Method Not Allowed", "text/plain", "GET only\n");
     if (path == kNewsPath) return send(socket, 200, "OK", "text/xml; charset=GBK", newsFeed());
     if (path == kAdsPath) return send(socket, 200, "OK", "text/xml; charset=UTF-8", adsFeed());
-    if (path == kPicturePath) {
-        if (picture_.isEmpty()) picture_ = drawBanner();
-        return send(socket, 200, "OK", "image/jpeg", picture_);
-    }
+    if (path == kPicturePath) return send(socket, 200, "OK", "image/jpeg", picture_);
     if (path == "/") return send(socket, 200, "OK", "text/html; charset=UTF-8", page(QStringLiteral("Zendrik网"), QStringLiteral("报关资讯与商品编码查询。")));
     if (path == kAdLinkPath)
         return send(socket, 200, "OK", "text/html; charset=UTF-8", page(QStringLiteral("报关培训"), QStringLiteral("广告页面。")));

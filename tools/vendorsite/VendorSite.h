@@ -59,6 +59,7 @@ public:
     void setNews(const QList<QStringList> &items) { news_ = items; }
     void setAds(const QList<QStringList> &items) { ads_ = items; }
     void setPicture(const QByteArray &jpeg) { picture_ = jpeg; }
+    const QByteArray &picture() const { return picture_; }
     void setFault(const QByteArray &path, Fault fault);
 
     const QList<Request> &requests() const { return requests_; }
@@ -82,7 +83,7 @@ private:
     QHash<QTcpSocket *, QByteArray> pending_;
     QList<QStringList> news_ = defaultNews();
     QList<QStringList> ads_ = defaultAds();
-    QByteArray picture_;
+    QByteArray picture_ = drawBanner();
     QHash<QByteArray, Fault> faults_;
     QList<Request> requests_;
 };
