@@ -61,7 +61,8 @@ struct Scanner {
     }
     void step() { pos += charLength(pos); }
     void skipControls() {
-        while (!atEnd() && isControlOrSpace(current())) step();
+        while (!atEnd() && isControlOrSpace(current()))
+            step();
     }
 };
 
@@ -92,7 +93,8 @@ QByteArray quotedField(Scanner &s) {
 
 QByteArray plainField(Scanner &s) {
     const qsizetype start = s.pos;
-    while (!s.atEnd() && s.current() != kDelimiter && !isControlOrSpace(s.current())) s.step();
+    while (!s.atEnd() && s.current() != kDelimiter && !isControlOrSpace(s.current()))
+        s.step();
     return s.text.mid(start, s.pos - start);
 }
 
@@ -100,21 +102,26 @@ QByteArray plainField(Scanner &s) {
 
 QByteArray FlattenNode(const xmlNode *node) {
     QByteArray out;
-    if (node && hasChildren(node)) flattenInto(node, out);
+    if (node && hasChildren(node))
+        flattenInto(node, out);
     return out;
 }
 
 const QByteArray &FieldList::at(qsizetype index) const {
-    if (index < 0 || index >= fields_.size()) throw AppError(Messages::listIndex(index));
+    if (index < 0 || index >= fields_.size())
+        throw AppError(Messages::listIndex(index));
     return fields_.at(index);
 }
 
-QString FieldList::text(qsizetype index) const { return Gbk::decode(at(index)); }
+QString FieldList::text(qsizetype index) const {
+    return Gbk::decode(at(index));
+}
 
 FieldList SplitFlatRecord(const QByteArray &flat) {
     // A zero byte ends the text, as it ends a C string.
     QByteArray text = flat.mid(1);
-    if (const qsizetype nul = text.indexOf('\0'); nul >= 0) text.truncate(nul);
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
+        text.truncate(nul);
 
     QList<QByteArray> fields;
     Scanner s{text};
@@ -123,7 +130,8 @@ FieldList SplitFlatRecord(const QByteArray &flat) {
         fields.append(s.current() == kQuote ? quotedField(s) : plainField(s));
         s.skipControls();
         if (!s.atEnd() && s.current() == kDelimiter) {
-            if (s.pos == text.size() - 1) fields.append(QByteArray());
+            if (s.pos == text.size() - 1)
+                fields.append(QByteArray());
             s.step();
             s.skipControls();
         }

@@ -30,7 +30,8 @@ constexpr int kRecordsPerRepaint = 500;
 bool hasXmlEnding(const QString &name) {
     QString tail = name.right(3);
     for (QChar &c : tail)
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
     return tail == QLatin1String("xml");
 }
 
@@ -126,14 +127,16 @@ TfrmImport::~TfrmImport() = default;
 
 void TfrmImport::FormCreate() {
     // A tool window with only a close button, above every window that is not topmost.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint);
 }
 
 void TfrmImport::img1Click() {
-    if (importing_) return;
+    if (importing_)
+        return;
     const QString path = Platform::instance().openFileName(this);
-    if (path.isEmpty()) return;
+    if (path.isEmpty())
+        return;
     filePath_ = path;
     edtFile->setText(QDir::toNativeSeparators(path));
     fileName_ = QFileInfo(path).fileName();
@@ -149,7 +152,8 @@ QString TfrmImport::GetMaxUpdatedate() {
 
 void TfrmImport::img2Click() {
     // The window repaints while it imports; a click that arrives meanwhile starts nothing.
-    if (importing_) return;
+    if (importing_)
+        return;
     importing_ = true;
     img1->setEnabled(false);
     img2->setEnabled(false);
@@ -181,13 +185,15 @@ void TfrmImport::runImport() {
     // All or nothing: a failure part-way must not leave some records in, or a second run would
     // skip every record older than those and lose them.
     QSqlDatabase db = con1.database();
-    if (!db.transaction()) throw AppError(sqlErrorText(db.lastError()));
+    if (!db.transaction())
+        throw AppError(sqlErrorText(db.lastError()));
     struct Rollback {
         QSqlDatabase &db;
         Query &q1, &q2;
         bool armed = true;
         ~Rollback() {
-            if (!armed) return;
+            if (!armed)
+                return;
             q1.close();
             q2.close();
             db.rollback();
@@ -205,7 +211,8 @@ void TfrmImport::runImport() {
     const QByteArray newest = Gbk::encode(GetMaxUpdatedate());
 
     int total = 0;
-    for (const xmlNode *child = doc.root()->children; child; child = child->next) ++total;
+    for (const xmlNode *child = doc.root()->children; child; child = child->next)
+        ++total;
     showProgress(0, total);
 
     int done = 0;
@@ -223,16 +230,19 @@ void TfrmImport::runImport() {
             qry2.execSql();
             ++id;
         }
-        if (++done % kRecordsPerRepaint == 0) showProgress(done, total);
+        if (++done % kRecordsPerRepaint == 0)
+            showProgress(done, total);
     }
 
     const QString newestNow = GetMaxUpdatedate();
     qry1.close();
     qry2.close();
-    if (!db.commit()) throw AppError(sqlErrorText(db.lastError()));
+    if (!db.commit())
+        throw AppError(sqlErrorText(db.lastError()));
     rollback.armed = false;
 
-    if (updateDateLabel_) updateDateLabel_->setText(kDatePrefix + newestNow);
+    if (updateDateLabel_)
+        updateDateLabel_->setText(kDatePrefix + newestNow);
     Notify::plain(this, kSuccess);
     edtFile->clear();
 }

@@ -18,8 +18,7 @@ using ContextPtr = std::unique_ptr<xmlParserCtxt, FreeContext>;
 
 // No network, no DTD loading or validation, no entity substitution (XML_PARSE_NOENT is left
 // out on purpose), CDATA kept as its own node kind; errors are collected, not printed.
-constexpr int kParseOptions = XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOWARNING |
-                              XML_PARSE_COMPACT;
+constexpr int kParseOptions = XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
 
 // The parser goes on after its first error and reports what follows from it; the first error
 // is the one that names the fault. Collecting it here also keeps libxml2 from printing.
@@ -32,22 +31,26 @@ struct FirstError {
 void collectError(void *userData, xmlErrorPtr error) {
     auto *ctxt = static_cast<xmlParserCtxtPtr>(userData);
     auto *first = static_cast<FirstError *>(ctxt->_private);
-    if (!first || first->set || !error || error->level < XML_ERR_ERROR) return;
-    if (xmlCopyError(error, &first->error) == 0) first->set = true;
+    if (!first || first->set || !error || error->level < XML_ERR_ERROR)
+        return;
+    if (xmlCopyError(error, &first->error) == 0)
+        first->set = true;
 }
 
 // Refuses every external resource while a document is parsed: a second line of defence behind
 // the options above, which already keep the parser from asking.
-xmlParserInputPtr refuseExternal(const char *, const char *, xmlParserCtxtPtr) { return nullptr; }
+xmlParserInputPtr refuseExternal(const char *, const char *, xmlParserCtxtPtr) {
+    return nullptr;
+}
 
 class ExternalLoaderGuard {
-public:
+  public:
     ExternalLoaderGuard() : previous_(xmlGetExternalEntityLoader()) {
         xmlSetExternalEntityLoader(refuseExternal);
     }
     ~ExternalLoaderGuard() { xmlSetExternalEntityLoader(previous_); }
 
-private:
+  private:
     xmlExternalEntityLoader previous_;
 };
 
@@ -69,7 +72,8 @@ void dropBlankText(xmlNode *node) {
 
 // The source text decoded as the document declares it, for quoting the line of an error.
 QString decodeForQuote(const QByteArray &bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder dec(QStringDecoder::Utf16, QStringDecoder::Flag::ConvertInitialBom);
         return dec.decode(bytes);
@@ -79,7 +83,8 @@ QString decodeForQuote(const QByteArray &bytes) {
     const auto m = declared.match(QString::fromLatin1(bytes.left(200)));
     if (m.hasMatch()) {
         QStringDecoder dec(m.captured(1).toLatin1().constData());
-        if (dec.isValid()) return dec.decode(bytes);
+        if (dec.isValid())
+            return dec.decode(bytes);
     }
     return QString::fromUtf8(bytes);
 }
@@ -93,7 +98,8 @@ QString decodeForQuote(const QByteArray &bytes) {
         const QStringList lines = decodeForQuote(bytes).split(u'\n');
         if (line <= lines.size()) {
             quoted = lines.at(line - 1);
-            if (quoted.endsWith(u'\r')) quoted.chop(1);
+            if (quoted.endsWith(u'\r'))
+                quoted.chop(1);
             quoted = quoted.left(40);
         }
     }
@@ -105,7 +111,8 @@ QString decodeForQuote(const QByteArray &bytes) {
 XmlDocument XmlDocument::fromFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("%1\nLine: 0\n").arg(Messages::cannotOpenFile(path, file.errorString())));
+        throw AppError(
+            QStringLiteral("%1\nLine: 0\n").arg(Messages::cannotOpenFile(path, file.errorString())));
     return fromBytes(file.readAll(), path);
 }
 
@@ -114,7 +121,8 @@ XmlDocument XmlDocument::fromBytes(const QByteArray &bytes, const QString &sourc
         throw AppError(QStringLiteral("%1: the document is too large.\nLine: 0\n").arg(sourceName));
     xmlInitParser();
     ContextPtr ctxt(xmlNewParserCtxt());
-    if (!ctxt) throw AppError(QStringLiteral("Out of memory while creating the XML parser."));
+    if (!ctxt)
+        throw AppError(QStringLiteral("Out of memory while creating the XML parser."));
     FirstError firstError;
     ctxt->_private = &firstError;
     ctxt->sax->serror = collectError;
@@ -124,13 +132,17 @@ XmlDocument XmlDocument::fromBytes(const QByteArray &bytes, const QString &sourc
                                     url.isEmpty() ? nullptr : url.constData(), nullptr, kParseOptions);
     // A recovered document is still a broken one: any error fails the load.
     if (!doc || !ctxt->wellFormed) {
-        if (doc) xmlFreeDoc(doc);
+        if (doc)
+            xmlFreeDoc(doc);
         failWith(firstError.set ? &firstError.error : xmlCtxtGetLastError(ctxt.get()), bytes);
     }
     XmlDocument result(doc);
-    if (!result.root()) failWith(nullptr, bytes);
+    if (!result.root())
+        failWith(nullptr, bytes);
     dropBlankText(result.root());
     return result;
 }
 
-xmlNode *XmlDocument::root() const { return xmlDocGetRootElement(doc_.get()); }
+xmlNode *XmlDocument::root() const {
+    return xmlDocGetRootElement(doc_.get());
+}

@@ -20,11 +20,14 @@ Read readRecord(const QString &record) {
     Read r;
     r.flat = FlattenNode(doc.root()->children);
     const FieldList list = SplitFlatRecord(r.flat);
-    for (qsizetype i = 0; i < list.count(); ++i) r.fields.append(list.text(i));
+    for (qsizetype i = 0; i < list.count(); ++i)
+        r.fields.append(list.text(i));
     return r;
 }
 
-std::string show(const QStringList &l) { return ("[" + l.join(u'|') + "]").toStdString(); }
+std::string show(const QStringList &l) {
+    return ("[" + l.join(u'|') + "]").toStdString();
+}
 
 } // namespace
 

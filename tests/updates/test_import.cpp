@@ -19,7 +19,9 @@
 #include <gtest/gtest.h>
 
 // Readable failure output for Qt strings.
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
@@ -28,15 +30,17 @@ struct Rec {
 };
 
 QString recordXml(const Rec &r) {
-    return QStringLiteral("<case><code>%1</code><name>%2</name><spec>%3</spec><date>%4</date><source>%5</source></case>\n")
+    return QStringLiteral("<case><code>%1</code><name>%2</name><spec>%3</spec><date>%4</date><source>%5</"
+                          "source></case>\n")
         .arg(r.code, r.name, r.spec, r.date, r.source);
 }
 
-const QString kSeed = QStringLiteral("insert into case_hs values (7,'旧记录','%1','规格','2011-05-03','2011-05-03',0,'x')")
-                          .arg(ScrambleCode(QStringLiteral("01012100")));
+const QString kSeed =
+    QStringLiteral("insert into case_hs values (7,'旧记录','%1','规格','2011-05-03','2011-05-03',0,'x')")
+        .arg(ScrambleCode(QStringLiteral("01012100")));
 
 class ImportWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         db.exec(kSeed);
         window.show();
@@ -44,7 +48,8 @@ protected:
 
     QString writeFile(const QString &name, const QString &body, const char *encoding = "UTF-8") {
         const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n<cases>\n")
-                                 .arg(QLatin1String(encoding)) + body + QStringLiteral("</cases>\n");
+                                 .arg(QLatin1String(encoding)) +
+                             body + QStringLiteral("</cases>\n");
         QFile f(files.filePath(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QStringEncoder(encoding).encode(text));
@@ -52,7 +57,8 @@ protected:
     }
     QString writeRecords(const QString &name, const QList<Rec> &recs) {
         QString body;
-        for (const Rec &r : recs) body += recordXml(r);
+        for (const Rec &r : recs)
+            body += recordXml(r);
         return writeFile(name, body);
     }
 
@@ -68,7 +74,8 @@ protected:
         EXPECT_TRUE(q.exec("select * from case_hs order by id"));
         while (q.next()) {
             QStringList cols;
-            for (int i = 0; i < q.record().count(); ++i) cols << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+            for (int i = 0; i < q.record().count(); ++i)
+                cols << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
             out << cols.join(u'|');
         }
         return out;
@@ -92,7 +99,10 @@ protected:
         }
     }
 
-    QString seedRow() { return QStringLiteral("7|旧记录|%1|规格|2011-05-03|2011-05-03|0|x").arg(ScrambleCode(QStringLiteral("01012100"))); }
+    QString seedRow() {
+        return QStringLiteral("7|旧记录|%1|规格|2011-05-03|2011-05-03|0|x")
+            .arg(ScrambleCode(QStringLiteral("01012100")));
+    }
 
     TestDatabase db;
     RecordingPlatform platform;
@@ -101,19 +111,23 @@ protected:
     TfrmImport window{&dateLabel};
 };
 
-QString scrambled(const char *code) { return ScrambleCode(QString::fromLatin1(code)); }
+QString scrambled(const char *code) {
+    return ScrambleCode(QString::fromLatin1(code));
+}
 
 } // namespace
 
 TEST_F(ImportWindow, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
-    const QString path = writeRecords("update.xml", {
-        {"84713010", "Tom's  laptop", "a b'c", "2011-5-1", "海关 总署"}, // ordinal: later than 2011-05-03
-        {"84713020", "equal", "s", "2011-05-03 10:00", "src"},          // first ten characters equal: skipped
-        {"84713030", "older", "s", "2011-05-02", "src"},                // older: skipped
-        {"7208", "不锈钢 管", "规格", "2011-06-01", "src"},
-        {"7208", "不锈钢 管", "规格", "2011-06-01", "src"},             // repeats are inserted too
-        {"9999", "short", "s", "2012", "extra`field"},                  // a short date is used whole
-    });
+    const QString path = writeRecords(
+        "update.xml",
+        {
+            {"84713010", "Tom's  laptop", "a b'c", "2011-5-1", "海关 总署"}, // ordinal: later than 2011-05-03
+            {"84713020", "equal", "s", "2011-05-03 10:00", "src"}, // first ten characters equal: skipped
+            {"84713030", "older", "s", "2011-05-02", "src"},       // older: skipped
+            {"7208", "不锈钢 管", "规格", "2011-06-01", "src"},
+            {"7208", "不锈钢 管", "规格", "2011-06-01", "src"}, // repeats are inserted too
+            {"9999", "short", "s", "2012", "extra`field"},      // a short date is used whole
+        });
     choose(path);
     EXPECT_EQ(window.edtFile->text(), QDir::toNativeSeparators(path));
     EXPECT_EQ(window.chosenName(), QStringLiteral("update.xml"));
@@ -156,14 +170,16 @@ TEST_F(ImportWindow, OnlyFilesEndingInXmlAreImported) {
     struct Case {
         const char *name;
         bool imported;
-    } cases[] = {{"UPDATE.XML", true}, {"update.xmlx", false}, {"myxml", true}, {"update.txt", false}, {"xm", false}};
+    } cases[] = {
+        {"UPDATE.XML", true}, {"update.xmlx", false}, {"myxml", true}, {"update.txt", false}, {"xm", false}};
     for (const Case &c : cases) {
         db.exec("delete from case_hs where id <> 7");
         platform.boxes.clear();
         choose(writeFile(c.name, body));
         importClick();
         ASSERT_EQ(platform.boxes.size(), 1) << c.name;
-        EXPECT_EQ(platform.boxes[0].text, c.imported ? QStringLiteral("导入成功!") : QStringLiteral("更新文件格式不对！"))
+        EXPECT_EQ(platform.boxes[0].text,
+                  c.imported ? QStringLiteral("导入成功!") : QStringLiteral("更新文件格式不对！"))
             << c.name;
         EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::None);
         EXPECT_EQ(rows().size(), c.imported ? 2 : 1) << c.name;
@@ -191,24 +207,28 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
         const char *what;
         std::function<void(TestDatabase &)> prepare;
         QString body;
-        QString message; // as shown: a full stop is added after a character above it; empty: compare the first line only
+        QString message; // as shown: a full stop is added after a character above it; empty: compare the
+                         // first line only
         QString firstLine = {};
     } cases[] = {
         {"empty table", [](TestDatabase &d) { d.exec("delete from case_hs"); }, recordXml(newer),
          "Could not convert variant of type (Null) into type (Integer)"},
-        {"no update date", [](TestDatabase &d) { d.exec("update case_hs set update_date = null"); }, recordXml(newer),
-         "Could not convert variant of type (Null) into type (String)"},
+        {"no update date", [](TestDatabase &d) { d.exec("update case_hs set update_date = null"); },
+         recordXml(newer), "Could not convert variant of type (Null) into type (String)"},
         {"record with three fields after a good one", nullptr,
-         recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec></case>", "List index out of bounds (3)"},
+         recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec></case>",
+         "List index out of bounds (3)"},
         {"newer record without a fifth field", nullptr,
          recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec><date>2021-01-01</date></case>",
          "List index out of bounds (4)"},
-        {"comment among the records", nullptr, recordXml(newer) + "<!-- stray -->", "List index out of bounds (0)"},
+        {"comment among the records", nullptr, recordXml(newer) + "<!-- stray -->",
+         "List index out of bounds (0)"},
         {"empty record", nullptr, recordXml(newer) + "<case/>", "List index out of bounds (0)"},
         {"statement the table does not fit",
          [](TestDatabase &d) {
-             d.exec({"drop table case_hs", "create table case_hs (id integer, name text, code text, spec text, "
-                                           "update_date text, input_date text, state integer)",
+             d.exec({"drop table case_hs",
+                     "create table case_hs (id integer, name text, code text, spec text, "
+                     "update_date text, input_date text, state integer)",
                      "insert into case_hs values (7,'a','b','c','2011-05-03','2011-05-03',0)"});
          },
          recordXml(newer), "table case_hs has 7 columns but 8 values were supplied."},
@@ -216,7 +236,8 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
          "Opening and ending tag mismatch: case line 4 and wrong"},
     };
     for (const Case &c : cases) {
-        if (c.prepare) c.prepare(db);
+        if (c.prepare)
+            c.prepare(db);
         closeReader();
         const QStringList before = rows();
         dateLabel.setText(QStringLiteral("old"));
@@ -240,9 +261,10 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
         EXPECT_FALSE(window.edtFile->text().isEmpty()) << c.what;
         EXPECT_FALSE(window.con1.isOpen()) << c.what;
         db.exec("delete from case_hs");
-        db.exec({"drop table case_hs", "create table case_hs (id integer, name varchar(50), code varchar(50), "
-                                       "spec varchar(50), update_date varchar(10), input_date varchar(10), "
-                                       "state integer, source varchar(50))",
+        db.exec({"drop table case_hs",
+                 "create table case_hs (id integer, name varchar(50), code varchar(50), "
+                 "spec varchar(50), update_date varchar(10), input_date varchar(10), "
+                 "state integer, source varchar(50))",
                  kSeed});
         closeReader();
     }
@@ -250,7 +272,8 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
 
 TEST_F(ImportWindow, ShowsProgressAndIgnoresClicksWhileImporting) {
     QString body;
-    for (int i = 0; i < 1200; ++i) body += recordXml({QString::number(84710000 + i), "n", "s", "2020-01-01", "x"});
+    for (int i = 0; i < 1200; ++i)
+        body += recordXml({QString::number(84710000 + i), "n", "s", "2020-01-01", "x"});
     choose(writeFile("big.xml", body));
 
     QList<int> seen;
@@ -294,5 +317,28 @@ TEST_F(ImportWindow, LooksLikeTheImportWindow) {
         window.prgImport->setValue(40);
         window.prgImport->show();
         window.grab().save(QString::fromLocal8Bit(out) + QStringLiteral("/import.png"));
+    }
+}
+
+// The shipped sample files import into a database whose newest case is from 2025.
+TEST_F(ImportWindow, SampleFilesImportTheirNewerRecords) {
+    const QString samples = qEnvironmentVariable("ZENDRIK_SOURCE_DIR") + QStringLiteral("/data/samples/");
+    db.exec("update case_hs set update_date = '2025-12-31'");
+    struct Case {
+        const char *file;
+        int inserted;
+        QString lastName;
+    } cases[] = {{"update-utf8.xml", 4, "已焙炒咖啡豆"}, {"update-gb2312.xml", 3, "葡萄酒"}};
+    int expectedRows = 1;
+    for (const Case &c : cases) {
+        platform.boxes.clear();
+        choose(samples + QLatin1String(c.file));
+        importClick();
+        ASSERT_EQ(platform.boxes.size(), 1);
+        EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!")) << c.file;
+        expectedRows += c.inserted;
+        const QStringList all = rows();
+        ASSERT_EQ(all.size(), expectedRows) << c.file;
+        EXPECT_EQ(all.last().section(u'|', 1, 1), c.lastName) << c.file;
     }
 }

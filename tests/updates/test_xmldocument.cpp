@@ -18,7 +18,8 @@ namespace {
 QStringList fieldsOf(const xmlNode *record) {
     const FieldList list = SplitFlatRecord(FlattenNode(record));
     QStringList out;
-    for (qsizetype i = 0; i < list.count(); ++i) out.append(list.text(i));
+    for (qsizetype i = 0; i < list.count(); ++i)
+        out.append(list.text(i));
     return out;
 }
 
@@ -48,12 +49,9 @@ TEST(XmlDocument, EveryDeclaredEncodingIsRead) {
         QStringConverter::Encoding qtEncoding; // System means "use the declared name"
         bool bom;
     } cases[] = {
-        {"UTF-8", QStringConverter::Utf8, false},
-        {"UTF-8", QStringConverter::Utf8, true},
-        {"UTF-16", QStringConverter::Utf16LE, true},
-        {"UTF-16", QStringConverter::Utf16BE, true},
-        {"GB2312", QStringConverter::System, false},
-        {"GBK", QStringConverter::System, false},
+        {"UTF-8", QStringConverter::Utf8, false},     {"UTF-8", QStringConverter::Utf8, true},
+        {"UTF-16", QStringConverter::Utf16LE, true},  {"UTF-16", QStringConverter::Utf16BE, true},
+        {"GB2312", QStringConverter::System, false},  {"GBK", QStringConverter::System, false},
         {"GB18030", QStringConverter::System, false},
     };
     for (const Case &c : cases) {
@@ -62,7 +60,7 @@ TEST(XmlDocument, EveryDeclaredEncodingIsRead) {
         const QStringConverter::Flags flags =
             c.bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default;
         QStringEncoder enc = c.qtEncoding == QStringConverter::System ? QStringEncoder(c.declared, flags)
-                                                                       : QStringEncoder(c.qtEncoding, flags);
+                                                                      : QStringEncoder(c.qtEncoding, flags);
         ASSERT_TRUE(enc.isValid()) << c.declared;
         const QByteArray bytes = enc.encode(text);
         if (c.qtEncoding == QStringConverter::System) { // really a multi-byte legacy encoding
@@ -79,7 +77,8 @@ TEST(XmlDocument, Gb2312BytesFromIconvAreRead) {
     iconv.start(QStringLiteral("iconv"), {QStringLiteral("-f"), QStringLiteral("UTF-8"), QStringLiteral("-t"),
                                           QStringLiteral("GB2312")});
     ASSERT_TRUE(iconv.waitForStarted());
-    iconv.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"gb2312\"?><root><r><a>进口</a><b>不锈钢</b></r></root>")
+    iconv.write(QStringLiteral(
+                    "<?xml version=\"1.0\" encoding=\"gb2312\"?><root><r><a>进口</a><b>不锈钢</b></r></root>")
                     .toUtf8());
     iconv.closeWriteChannel();
     ASSERT_TRUE(iconv.waitForFinished());
@@ -101,7 +100,8 @@ TEST(XmlDocument, LoadFailureNamesReasonLineAndSourceText) {
         {"<root>\r\n<r a=1/>\r\n</root>", "AttValue", 2, "<r a=1/>"},
         {"", "empty", 1, ""},
         // The quoted line is decoded as the document declares.
-        {QStringEncoder("GB2312").encode(QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<root>\n<名称>钢</名>\n</root>")),
+        {QStringEncoder("GB2312").encode(
+             QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<root>\n<名称>钢</名>\n</root>")),
          "mismatch", 3, "<名称>钢</名>"},
         {"<?xml version=\"1.0\" encoding=\"no-such-set\"?><root/>", "encoding", 1,
          "<?xml version=\"1.0\" encoding=\"no-such-se"},
@@ -109,7 +109,8 @@ TEST(XmlDocument, LoadFailureNamesReasonLineAndSourceText) {
     for (const Case &c : cases) {
         const QStringList parts = loadError(c.bytes).split(u'\n');
         ASSERT_EQ(parts.size(), 3) << c.bytes.toStdString();
-        EXPECT_TRUE(parts[0].contains(QLatin1String(c.reasonPart), Qt::CaseInsensitive)) << parts[0].toStdString();
+        EXPECT_TRUE(parts[0].contains(QLatin1String(c.reasonPart), Qt::CaseInsensitive))
+            << parts[0].toStdString();
         EXPECT_EQ(parts[1], QStringLiteral("Line: %1").arg(c.line));
         EXPECT_EQ(parts[2], c.quoted);
     }
@@ -131,7 +132,11 @@ TEST(XmlDocument, MissingFileFailsWithTheReason) {
 TEST(XmlDocument, EntityBombNeitherHangsNorExpands) {
     QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE root [\n<!ENTITY lol \"lol\">\n";
     for (int i = 1; i <= 9; ++i)
-        bomb += QStringLiteral("<!ENTITY lol%1 \"%2\">\n").arg(i).arg(QStringLiteral("&lol%1;").arg(i == 1 ? QString() : QString::number(i - 1)).repeated(10)).toUtf8();
+        bomb +=
+            QStringLiteral("<!ENTITY lol%1 \"%2\">\n")
+                .arg(i)
+                .arg(QStringLiteral("&lol%1;").arg(i == 1 ? QString() : QString::number(i - 1)).repeated(10))
+                .toUtf8();
     bomb += "]>\n<root><r><a>&lol9;</a><b>after</b></r><r>&lol9;</r></root>\n";
 
     QElapsedTimer timer;
@@ -157,14 +162,16 @@ TEST(XmlDocument, InternalEntityReferencesAreKeptNotExpanded) {
 TEST(XmlDocument, ExternalEntitiesAndDtdsAreNeverRead) {
     QTemporaryDir dir;
     const QByteArray secret = writeFile(dir, "secret.txt", "TOPSECRET");
-    const QByteArray evilDtd = writeFile(dir, "evil.dtd", "<!ENTITY leak \"TOPSECRET\">\n<!ATTLIST r v CDATA \"TOPSECRET\">");
+    const QByteArray evilDtd =
+        writeFile(dir, "evil.dtd", "<!ENTITY leak \"TOPSECRET\">\n<!ATTLIST r v CDATA \"TOPSECRET\">");
     QTcpServer server; // anything asking the network would connect here
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
     const QByteArray net = "http://127.0.0.1:" + QByteArray::number(server.serverPort()) + "/x.dtd";
 
     const QList<QByteArray> docs = {
         "<!DOCTYPE root [<!ENTITY xxe SYSTEM \"" + secret + "\">]><root><r><a>&xxe;</a><b>1</b></r></root>",
-        "<!DOCTYPE root [<!ENTITY % p SYSTEM \"" + evilDtd + "\"> %p;]><root><r><a>&leak;</a><b>1</b></r></root>",
+        "<!DOCTYPE root [<!ENTITY % p SYSTEM \"" + evilDtd +
+            "\"> %p;]><root><r><a>&leak;</a><b>1</b></r></root>",
         "<!DOCTYPE root SYSTEM \"" + evilDtd + "\"><root><r><a>&leak;</a><b>1</b></r></root>",
         "<!DOCTYPE root [<!ENTITY xxe SYSTEM \"" + net + "\">]><root><r><a>&xxe;</a><b>1</b></r></root>",
         "<!DOCTYPE root SYSTEM \"" + net + "\"><root><r><a>x</a><b>1</b></r></root>",

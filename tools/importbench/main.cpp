@@ -27,7 +27,8 @@ bool makeDatabase(const QString &file) {
         db.setDatabaseName(file);
         ok = db.open();
         QSqlQuery q(db);
-        for (const QString &s : Schema::createStatements()) ok = ok && q.exec(s);
+        for (const QString &s : Schema::createStatements())
+            ok = ok && q.exec(s);
         ok = ok && q.exec(QStringLiteral(
                        "insert into case_hs values (1,'种子','6E','s','2023-01-01','2023-01-01',0,'x')"));
         db.close();
@@ -54,7 +55,8 @@ bool writeUpdateFile(const QString &path, int records) {
     }
     text += QStringLiteral("</cases>\n");
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
     f.write(QStringEncoder("GB2312").encode(text));
     return true;
 }
@@ -65,7 +67,8 @@ qint64 caseRows(const QString &file) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("count"));
         db.setDatabaseName(file);
         QSqlQuery q(db);
-        if (db.open() && q.exec(QStringLiteral("select count(*) from case_hs")) && q.next()) n = q.value(0).toLongLong();
+        if (db.open() && q.exec(QStringLiteral("select count(*) from case_hs")) && q.next())
+            n = q.value(0).toLongLong();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("count"));
     return n;
@@ -77,8 +80,10 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QList<int> sizes;
-    for (int i = 1; i < argc; ++i) sizes << QString::fromLocal8Bit(argv[i]).toInt();
-    if (sizes.isEmpty()) sizes = {10000, 100000};
+    for (int i = 1; i < argc; ++i)
+        sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    if (sizes.isEmpty())
+        sizes = {10000, 100000};
 
     QTemporaryDir dir;
     DatabasePath::setExecutableDir(dir.path() + u'/');
@@ -98,7 +103,8 @@ int main(int argc, char **argv) {
         timer.start();
         window.img2Click();
         const qint64 ms = timer.elapsed();
-        const QString outcome = platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text;
+        const QString outcome =
+            platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text;
         std::printf("%7d records, %5.1f MB: %6lld ms, %lld rows in case_hs afterwards  %s\n", records,
                     QFile(file).size() / 1e6, ms, caseRows(dir.filePath(QStringLiteral("quorvel.mdb"))),
                     qPrintable(outcome));
