@@ -33,8 +33,9 @@ class Random {
 };
 
 struct TariffLine {
-    QByteArray code; // plain, 10 digits
-    QByteArray name; // UTF-8
+    QByteArray code;     // plain, 10 digits
+    QByteArray name;     // UTF-8
+    QByteArray material; // the material word of the name, for declaration elements
     const CommodityGroup *group;
 };
 
@@ -67,10 +68,6 @@ QByteArray makeCode(Random &rnd, const CommodityGroup &g) {
            QByteArray::number(rnd.pick(subheadings)).rightJustified(2, '0') +
            QByteArray::number(rnd.pick(national)).rightJustified(2, '0') +
            QByteArray::number(rnd.pick(statistical)).rightJustified(2, '0');
-}
-
-QByteArray makeName(Random &rnd, const CommodityGroup &g) {
-    return u8(rnd.pick(g.qualifiers)) + u8(rnd.pick(g.materials)) + u8(rnd.pick(g.products));
 }
 
 QByteArray model(Random &rnd) {
@@ -109,7 +106,8 @@ std::vector<TariffLine> generateTariff(BuilderDatabase &db, Random &rnd, int cou
         if (used.contains(code))
             continue;
         used.insert(code);
-        QByteArray name = makeName(rnd, g);
+        QByteArray material = u8(rnd.pick(g.materials));
+        QByteArray name = u8(rnd.pick(g.qualifiers)) + material + u8(rnd.pick(g.products));
         const double mfn = rnd.pick(g.mfnRates);
         const QByteArray unit2 = u8(rnd.pick(g.units2));
         const QByteArray lice = u8(rnd.pick(g.conditions));
@@ -143,7 +141,7 @@ std::vector<TariffLine> generateTariff(BuilderDatabase &db, Random &rnd, int cou
             exportDuty &&rnd.chance(50) ? special.utf8("0%") : special.null();
             special.insert();
         }
-        lines.push_back({std::move(code), std::move(name), &g});
+        lines.push_back({std::move(code), std::move(name), std::move(material), &g});
     }
     return lines;
 }
@@ -179,8 +177,8 @@ void generateCases(BuilderDatabase &db, Random &rnd, const std::vector<TariffLin
         const QByteArray brand = u8(rnd.pick(kBrands));
         const QByteArray name = rnd.chance(30) ? brand + "牌" + t.name : t.name;
         const QByteArray spec = QByteArray::number(rnd.below(4)) + '|' + QByteArray::number(rnd.below(3)) +
-                                '|' + u8(rnd.pick(g.uses)) + '|' + u8(rnd.pick(g.materials)) + '|' + brand +
-                                '|' + model(rnd);
+                                '|' + u8(rnd.pick(g.uses)) + '|' + t.material + '|' + brand + '|' +
+                                model(rnd);
         const QByteArray &day = days[rnd.below(int(days.size()))];
         ins.integer(id)
             .utf8(name)
