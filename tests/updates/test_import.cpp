@@ -20,9 +20,6 @@
 #include <gtest/gtest.h>
 
 // Readable failure output for Qt strings.
-void PrintTo(const QString &s, std::ostream *os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
