@@ -3,11 +3,16 @@
 #include "chrome/ClickLabel.h"
 #include "data/AppError.h"
 #include "platform/Platform.h"
+#include "updates/FlatRecord.h"
 #include "updates/HttpFetch.h"
 #include "updates/JpegDecode.h"
+#include "updates/XmlDocument.h"
 
 #include <QLabel>
 #include <QPixmap>
+#include <QSqlError>
+#include <functional>
+#include <optional>
 
 namespace {
 // However the vendor site behaves, the feeds and the picture together hold up start-up for at
@@ -19,11 +24,66 @@ HttpFetch::Limits vendorLimits(const QDeadlineTimer &deadline) {
     limits.deadline = deadline;
     return limits;
 }
+
+// A feed is fetched whole, then parsed; either failing is a failed load.
+XmlDocument loadFeed(const QString &address, const QDeadlineTimer &deadline) {
+    return XmlDocument::fromBytes(HttpFetch::get(address, vendorLimits(deadline)), address);
+}
+
+void run(Query &query, Connection &connection, const QString &statement) {
+    query.close();
+    query.setConnection(&connection);
+    query.setSql(statement);
+    query.execSql();
+}
+
+QString withoutApostrophes(QString text) { return text.remove(u'\''); }
+
+// Deletes a table's feed rows and inserts one row per record of the feed. All of it commits
+// together: a bad record or a failing statement leaves the table as it was.
+void refreshTable(Connection &connection, Query &query, const QString &deleteStatement, const XmlDocument &feed,
+                  const std::function<QString(const FieldList &)> &insertStatement) {
+    connection.ensureOpen();
+    QSqlDatabase db = connection.database();
+    if (!db.transaction()) throw AppError(db.lastError().text());
+    try {
+        run(query, connection, deleteStatement);
+        for (const xmlNode *record = feed.root()->children; record; record = record->next)
+            run(query, connection, insertStatement(SplitFlatRecord(FlattenNode(record))));
+        if (!db.commit()) throw AppError(db.lastError().text());
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
 } // namespace
 
-void TForm2::UpdateNewad(const QString &, const QString &) {
+void TForm2::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
     vendorDeadline = QDeadlineTimer(kVendorBudgetMs);
-    Notify::error(this, QStringLiteral("The news feed refresh is not available in this version."));
+    try {
+        std::optional<XmlDocument> news;
+        try {
+            news.emplace(loadFeed(newsAddress, vendorDeadline));
+        } catch (const AppError &) {
+            news.emplace(loadFeed(newsAddress, vendorDeadline)); // a second attempt at once
+        }
+        // Fields are read in order, so a short record fails on the first missing one.
+        refreshTable(con1, qry8, QStringLiteral("delete from news"), *news, [](const FieldList &fields) {
+            const QString id = fields.text(0);
+            const QString title = withoutApostrophes(fields.text(1));
+            return QStringLiteral("insert into news values ('%1','%2')").arg(id, title);
+        });
+
+        const XmlDocument ads = loadFeed(adAddress, vendorDeadline);
+        refreshTable(con1, qry8, QStringLiteral("delete from news_ad where type<>'0'"), ads,
+                     [](const FieldList &fields) {
+                         const QString first = fields.text(0);
+                         const QString second = withoutApostrophes(fields.text(1));
+                         return QStringLiteral("insert into news_ad values ('%1','%2','1')").arg(first, second);
+                     });
+    } catch (const AppError &e) {
+        Notify::error(this, e.message());
+    }
 }
 
 void TForm2::GetLogo() {
