@@ -2,7 +2,6 @@
 #include "data/Connection.h"
 #include "data/Query.h"
 
-#include <QDeadlineTimer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -86,8 +85,6 @@ public:
 
     // Vendor content (Unit2Feed.cpp).
     void UpdateNewad(const QString &newsAddress, const QString &adAddress);
-    // The time the vendor site may take at start-up, shared by the feeds and the picture.
-    QDeadlineTimer vendorDeadline{QDeadlineTimer::Forever};
     void GetLogo();
     void tmr1Timer();
     void lbl9Click();

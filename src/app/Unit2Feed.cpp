@@ -15,19 +15,17 @@
 #include <optional>
 
 namespace {
-// However the vendor site behaves, the feeds and the picture together hold up start-up for at
-// most this long; each single request also has its own timeout.
-constexpr int kVendorBudgetMs = 8000;
-
-HttpFetch::Limits vendorLimits(const QDeadlineTimer &deadline) {
+// The vendor site is asked three or four times at start-up (news twice at worst, advertisements,
+// picture): a silent site holds start-up up for three requests' timeouts at most.
+HttpFetch::Limits vendorLimits() {
     HttpFetch::Limits limits;
-    limits.deadline = deadline;
+    limits.timeoutMs = 3000;
     return limits;
 }
 
 // A feed is fetched whole, then parsed; either failing is a failed load.
-XmlDocument loadFeed(const QString &address, const QDeadlineTimer &deadline) {
-    return XmlDocument::fromBytes(HttpFetch::get(address, vendorLimits(deadline)), address);
+XmlDocument loadFeed(const QString &address) {
+    return XmlDocument::fromBytes(HttpFetch::get(address, vendorLimits()), address);
 }
 
 void run(Query &query, Connection &connection, const QString &statement) {
@@ -59,13 +57,12 @@ void refreshTable(Connection &connection, Query &query, const QString &deleteSta
 } // namespace
 
 void TForm2::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
-    vendorDeadline = QDeadlineTimer(kVendorBudgetMs);
     try {
         std::optional<XmlDocument> news;
         try {
-            news.emplace(loadFeed(newsAddress, vendorDeadline));
+            news.emplace(loadFeed(newsAddress));
         } catch (const AppError &) {
-            news.emplace(loadFeed(newsAddress, vendorDeadline)); // a second attempt at once
+            news.emplace(loadFeed(newsAddress)); // a second attempt at once
         }
         // Fields are read in order, so a short record fails on the first missing one.
         refreshTable(con1, qry8, QStringLiteral("delete from news"), *news, [](const FieldList &fields) {
@@ -74,7 +71,7 @@ void TForm2::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
             return QStringLiteral("insert into news values ('%1','%2')").arg(id, title);
         });
 
-        const XmlDocument ads = loadFeed(adAddress, vendorDeadline);
+        const XmlDocument ads = loadFeed(adAddress);
         refreshTable(con1, qry8, QStringLiteral("delete from news_ad where type<>'0'"), ads,
                      [](const FieldList &fields) {
                          const QString first = fields.text(0);
@@ -106,7 +103,7 @@ void TForm2::GetLogo() {
     if (picture.isNull() || link.isNull())
         throw AppError(Messages::conversion(QStringLiteral("Null"), QStringLiteral("String")));
 
-    const QImage image = JpegDecode::decode(HttpFetch::get(picture.toString(), vendorLimits(vendorDeadline)));
+    const QImage image = JpegDecode::decode(HttpFetch::get(picture.toString(), vendorLimits()));
     // An empty answer is an empty picture: nothing is drawn over the header.
     if (image.isNull())
         imgLogo->clear();

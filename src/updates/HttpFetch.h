@@ -1,6 +1,5 @@
 #pragma once
 #include <QByteArray>
-#include <QDeadlineTimer>
 #include <QString>
 
 // A synchronous HTTP/1.1 GET of a whole response body into memory, as the feed refresh and the
@@ -9,7 +8,7 @@
 //
 // Every failure throws AppError with a message the user can read: no connection, a timeout, an
 // HTTP status other than 2xx (a redirect included: "HTTP/1.1 302 Found"), a body over the size
-// bound. The call never waits longer than its timeout, nor past the deadline.
+// bound. The call never waits longer than its timeout.
 namespace HttpFetch {
 
 inline constexpr int kTimeoutMs = 5000;
@@ -18,8 +17,6 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 struct Limits {
     int timeoutMs = kTimeoutMs;      // connect plus the whole transfer
     qint64 maxBodyBytes = kMaxBodyBytes;
-    // A budget shared by several calls; the call fails at once when it has run out.
-    QDeadlineTimer deadline{QDeadlineTimer::Forever};
 };
 
 QByteArray get(const QString &address, const Limits &limits = {});

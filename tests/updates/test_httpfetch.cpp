@@ -60,14 +60,6 @@ TEST(HttpFetch, ASilentServerTimesOut) {
     EXPECT_EQ(s.site.hits(VendorSite::kNewsPath), 1);
 }
 
-TEST(HttpFetch, ASpentDeadlineFailsAtOnceWithoutARequest) {
-    Site s;
-    HttpFetch::Limits limits;
-    limits.deadline = QDeadlineTimer(0);
-    EXPECT_TRUE(errorOf(s.at(VendorSite::kNewsPath), limits).contains(QStringLiteral("has run out")));
-    EXPECT_TRUE(s.site.requests().isEmpty());
-}
-
 TEST(HttpFetch, OtherFailuresNameTheirCause) {
     Site s;
     // A port that was free a moment ago: nobody listens there now.

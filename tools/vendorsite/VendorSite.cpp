@@ -62,8 +62,12 @@ VendorSite::VendorSite(QObject *parent) : QObject(parent) {
 }
 
 VendorSite::~VendorSite() {
-    // Sockets, hanging ones included, are children of the server and close with it.
-    server_.close();
+    // Open sockets, hanging ones included, belong to the server. Close them while this object's
+    // members still exist: a closing socket reports its disconnection to us.
+    for (QTcpSocket *socket : server_.findChildren<QTcpSocket *>()) {
+        socket->disconnect(this);
+        delete socket;
+    }
 }
 
 bool VendorSite::listen(quint16 port) { return server_.listen(QHostAddress::LocalHost, port); }
@@ -168,6 +172,7 @@ void VendorSite::read(QTcpSocket *socket) {
         if (colon > 0) request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
     }
     requests_.append(request);
+    emit requested(request);
     // One request per connection: the answer closes it.
     disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
     answer(socket, request);

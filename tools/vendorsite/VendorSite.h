@@ -65,6 +65,11 @@ public:
     const QList<Request> &requests() const { return requests_; }
     int hits(const QByteArray &path) const;
 
+signals:
+    // Every request, as it arrives (before it is answered, or left hanging).
+    void requested(const VendorSite::Request &request);
+
+public:
     QByteArray newsFeed() const;
     QByteArray adsFeed() const;
     // A 385 x 65 advertisement banner, drawn and encoded as JPEG.

@@ -45,5 +45,8 @@ int main(int argc, char **argv) {
         return 1;
     }
     QTextStream(stdout) << site.root() << Qt::endl;
+    QObject::connect(&site, &VendorSite::requested, [](const VendorSite::Request &r) {
+        QTextStream(stderr) << r.method << ' ' << r.path << Qt::endl;
+    });
     return app.exec();
 }
