@@ -4,6 +4,8 @@
 #include "chrome/ClickLabel.h"
 #include "chrome/Fonts.h"
 #include "chrome/Image1.h"
+#include "chrome/Resources.h"
+#include "chrome/UnitAboutUs.h"
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
 #include "platform/Platform.h"
@@ -69,6 +71,7 @@ void setLinkLook(QLabel *l, const QColor &colour, bool underline) {
 
 TForm2::TForm2(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form2"));
+    loadChromeResources();
     setWindowTitle(QStringLiteral("Zendrik查-商品编码查询工具"));
     buildControls();
     tmr1.setInterval(5000);
@@ -314,7 +317,11 @@ void TForm2::imgupdateClick() {
     importWindow->show();
 }
 
-void TForm2::imgaboutClick() {}
+void TForm2::imgaboutClick() {
+    // A new About window per click, without owner; closing it only hides it.
+    auto *about = new TForm1;
+    about->showCentredOver(this);
+}
 
 void TForm2::imgreturnClick() { QCoreApplication::quit(); }
 
