@@ -141,10 +141,18 @@ void SkinnedWindow::paintButtons(QPainter &p) {
     draw(FramePicture::imgclose, FrameGeometry::closeButtonPos(width()), looks_.close);
 }
 
-void SkinnedWindow::resetLooks() {
-    looks_ = {};
-    update();
+// The three buttons' cells: the only part of the window that the looks change.
+QRect SkinnedWindow::buttonsRect() const {
+    return QRect(FrameGeometry::minButtonPos(width()), QSize(3 * FrameGeometry::kCellWidth, 30));
 }
+
+void SkinnedWindow::setLooks(const ButtonLooks &looks) {
+    if (looks == looks_) return;
+    looks_ = looks;
+    update(buttonsRect());
+}
+
+void SkinnedWindow::resetLooks() { setLooks({}); }
 
 void SkinnedWindow::resizeEvent(QResizeEvent *) {
     client_->setGeometry(rect().marginsRemoved(frameMargins()));
@@ -157,6 +165,7 @@ void SkinnedWindow::moveEvent(QMoveEvent *) { applyPendingNudge(); }
 void SkinnedWindow::changeEvent(QEvent *e) {
     switch (e->type()) {
     case QEvent::ActivationChange:
+        // The whole frame is repainted on activation changes, which drops any button look.
         resetLooks();
         FrameActive = isActiveWindow();
         break;
@@ -164,7 +173,7 @@ void SkinnedWindow::changeEvent(QEvent *e) {
         resetLooks();
         break;
     case QEvent::WindowTitleChange:
-        update();
+        update(QRect(0, 0, width(), frameMargins().top()));
         break;
     default:
         break;
@@ -225,9 +234,10 @@ bool SkinnedWindow::frameMouse(QEvent::Type type, QPoint pos, Qt::MouseButton bu
         return isFrame(hit) || dragging;
     }
     case QEvent::MouseButtonRelease: {
+        // A control that took the press also gets its release, wherever it happens.
         const bool framePressed = pressHit_ != Hit::Nowhere;
         if (button == Qt::LeftButton) frameRelease(hit);
-        return isFrame(hit) || framePressed;
+        return framePressed;
     }
     case QEvent::MouseButtonDblClick:
         // Takes the place of the second press; only the caption acts on it.
@@ -241,12 +251,13 @@ bool SkinnedWindow::frameMouse(QEvent::Type type, QPoint pos, Qt::MouseButton bu
 
 void SkinnedWindow::framePress(Hit hit, QPoint pos) {
     pressHit_ = Hit::Nowhere;
+    ButtonLooks looks = looks_;
     switch (hit) {
-    case Hit::MinButton: looks_.min = Look::Pressed; break;
+    case Hit::MinButton: looks.min = Look::Pressed; break;
     case Hit::MaxButton:
-        if (isNormalState()) looks_.max = Look::Pressed;
+        if (isNormalState()) looks.max = Look::Pressed;
         break;
-    case Hit::Close: looks_.close = Look::Pressed; break;
+    case Hit::Close: looks.close = Look::Pressed; break;
     case Hit::Caption:
         // The move starts once the pointer has travelled, so a double-click still reaches us.
         pressHit_ = hit;
@@ -258,7 +269,7 @@ void SkinnedWindow::framePress(Hit hit, QPoint pos) {
         return;
     }
     pressHit_ = hit;
-    update();
+    setLooks(looks);
 }
 
 void SkinnedWindow::frameMove(Hit hit, QPoint pos, Qt::MouseButtons buttons) {
@@ -271,11 +282,11 @@ void SkinnedWindow::frameMove(Hit hit, QPoint pos, Qt::MouseButtons buttons) {
     updateCursor(hit);
     if (!isFrame(hit) || !FrameActive) return;
     // Every move over the frame redraws the three buttons: the one under the pointer hovered.
-    looks_ = {};
-    if (hit == Hit::MinButton) looks_.min = Look::Hover;
-    if (hit == Hit::MaxButton) looks_.max = Look::Hover;
-    if (hit == Hit::Close) looks_.close = Look::Hover;
-    update();
+    ButtonLooks looks;
+    if (hit == Hit::MinButton) looks.min = Look::Hover;
+    if (hit == Hit::MaxButton) looks.max = Look::Hover;
+    if (hit == Hit::Close) looks.close = Look::Hover;
+    setLooks(looks);
 }
 
 void SkinnedWindow::frameRelease(Hit hit) {
@@ -321,6 +332,8 @@ void SkinnedWindow::minimizeApplication() {
 
 void SkinnedWindow::updateCursor(Hit hit) {
     const Qt::Edges e = edgesFor(hit);
+    if (e == cursorEdges_) return;
+    cursorEdges_ = e;
     if (e == Qt::LeftEdge || e == Qt::RightEdge) setCursor(Qt::SizeHorCursor);
     else if (e == Qt::TopEdge || e == Qt::BottomEdge) setCursor(Qt::SizeVerCursor);
     else if (e == (Qt::TopEdge | Qt::LeftEdge) || e == (Qt::BottomEdge | Qt::RightEdge))

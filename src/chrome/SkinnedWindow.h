@@ -48,6 +48,7 @@ private:
     enum class Look { Normal, Pressed, Hover };
     struct ButtonLooks {
         Look min = Look::Normal, max = Look::Normal, close = Look::Normal;
+        bool operator==(const ButtonLooks &) const = default;
     };
 
     void PaintFrame(QPainter &painter);
@@ -62,6 +63,8 @@ private:
     void minimizeApplication();
     void updateCursor(FrameGeometry::Hit hit);
     void resetLooks();
+    void setLooks(const ButtonLooks &looks);
+    QRect buttonsRect() const;
     bool isNormalState() const;
     bool ownsMouseInput(const QWidget *w) const;
 
@@ -71,4 +74,5 @@ private:
     FrameGeometry::Hit pressHit_ = FrameGeometry::Hit::Nowhere;
     QPoint pressPos_;
     bool nudgePending_ = false;
+    Qt::Edges cursorEdges_;
 };

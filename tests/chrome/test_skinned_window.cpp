@@ -44,6 +44,9 @@ class SkinnedWindowTest : public testing::Test {
 protected:
     void SetUp() override {
         window.setWindowTitle(kCaption);
+        QPalette skyBlue = window.palette(); // the main window's background
+        skyBlue.setColor(QPalette::Window, QColor(166, 202, 240));
+        window.setPalette(skyBlue);
         window.setClientSize(QSize(838, 560));
         window.move(20, 20);
         window.show();
@@ -113,6 +116,23 @@ TEST_F(SkinnedWindowTest, ReservesTheFrameAroundTheClientArea) {
     window.resize(900, 700);
     EXPECT_EQ(window.clientArea()->geometry(), QRect(4, 31, 892, 665));
     saveShot("frame_resized.png");
+}
+
+// Windows smaller than the frame's pieces and captions too short for the plate still paint:
+// what has no room is left out and the rest is clipped.
+TEST_F(SkinnedWindowTest, PaintsTinyWindowsAndShortCaptions) {
+    const struct {
+        QSize size;
+        QString caption;
+    } cases[] = {{{846, 40}, kCaption}, {{60, 595}, kCaption}, {{1, 1}, kCaption},
+                 {{846, 595}, QStringLiteral("Z")}, {{846, 595}, QString()}};
+    for (const auto &c : cases) {
+        window.setWindowTitle(c.caption);
+        window.resize(c.size);
+        const QImage s = shot();
+        EXPECT_EQ(s.size(), c.size);
+        EXPECT_EQ(QColor(s.pixel(0, 0)), SkinnedWindow::framePicture(FramePicture::img1).pixelColor(0, 0));
+    }
 }
 
 TEST_F(SkinnedWindowTest, PaintsTheButtonsAtRestAndTheCaption) {

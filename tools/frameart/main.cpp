@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <cstdio>
 #include <functional>
 
@@ -70,25 +69,30 @@ QImage titleStrip() {
     return img;
 }
 
-// A lighter glass plate behind the caption: a left cap (columns 0-5), a middle that is stretched
-// (6-15, uniform across) and a right cap (18-28).
+// A soft glass glow behind the caption, without a hard outline because the text starts left of
+// the plate: the left cap (columns 0-5) fades it in, the middle (6-15, uniform across) is
+// stretched, and the right cap (18-28) fades it out before an etched divider that closes the
+// caption area.
 QImage captionPlate() {
     QImage img = titleStrip().copy(0, 0, 225, 40);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath path;
-    path.addRoundedRect(QRectF(0.5, 3.5, 28, 24), 6, 6);
-    QLinearGradient g(0, 3, 0, 28);
-    g.setColorAt(0, QColor(255, 255, 255, 170));
-    g.setColorAt(0.5, QColor(255, 255, 255, 90));
-    g.setColorAt(1, QColor(255, 255, 255, 40));
-    p.fillPath(path, g);
-    p.setPen(QPen(QColor(255, 255, 255, 200), 1));
-    p.drawPath(path);
-    // Keep the stretched middle exactly uniform across.
-    p.end();
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 7; x <= 17; ++x) img.setPixel(x, y, img.pixel(6, y));
+    auto across = [](int x) {
+        if (x <= 5) return (x + 1) / 7.0;
+        if (x <= 18) return 1.0;
+        return x <= 25 ? (25 - x) / 7.0 : 0.0;
+    };
+    auto down = [](int y) { return y < 3 || y > 27 ? 0.0 : 0.65 - 0.5 * (y - 3) / 24.0; };
+    for (int y = 0; y < 31; ++y)
+        for (int x = 0; x < 29; ++x) {
+            const double a = across(x) * down(y);
+            const QColor c = img.pixelColor(x, y);
+            img.setPixelColor(x, y, QColor::fromRgbF(c.redF() + (1 - c.redF()) * a,
+                                                     c.greenF() + (1 - c.greenF()) * a,
+                                                     c.blueF() + (1 - c.blueF()) * a));
+        }
+    for (int y = 7; y <= 24; ++y) {
+        img.setPixelColor(26, y, img.pixelColor(26, y).darker(118));
+        img.setPixelColor(27, y, img.pixelColor(27, y).lighter(112));
+    }
     return img;
 }
 
