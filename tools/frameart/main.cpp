@@ -18,7 +18,7 @@
 namespace {
 
 const QColor kOutline(60, 110, 175);
-const QColor kBody(140, 184, 232); // edges; also the title gradient's last row
+const QColor kBody(118, 166, 224); // edges; also the title gradient's last row
 
 // Title gradient at window row r (1..30): pale at the top, body colour at the bottom.
 QColor title(int r) {
