@@ -69,7 +69,7 @@ void setLinkLook(QLabel *l, const QColor &colour, bool underline) {
 }
 } // namespace
 
-TForm2::TForm2(QWidget *parent) : QWidget(parent) {
+TForm2::TForm2(QWidget *parent) : SkinnedWindow(parent) {
     setObjectName(QStringLiteral("Form2"));
     loadChromeResources();
     setWindowTitle(QStringLiteral("Zendrik查-商品编码查询工具"));
@@ -92,10 +92,9 @@ TForm2::~TForm2() {
 }
 
 void TForm2::buildControls() {
-    setFixedSize(kClientWidth, kClientHeight);
-    client = new QWidget(this);
+    client = clientArea();
     client->setObjectName(QStringLiteral("client"));
-    client->setGeometry(0, 0, kClientWidth, kClientHeight);
+    setClientSize({kClientWidth, kClientHeight});
     client->setAutoFillBackground(true);
     QPalette pal = client->palette();
     pal.setColor(QPalette::Window, kSkyBlue);
@@ -214,6 +213,16 @@ void TForm2::buildControls() {
     connect(lbl13, &ClickLabel::clicked, this, &TForm2::lbl13Click);
     connect(lbl13, &ClickLabel::entered, this, [this] { setLinkHover(lbl13, true); });
     connect(lbl13, &ClickLabel::left, this, [this] { setLinkHover(lbl13, false); });
+}
+
+void TForm2::resizeEvent(QResizeEvent *event) {
+    SkinnedWindow::resizeEvent(event);
+    // The header and the result panel are aligned to the top and span the client's width.
+    if (!imgForm) return;
+    const int width = client->width();
+    imgForm->resize(width, imgForm->height());
+    pnl1->resize(width, pnl1->height());
+    for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3}) g->resize(pnl1->size());
 }
 
 void TForm2::setLinkHover(QLabel *l, bool hovered) {

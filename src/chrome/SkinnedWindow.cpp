@@ -77,7 +77,11 @@ const QImage &SkinnedWindow::framePicture(FramePicture picture) {
     return i < int(pictures.size()) ? pictures[i] : none;
 }
 
-void SkinnedWindow::setClientSize(const QSize &size) { resize(size.grownBy(frameMargins())); }
+void SkinnedWindow::setClientSize(const QSize &size) {
+    resize(size.grownBy(frameMargins()));
+    // A window not shown yet gets no resize event: place the client area now.
+    client_->setGeometry(rect().marginsRemoved(frameMargins()));
+}
 
 Hit SkinnedWindow::hitAt(QPoint windowPos) const {
     return FrameGeometry::frameHitTest(windowPos, size());

@@ -108,7 +108,7 @@ TEST(Startup, GridLooksSetAtCreation) {
     EXPECT_TRUE(form.pnl2->isHidden());
     EXPECT_TRUE(form.pnl3->isHidden());
     EXPECT_TRUE(form.imgreturn1->isHidden());
-    EXPECT_EQ(form.size(), QSize(838, 560));
+    EXPECT_EQ(form.client->size(), QSize(838, 560));
 }
 
 TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
