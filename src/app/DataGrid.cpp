@@ -33,7 +33,7 @@ public:
         p->setFont(font.isValid() ? font.value<QFont>() : option.font);
         p->setPen(current ? pal.color(QPalette::Active, QPalette::HighlightedText)
                           : index.data(Qt::ForegroundRole).value<QColor>());
-        const QRect r = option.rect.adjusted(2, 2, -2, -2);
+        const QRect r = option.rect.adjusted(1, 2, -1, -2);
         const int flags = index.data(Qt::TextAlignmentRole).toInt();
         const QString text = index.data(Qt::DisplayRole).toString();
         p->setClipRect(option.rect);
