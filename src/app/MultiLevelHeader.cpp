@@ -86,6 +86,8 @@ void MultiLevelHeader::paintEvent(QPaintEvent *) {
         p.drawLine(c.rect.right(), c.rect.top(), c.rect.right(), c.rect.bottom());
         p.drawLine(c.rect.left(), c.rect.bottom(), c.rect.right(), c.rect.bottom());
         p.setPen(Qt::black);
-        p.drawText(c.rect.adjusted(2, 1, -3, -2), Qt::AlignCenter | Qt::TextWordWrap, c.text);
+        // A wide cell scrolled partly out of view centres its title in the part still in view.
+        const QRect shown = c.rect.intersected(viewport()->rect());
+        p.drawText(shown.adjusted(2, 1, -3, -2), Qt::AlignCenter | Qt::TextWordWrap, c.text);
     }
 }
