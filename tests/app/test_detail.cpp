@@ -320,3 +320,20 @@ TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
                   c.licencesFromBefore ? QStringList({"A", "B", "AC"}) : QStringList());
     }
 }
+
+TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
+    Window w;
+    TForm2 &f = *w.form;
+    Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
+    w.db.exec(QStringLiteral("drop table hs_dm_tax"));
+    w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("b"));
+    ASSERT_EQ(w.platform.boxes.size(), 1);
+    EXPECT_EQ(w.platform.boxes[0].caption, QStringLiteral("Zendrik查"));
+    EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("no such table: hs_dm_tax."));
+    expectState(f, View::SpecialRates, true, "special rates after the report");
+    const QList<TForm4 *> views = f.pnl3->findChildren<TForm4 *>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(views.size(), 1);
+    EXPECT_TRUE(views[0]->isVisible());
+    EXPECT_EQ(views[0]->dbgrdh1->model()->rowCount(), 0);
+    EXPECT_EQ(views[0]->dbgrdh1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("税则号码"));
+}
