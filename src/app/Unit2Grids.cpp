@@ -94,6 +94,9 @@ void TForm2::setupGrids() {
     for (DataGrid *g : {dbgrd4, dbgrd5, dbgrd6}) g->gridModel()->setVerticalAlignment(Qt::AlignTop);
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd4}) g->applyColumnWidths();
 
+    // The result queries belong to the window's connection from the start.
+    for (Query *q : {&qry1, &qry2, &qry3}) q->setConnection(&con1);
+
     qApp->installEventFilter(this);
 }
 

@@ -1,3 +1,67 @@
+// The search strip: both boxes, the search button, the warning label and the three tabs.
+#include "app/DataGrid.h"
+#include "app/SearchStatements.h"
 #include "app/Unit2.h"
+#include "chrome/Image1.h"
+#include "data/AppError.h"
+#include "platform/Platform.h"
 
-void TForm2::setupSearch() {}
+#include <QLabel>
+#include <QLineEdit>
+
+void TForm2::setupSearch() {
+    connect(imgQuery, &TMyImage::clicked, this, &TForm2::imgQueryClick);
+    connect(edtCode, &QLineEdit::returnPressed, this, [this] { edtCodeKeyPress(QChar(13)); });
+    connect(edtName, &QLineEdit::returnPressed, this, [this] { edtNameKeyPress(QChar(13)); });
+    connect(imgtab1, &TMyImage::clicked, this, &TForm2::imgtab1Click);
+    connect(imgtab2, &TMyImage::clicked, this, &TForm2::imgtab2Click);
+    connect(imgtab3, &TMyImage::clicked, this, &TForm2::imgtab3Click);
+}
+
+void TForm2::edtCodeKeyPress(QChar key) {
+    if (key.unicode() == 13) imgQueryClick();
+}
+
+void TForm2::edtNameKeyPress(QChar key) {
+    if (key.unicode() == 13) imgQueryClick();
+}
+
+void TForm2::imgQueryClick() {
+    if (lbl6->isVisible()) lbl6->hide();
+    const QString code = SearchStatements::trimmed(edtCode->text());
+    const QString name = SearchStatements::trimmed(edtName->text());
+    if (code.isEmpty() && name.isEmpty()) {
+        lbl6->show();
+        return;
+    }
+    struct Target {
+        SearchStatements::Table table;
+        Query &query;
+        DataGrid *grid;
+    } targets[] = {{SearchStatements::OfficialHs, qry1, dbgrd1},
+                   {SearchStatements::HsClassify, qry2, dbgrd2},
+                   {SearchStatements::CaseHs, qry3, dbgrd3}};
+    try {
+        for (Target &t : targets) {
+            t.query.close();
+            t.query.setSql(SearchStatements::build(t.table, code, name));
+            t.query.open();
+            // The grid stays linked to its query, so it shows the new result as it arrives.
+        }
+    } catch (const AppError &e) {
+        Notify::error(this, e.message());
+    }
+}
+
+namespace {
+void showTab(QLabel *warning, QWidget *panel, DataGrid *shown, std::initializer_list<DataGrid *> others) {
+    if (warning->isVisible()) warning->hide();
+    panel->show();
+    shown->show();
+    for (DataGrid *g : others) g->hide();
+}
+} // namespace
+
+void TForm2::imgtab1Click() { showTab(lbl6, pnl1, dbgrd1, {dbgrd2, dbgrd3}); }
+void TForm2::imgtab2Click() { showTab(lbl6, pnl1, dbgrd2, {dbgrd1, dbgrd3}); }
+void TForm2::imgtab3Click() { showTab(lbl6, pnl1, dbgrd3, {dbgrd1, dbgrd2}); }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "support/Printers.h"
+
 // A lookup database in a fresh temporary folder, with the full schema and no rows. The folder
 // stands in for the executable's folder while the fixture lives.
 class TestDatabase {
