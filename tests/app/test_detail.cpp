@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -94,8 +95,11 @@ void expectState(const TForm2 &f, View view, bool resultsBehind, const char *whe
     EXPECT_EQ(f.imgreturn1->geometry(), f.imgreturn->geometry());
 }
 
+// Clicks the search tab of a result grid.
 void showResultGrid(TForm2 &f, DataGrid *grid) {
-    for (DataGrid *g : {f.dbgrd1, f.dbgrd2, f.dbgrd3}) g->setVisible(g == grid);
+    TMyImage *tab = grid == f.dbgrd1 ? f.imgtab1 : grid == f.dbgrd2 ? f.imgtab2 : f.imgtab3;
+    QTest::mouseClick(tab, Qt::LeftButton);
+    ASSERT_TRUE(grid->isVisible());
 }
 
 const QString kHorse = QStringLiteral("01012100|马|10|30|13|%1|17|千克|头|AB");
@@ -126,7 +130,7 @@ TEST(Detail, CodeClickInEachResultGridOpensTheDetailViewAndBackReturnsToThatGrid
         Window w;
         TForm2 &f = *w.form;
         DataGrid *grid = f.findChild<DataGrid *>(QLatin1String(c.grid));
-        showResultGrid(f, grid); // as the grid's tab does
+        showResultGrid(f, grid);
         f.lbl6->show();
         w.click(grid, c.origin, c.code, c.origin);
 
@@ -336,4 +340,20 @@ TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
     EXPECT_TRUE(views[0]->isVisible());
     EXPECT_EQ(views[0]->dbgrdh1->model()->rowCount(), 0);
     EXPECT_EQ(views[0]->dbgrdh1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("税则号码"));
+}
+
+TEST(Detail, ASearchWhileTheDetailViewShowsLeavesItInFrontAndBackShowsTheNewResults) {
+    Window w;
+    TForm2 &f = *w.form;
+    showResultGrid(f, f.dbgrd3);
+    w.click(f.dbgrd3, QStringLiteral("code"), QStringLiteral("87654321"), QStringLiteral("code"));
+    f.edtCode->setText(QStringLiteral("0101"));
+    f.imgQueryClick();
+    EXPECT_TRUE(w.platform.boxes.isEmpty()) << boxTexts(w.platform).join(u'\n').toStdString();
+    expectState(f, View::Detail, false, "after the search");
+    EXPECT_EQ(column(f.dbgrd4, QStringLiteral("hs_code")), QStringList{QStringLiteral("87654321")});
+    QTest::mouseClick(f.imgreturn1, Qt::LeftButton);
+    expectState(f, View::Results, false, "back");
+    EXPECT_TRUE(f.dbgrd3->isVisible());
+    EXPECT_EQ(column(f.dbgrd1, QStringLiteral("hs_code")), QStringList{QStringLiteral("01012100")});
 }

@@ -2,7 +2,6 @@
 #include "support/TestDatabase.h"
 
 #include <QStringList>
-#include <ostream>
 
 class DataGrid;
 
@@ -23,6 +22,3 @@ int rowOf(const DataGrid *grid, const QString &field, const QString &text);
 // Presses and releases the left button over the cell of a row and field, as the user does.
 void clickCell(DataGrid *grid, int row, const QString &field);
 } // namespace LookupFixture
-
-// Failure messages show texts as text, not as arrays of code units.
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
