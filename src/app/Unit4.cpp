@@ -12,7 +12,9 @@
 #include <QVBoxLayout>
 
 namespace {
-FieldDef wide(const char *name, int size) { return {QLatin1String(name), FieldKind::WideText, size}; }
+FieldDef wide(const char *name, int size) {
+    return {QLatin1String(name), FieldKind::WideText, size};
+}
 
 GridColumn column(const char *field, const char *title, int width) {
     return {QLatin1String(field), QString::fromUtf8(title), width};
@@ -30,14 +32,34 @@ TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
     setFont(Fonts::tahoma8());
 
     // Every declared field must come back from "select *": a missing or mistyped column fails.
-    qry1.setFields({wide("id", 50), wide("code", 30), {QStringLiteral("name"), FieldKind::Memo},
-                    wide("low_tax", 50), wide("wl_tax", 50), wide("jpz_tax", 50), wide("yn_tax", 50),
-                    wide("lw_tax", 50), wide("mlxy_tax", 50), wide("md_tax", 50), wide("flb_tax", 50),
-                    wide("xjp_tax", 50), wide("tg_tax", 50), wide("yuen_tax", 50), wide("yatai_tax", 50),
-                    wide("zhili_tax", 50), wide("bjst_tax", 50), wide("xinjiapo_tax", 50), wide("xxl_tax", 50),
-                    wide("milu_tax", 50), wide("xg_tax", 50), wide("am_tax", 50), wide("tw_tax", 50),
-                    wide("ecfa", 50), wide("EX_OFFICIAL_TAX", 50), wide("EX_ZD_TAX", 200),
-                    wide("EX_SPEC_TAX", 50), wide("IM_ZD_TAX", 100)});
+    qry1.setFields({wide("id", 50),
+                    wide("code", 30),
+                    {QStringLiteral("name"), FieldKind::Memo},
+                    wide("low_tax", 50),
+                    wide("wl_tax", 50),
+                    wide("jpz_tax", 50),
+                    wide("yn_tax", 50),
+                    wide("lw_tax", 50),
+                    wide("mlxy_tax", 50),
+                    wide("md_tax", 50),
+                    wide("flb_tax", 50),
+                    wide("xjp_tax", 50),
+                    wide("tg_tax", 50),
+                    wide("yuen_tax", 50),
+                    wide("yatai_tax", 50),
+                    wide("zhili_tax", 50),
+                    wide("bjst_tax", 50),
+                    wide("xinjiapo_tax", 50),
+                    wide("xxl_tax", 50),
+                    wide("milu_tax", 50),
+                    wide("xg_tax", 50),
+                    wide("am_tax", 50),
+                    wide("tw_tax", 50),
+                    wide("ecfa", 50),
+                    wide("EX_OFFICIAL_TAX", 50),
+                    wide("EX_ZD_TAX", 200),
+                    wide("EX_SPEC_TAX", 50),
+                    wide("IM_ZD_TAX", 100)});
 
     dbgrdh1 = new DataGrid(this);
     dbgrdh1->setObjectName(QStringLiteral("dbgrdh1"));
@@ -70,7 +92,8 @@ TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
         column("EX_SPEC_TAX", "出口|特别", 40),
         {QStringLiteral("id"), QString(), -1, false, false, false},
     });
-    m->setDisplayHook(QStringLiteral("code"), [this](const QVariant &v) { return wdstrngfldqry1codeGetText(v); });
+    m->setDisplayHook(QStringLiteral("code"),
+                      [this](const QVariant &v) { return wdstrngfldqry1codeGetText(v); });
     dbgrdh1->applyColumnWidths();
 
     auto *layout = new QVBoxLayout(this);
@@ -85,7 +108,9 @@ TForm4::~TForm4() {
     dbgrdh1->setDataSource(nullptr);
 }
 
-QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const { return UnscrambleCode(value.toString()); }
+QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const {
+    return UnscrambleCode(value.toString());
+}
 
 void TForm4::FormCreate(const QLabel *handOff) {
     try {

@@ -24,13 +24,15 @@ int main(int argc, char **argv) {
         QTextStream(stderr) << "usage: zendrik-render main|detail|special|rates OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
-    if (args.size() > 3) DatabasePath::setExecutableDir(args[3]);
+    if (args.size() > 3)
+        DatabasePath::setExecutableDir(args[3]);
     RecordingPlatform platform; // offline, and boxes are printed instead of shown
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
     QWidget *window = nullptr;
     TForm2 form;
     const QString code = args.value(4);
-    if (args[1] == QLatin1String("main")) window = &form;
+    if (args[1] == QLatin1String("main"))
+        window = &form;
     if (args[1] == QLatin1String("detail")) {
         form.showDetail(code, QStringLiteral("hs_code"));
         window = &form;
@@ -52,6 +54,7 @@ int main(int argc, char **argv) {
     }
     window->show();
     QApplication::processEvents();
-    for (const auto &box : platform.boxes) QTextStream(stderr) << box.caption << ": " << box.text << "\n";
+    for (const auto &box : platform.boxes)
+        QTextStream(stderr) << box.caption << ": " << box.text << "\n";
     return window->grab().save(args[2]) ? 0 : 1;
 }
