@@ -83,6 +83,11 @@ public:
     QString strngfldqry2liceGetText(const QVariant &value) const;
     // The supervision-condition characters of the code loaded last into the detail view.
     QByteArray detailConditions;
+    // The steps after a click: load the detail view for a code as a result grid shows it and
+    // switch to it, marking the grid's code field as the origin; or hand a tariff code to a new
+    // special tariff rate view and switch to that.
+    void showDetail(const QString &shownCode, const QString &origin);
+    void showSpecialRates(const QString &shownCode);
 
     // Vendor content (Unit2Feed.cpp).
     void UpdateNewad(const QString &newsAddress, const QString &adAddress);
@@ -105,6 +110,7 @@ private:
     void setupGrids();      // Unit2Grids.cpp
     void setupSearch();     // Unit2Search.cpp
     void setupDetailView(); // Unit2Detail.cpp
+    void resultCellClick(DataGrid *grid, const QString &codeField, int column);
     void loadFallbackBanner();
     void setLinkHover(QLabel *label, bool hovered);
 
