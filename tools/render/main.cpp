@@ -4,9 +4,13 @@
 //   zendrik-render detail out.png folder code    (the detail view of a tariff code)
 //   zendrik-render special out.png folder code   (the special tariff rate view of a code)
 //   zendrik-render rates out.png folder code     (that view alone, wide enough for every column)
+//   zendrik-render about out.png [folder]        (the About window)
+//   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
+#include "chrome/UnitAboutUs.h"
+#include "updates/UnitImport.h"
 #include "data/DatabasePath.h"
 #include "platform/RecordingPlatform.h"
 
@@ -21,7 +25,7 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        QTextStream(stderr) << "usage: zendrik-render main|detail|special|rates OUT.png [FOLDER] [CODE]\n";
+        QTextStream(stderr) << "usage: zendrik-render main|detail|special|rates|about|import OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
     if (args.size() > 3)
@@ -47,6 +51,18 @@ int main(int argc, char **argv) {
         rates = std::make_unique<TForm4>(form.lbl10);
         rates->resize(rates->dbgrdh1->horizontalHeader()->length() + 4, 200);
         window = rates.get();
+    }
+    std::unique_ptr<TForm1> about;
+    if (args[1] == QLatin1String("about")) {
+        about = std::make_unique<TForm1>();
+        window = about.get();
+    }
+    std::unique_ptr<TfrmImport> importWindow;
+    if (args[1] == QLatin1String("import")) {
+        importWindow = std::make_unique<TfrmImport>(form.lbl8);
+        platform.nextFileName = code;
+        if (!code.isEmpty()) importWindow->img1Click();
+        window = importWindow.get();
     }
     if (!window) {
         QTextStream(stderr) << "unknown window: " << args[1] << "\n";
