@@ -316,7 +316,7 @@ void TForm2::closeEvent(QCloseEvent *event) {
     FormClose();
     event->accept();
     // Closing the main window ends the program, whatever other windows are open.
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TForm2::imgupdateClick() {
@@ -332,7 +332,8 @@ void TForm2::imgaboutClick() {
     about->showCentredOver(this);
 }
 
-void TForm2::imgreturnClick() { QCoreApplication::quit(); }
+// Ends the message loop at once: no close request, so FormClose does not run on this path.
+void TForm2::imgreturnClick() { QCoreApplication::exit(0); }
 
 void TForm2::tmr1Timer() {
     // Start-up may have ended before the news lists were loaded, or found no titles.
