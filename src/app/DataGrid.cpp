@@ -33,24 +33,23 @@ public:
         p->setFont(font.isValid() ? font.value<QFont>() : option.font);
         p->setPen(current ? pal.color(QPalette::Active, QPalette::HighlightedText)
                           : index.data(Qt::ForegroundRole).value<QColor>());
-        const QRect r = option.rect.adjusted(2, 2, -2, -2);
         const int flags = index.data(Qt::TextAlignmentRole).toInt();
         const QString text = index.data(Qt::DisplayRole).toString();
         p->setClipRect(option.rect);
-        if (model->columnAt(index.column()).wordWrap)
-            drawWrapped(p, option.rect.adjusted(2, 1, -2, -1), flags, text, view->lineHeight());
-        else
-            p->drawText(r, flags, text);
+        drawLines(p, option.rect.adjusted(1, 1, -1, -1), flags, text, view->lineHeight(),
+                  model->columnAt(index.column()).wordWrap);
         p->restore();
     }
 
 private:
-    // Wrapped text is laid out on lines of the grid's line height, whatever the face's own
-    // line spacing, so two lines fit a result row as they do in a 12-pixel Song face.
-    static void drawWrapped(QPainter *p, const QRect &r, int flags, const QString &text, int lineHeight) {
+    // Text is laid out on lines of the grid's line height, whatever the face's own line
+    // spacing, so one line fits a 16-pixel detail row and two lines a result row as they do in
+    // a 12-pixel Song face (a fallback face with a taller line would otherwise be cut).
+    static void drawLines(QPainter *p, const QRect &r, int flags, const QString &text, int lineHeight, bool wrap) {
         QTextLayout layout(text, p->font());
         QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+        option.setAlignment(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
         layout.setTextOption(option);
         layout.beginLayout();
         QList<QTextLine> lines;

@@ -77,7 +77,11 @@ void FindDialog::refreshColumns() {
     column->addItem(QStringLiteral("(所有列)"), -1);
     const GridModel *m = grid_->gridModel();
     for (int c = 0; c < m->columnCount(); ++c)
-        if (!grid_->isColumnHidden(c)) column->addItem(m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), c);
+        if (!grid_->isColumnHidden(c)) {
+            // Multi-level titles ("协定税率(%)|东盟|文莱") read as words in the list.
+            const QString title = m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            column->addItem(title.split(u'|').join(u' '), c);
+        }
     column->setCurrentIndex(keep >= 0 && keep < column->count() ? keep : 0);
 }
 

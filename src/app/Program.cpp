@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "app/Unit2.h"
+#include "chrome/UnitAboutUs.h"
 #include "platform/Platform.h"
 #include "platform/SingleInstance.h"
 
@@ -16,6 +17,7 @@ void runProgram(const QString &guardName) {
     }
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
     TForm2 form;
+    TForm1 about; // created hidden after the main window, as the program's About window
     form.show();
     QApplication::exec();
 }

@@ -4,6 +4,8 @@
 #include "chrome/ClickLabel.h"
 #include "chrome/Fonts.h"
 #include "chrome/Image1.h"
+#include "chrome/Resources.h"
+#include "chrome/UnitAboutUs.h"
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
 #include "platform/Platform.h"
@@ -67,8 +69,9 @@ void setLinkLook(QLabel *l, const QColor &colour, bool underline) {
 }
 } // namespace
 
-TForm2::TForm2(QWidget *parent) : QWidget(parent) {
+TForm2::TForm2(QWidget *parent) : SkinnedWindow(parent) {
     setObjectName(QStringLiteral("Form2"));
+    loadChromeResources();
     setWindowTitle(QStringLiteral("Zendrik查-商品编码查询工具"));
     buildControls();
     tmr1.setInterval(5000);
@@ -89,10 +92,9 @@ TForm2::~TForm2() {
 }
 
 void TForm2::buildControls() {
-    setFixedSize(kClientWidth, kClientHeight);
-    client = new QWidget(this);
+    client = clientArea();
     client->setObjectName(QStringLiteral("client"));
-    client->setGeometry(0, 0, kClientWidth, kClientHeight);
+    setClientSize({kClientWidth, kClientHeight});
     client->setAutoFillBackground(true);
     QPalette pal = client->palette();
     pal.setColor(QPalette::Window, kSkyBlue);
@@ -213,6 +215,16 @@ void TForm2::buildControls() {
     connect(lbl13, &ClickLabel::left, this, [this] { setLinkHover(lbl13, false); });
 }
 
+void TForm2::resizeEvent(QResizeEvent *event) {
+    SkinnedWindow::resizeEvent(event);
+    // The header and the result panel are aligned to the top and span the client's width.
+    if (!imgForm) return;
+    const int width = client->width();
+    imgForm->resize(width, imgForm->height());
+    pnl1->resize(width, pnl1->height());
+    for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3}) g->resize(pnl1->size());
+}
+
 void TForm2::setLinkHover(QLabel *l, bool hovered) {
     setLinkLook(l, hovered ? QColor(Qt::black) : QColor(Qt::blue), !hovered);
 }
@@ -304,7 +316,7 @@ void TForm2::closeEvent(QCloseEvent *event) {
     FormClose();
     event->accept();
     // Closing the main window ends the program, whatever other windows are open.
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TForm2::imgupdateClick() {
@@ -314,9 +326,14 @@ void TForm2::imgupdateClick() {
     importWindow->show();
 }
 
-void TForm2::imgaboutClick() {}
+void TForm2::imgaboutClick() {
+    // A new About window per click, without owner; closing it only hides it.
+    auto *about = new TForm1;
+    about->showCentredOver(this);
+}
 
-void TForm2::imgreturnClick() { QCoreApplication::quit(); }
+// Ends the message loop at once: no close request, so FormClose does not run on this path.
+void TForm2::imgreturnClick() { QCoreApplication::exit(0); }
 
 void TForm2::tmr1Timer() {
     // Start-up may have ended before the news lists were loaded, or found no titles.

@@ -1,5 +1,6 @@
 #pragma once
 #include "data/Connection.h"
+#include "chrome/SkinnedWindow.h"
 #include "data/Query.h"
 
 #include <QStringList>
@@ -17,7 +18,7 @@ class TMyImage;
 // The main window: header with picture buttons, the search strip, the three result grids, the
 // detail panels and the status line with the news ticker. Its components are public, as on a
 // designed form: other windows read its hidden hand-over labels and tests drive its controls.
-class TForm2 : public QWidget {
+class TForm2 : public SkinnedWindow {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 838;
@@ -82,6 +83,11 @@ public:
     QString strngfldqry2liceGetText(const QVariant &value) const;
     // The supervision-condition characters of the code loaded last into the detail view.
     QByteArray detailConditions;
+    // The steps after a click: load the detail view for a code as a result grid shows it and
+    // switch to it, marking the grid's code field as the origin; or hand a tariff code to a new
+    // special tariff rate view and switch to that.
+    void showDetail(const QString &shownCode, const QString &origin);
+    void showSpecialRates(const QString &shownCode);
 
     // Vendor content (Unit2Feed.cpp).
     void UpdateNewad(const QString &newsAddress, const QString &adAddress);
@@ -97,13 +103,27 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
 
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildControls();
     void setupGrids();      // Unit2Grids.cpp
     void setupSearch();     // Unit2Search.cpp
     void setupDetailView(); // Unit2Detail.cpp
+    void resultCellClick(DataGrid *grid, const QString &codeField, int column);
     void loadFallbackBanner();
     void setLinkHover(QLabel *label, bool hovered);
+
+    // The application-wide message hook: sees every event before it is delivered.
+    class MessageHook : public QObject {
+    public:
+        explicit MessageHook(TForm2 *form) : QObject(form), form_(form) {}
+        bool eventFilter(QObject *watched, QEvent *event) override {
+            return form_->aplctnvnts1Message(watched, event);
+        }
+
+    private:
+        TForm2 *form_;
+    };
+    MessageHook *aplctnvnts1 = nullptr;
 };

@@ -97,12 +97,8 @@ void TForm2::setupGrids() {
     // The result queries belong to the window's connection from the start.
     for (Query *q : {&qry1, &qry2, &qry3}) q->setConnection(&con1);
 
-    qApp->installEventFilter(this);
-}
-
-bool TForm2::eventFilter(QObject *watched, QEvent *event) {
-    if (aplctnvnts1Message(watched, event)) return true;
-    return QWidget::eventFilter(watched, event);
+    aplctnvnts1 = new MessageHook(this);
+    qApp->installEventFilter(aplctnvnts1);
 }
 
 bool TForm2::aplctnvnts1Message(QObject *, QEvent *event) {

@@ -1,5 +1,7 @@
 #include "updates/UnitImport.h"
 
+#include "chrome/Resources.h"
+
 #include "chrome/Image1.h"
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
@@ -81,6 +83,7 @@ QString sqlErrorText(const QSqlError &error) {
 TfrmImport::TfrmImport(QLabel *updateDateLabel, QWidget *parent)
     : QWidget(parent), con1(QStringLiteral("frmImport")), qry1(QStringLiteral("qry1")),
       qry2(QStringLiteral("qry2")), updateDateLabel_(updateDateLabel) {
+    loadChromeResources();
     setWindowTitle(QStringLiteral("更新数据导入"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setFixedSize(518, 65);

@@ -236,3 +236,12 @@ TEST_F(SearchWindow, CtrlFFindsRowsByTheirDisplayedText) {
     }
     EXPECT_GE(d->text->count(), 3) << "texts searched before are offered again";
 }
+
+TEST_F(SearchWindow, AStoredCodeThatIsNotScrambledTextShowsAsStored) {
+    db.exec(QStringLiteral("insert into official_hs (id,hs_code,name) values (99,'ZZ12','坏编码')"));
+    search(QString(), QStringLiteral("坏编码"));
+    ASSERT_EQ(form->dbgrd1->model()->rowCount(), 1);
+    EXPECT_EQ(form->dbgrd1->gridModel()->text(0, 0), QStringLiteral("ZZ12"));
+    form->dbgrd1->grab(); // painting it raises nothing
+    EXPECT_TRUE(platform.boxes.isEmpty());
+}

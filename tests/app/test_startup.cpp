@@ -8,7 +8,10 @@
 #include "support/TestDatabase.h"
 
 #include <QDir>
+#include <QApplication>
 #include <QImage>
+#include <QTest>
+#include <QTimer>
 #include <QLabel>
 #include <gtest/gtest.h>
 
@@ -108,7 +111,7 @@ TEST(Startup, GridLooksSetAtCreation) {
     EXPECT_TRUE(form.pnl2->isHidden());
     EXPECT_TRUE(form.pnl3->isHidden());
     EXPECT_TRUE(form.imgreturn1->isHidden());
-    EXPECT_EQ(form.size(), QSize(838, 560));
+    EXPECT_EQ(form.client->size(), QSize(838, 560));
 }
 
 TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
@@ -192,4 +195,35 @@ TEST(Startup, TickerShowsTheFirstTitleForTwoPeriodsThenEachInTurn) {
     EXPECT_EQ(seen, (QStringList{"甲", "甲", "乙", "丙", "甲", "乙"}));
     EXPECT_EQ(platform.opened.first(), QStringLiteral("http://vendor.test//news/viewNews-100.html"));
     EXPECT_EQ(platform.opened.last(), QStringLiteral("http://vendor.test//news/viewNews-101.html"));
+}
+
+TEST(Startup, ToolBarButtonsOpenWindowsAndEndTheProgram) {
+    RecordingPlatform platform;
+    platform.root = QStringLiteral("http://vendor.test");
+    TestDatabase db;
+    fill(db, 2, {QStringLiteral("n")});
+    writeBanner(db);
+    TForm2 form;
+    form.show();
+    auto click = [](QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(40, 40)); };
+    auto visible = [](const char *className) {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->inherits(className) && w->isVisible()) ++n;
+        return n;
+    };
+    click(form.imgabout);
+    click(form.imgabout);
+    EXPECT_EQ(visible("TForm1"), 2);
+    click(form.imgupdate);
+    click(form.imgupdate);
+    EXPECT_EQ(visible("TfrmImport"), 2);
+    EXPECT_EQ(platform.opened, (QStringList{"http://vendor.test/download/toDownloadSoftware-2.html",
+                                            "http://vendor.test/download/toDownloadSoftware-2.html"}));
+    // The exit button ends the message loop; the news lists stay (FormClose does not run).
+    QTimer::singleShot(0, &form, [&] { click(form.imgreturn); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(form.newsTitles != nullptr);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != &form && (w->inherits("TForm1") || w->inherits("TfrmImport"))) delete w;
 }

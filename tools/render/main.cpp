@@ -1,25 +1,39 @@
 // Renders a window of the program offscreen to a PNG, against the lookup database beside this
 // executable (or in the folder given), so anyone can look at it without a display.
 //   zendrik-render main out.png [folder]
-// "main-online" starts a local copy of the vendor site first, so the window shows the feeds'
-// news and the downloaded advertisement (they are stored in that database, as the program would).
+//   zendrik-render main-online out.png [folder]  (with a local copy of the vendor site: the feeds'
+//                                                 news and the downloaded advertisement, which are
+//                                                 stored in that database, as the program would)
+//   zendrik-render detail out.png folder code    (the detail view of a tariff code)
+//   zendrik-render special out.png folder code   (the special tariff rate view of a code)
+//   zendrik-render rates out.png folder code     (that view alone, wide enough for every column)
+//   zendrik-render about out.png [folder]        (the About window)
+//   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
+#include "app/DataGrid.h"
 #include "app/Unit2.h"
+#include "app/Unit4.h"
+#include "chrome/UnitAboutUs.h"
+#include "updates/UnitImport.h"
 #include "data/DatabasePath.h"
 #include "platform/RecordingPlatform.h"
 #include "vendorsite/VendorSite.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QTextStream>
+#include <memory>
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        QTextStream(stderr) << "usage: zendrik-render main|main-online OUT.png [FOLDER]\n";
+        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|about|import OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
-    if (args.size() > 3) DatabasePath::setExecutableDir(args[3]);
+    if (args.size() > 3)
+        DatabasePath::setExecutableDir(args[3]);
     RecordingPlatform platform; // offline, and boxes are printed instead of shown
     VendorSite site;
     if (args[1] == QLatin1String("main-online")) {
@@ -33,13 +47,43 @@ int main(int argc, char **argv) {
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
     QWidget *window = nullptr;
     TForm2 form;
-    if (args[1] == QLatin1String("main") || args[1] == QLatin1String("main-online")) window = &form;
+    const QString code = args.value(4);
+    if (args[1] == QLatin1String("main") || args[1] == QLatin1String("main-online"))
+        window = &form;
+    if (args[1] == QLatin1String("detail")) {
+        form.showDetail(code, QStringLiteral("hs_code"));
+        window = &form;
+    }
+    if (args[1] == QLatin1String("special")) {
+        form.showSpecialRates(code);
+        window = &form;
+    }
+    std::unique_ptr<TForm4> rates;
+    if (args[1] == QLatin1String("rates")) {
+        form.lbl10->setText(code);
+        rates = std::make_unique<TForm4>(form.lbl10);
+        rates->resize(rates->dbgrdh1->horizontalHeader()->length() + 4, 200);
+        window = rates.get();
+    }
+    std::unique_ptr<TForm1> about;
+    if (args[1] == QLatin1String("about")) {
+        about = std::make_unique<TForm1>();
+        window = about.get();
+    }
+    std::unique_ptr<TfrmImport> importWindow;
+    if (args[1] == QLatin1String("import")) {
+        importWindow = std::make_unique<TfrmImport>(form.lbl8);
+        platform.nextFileName = code;
+        if (!code.isEmpty()) importWindow->img1Click();
+        window = importWindow.get();
+    }
     if (!window) {
         QTextStream(stderr) << "unknown window: " << args[1] << "\n";
         return 2;
     }
     window->show();
     QApplication::processEvents();
-    for (const auto &box : platform.boxes) QTextStream(stderr) << box.caption << ": " << box.text << "\n";
+    for (const auto &box : platform.boxes)
+        QTextStream(stderr) << box.caption << ": " << box.text << "\n";
     return window->grab().save(args[2]) ? 0 : 1;
 }

@@ -1,0 +1,131 @@
+#include "app/Unit4.h"
+
+#include "app/DataGrid.h"
+#include "app/MultiLevelHeader.h"
+#include "chrome/Fonts.h"
+#include "data/AppError.h"
+#include "data/CodeCodec.h"
+#include "data/DatabasePath.h"
+#include "platform/Platform.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+FieldDef wide(const char *name, int size) {
+    return {QLatin1String(name), FieldKind::WideText, size};
+}
+
+GridColumn column(const char *field, const char *title, int width) {
+    return {QLatin1String(field), QString::fromUtf8(title), width};
+}
+} // namespace
+
+TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Form4"));
+    setWindowFlag(Qt::FramelessWindowHint);
+    resize(kClientWidth, kClientHeight);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setFont(Fonts::tahoma8());
+
+    // Every declared field must come back from "select *": a missing or mistyped column fails.
+    qry1.setFields({wide("id", 50),
+                    wide("code", 30),
+                    {QStringLiteral("name"), FieldKind::Memo},
+                    wide("low_tax", 50),
+                    wide("wl_tax", 50),
+                    wide("jpz_tax", 50),
+                    wide("yn_tax", 50),
+                    wide("lw_tax", 50),
+                    wide("mlxy_tax", 50),
+                    wide("md_tax", 50),
+                    wide("flb_tax", 50),
+                    wide("xjp_tax", 50),
+                    wide("tg_tax", 50),
+                    wide("yuen_tax", 50),
+                    wide("yatai_tax", 50),
+                    wide("zhili_tax", 50),
+                    wide("bjst_tax", 50),
+                    wide("xinjiapo_tax", 50),
+                    wide("xxl_tax", 50),
+                    wide("milu_tax", 50),
+                    wide("xg_tax", 50),
+                    wide("am_tax", 50),
+                    wide("tw_tax", 50),
+                    wide("ecfa", 50),
+                    wide("EX_OFFICIAL_TAX", 50),
+                    wide("EX_ZD_TAX", 200),
+                    wide("EX_SPEC_TAX", 50),
+                    wide("IM_ZD_TAX", 100)});
+
+    dbgrdh1 = new DataGrid(this);
+    dbgrdh1->setObjectName(QStringLiteral("dbgrdh1"));
+    auto *header = new MultiLevelHeader(dbgrdh1);
+    header->setFont(Fonts::tahoma8());
+    dbgrdh1->setHorizontalHeader(header);
+    dbgrdh1->setFont(Fonts::tahoma8());
+    dbgrdh1->setRowHeight(18);
+    GridModel *m = dbgrdh1->gridModel();
+    m->setColumns({
+        column("code", "税则号码", 70),
+        column("name", "商品名称", 250),
+        column("low_tax", "最惠国税率(%)", 120),
+        column("", "反倾销税率(%)", 100),
+        column("", "消费税(%)", 64),
+        column("yatai_tax", "协定税率(%)|亚太", 40),
+        column("wl_tax", "协定税率(%)|东盟|文莱", 40),
+        column("jpz_tax", "协定税率(%)|东盟|柬埔寨", 40),
+        column("yn_tax", "协定税率(%)|东盟|印尼", 40),
+        column("lw_tax", "协定税率(%)|东盟|老挝", 40),
+        column("mlxy_tax", "协定税率(%)|东盟|马来西亚", 60),
+        column("md_tax", "协定税率(%)|东盟|缅甸", 40),
+        column("flb_tax", "协定税率(%)|东盟|菲律宾", 50),
+        column("xjp_tax", "协定税率(%)|东盟|新加坡", 50),
+        column("tg_tax", "协定税率(%)|东盟|泰国", 40),
+        column("yuen_tax", "协定税率(%)|东盟|越南", 40),
+        column("ecfa", "协定税率(%)|ECFA", 40),
+        column("EX_OFFICIAL_TAX", "出口|关税", 40),
+        column("EX_ZD_TAX", "出口|暂定", 40),
+        column("EX_SPEC_TAX", "出口|特别", 40),
+        {QStringLiteral("id"), QString(), -1, false, false, false},
+    });
+    m->setDisplayHook(QStringLiteral("code"),
+                      [this](const QVariant &v) { return wdstrngfldqry1codeGetText(v); });
+    dbgrdh1->applyColumnWidths();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(dbgrdh1);
+
+    FormCreate(handOff);
+}
+
+TForm4::~TForm4() {
+    // The grid shows the query's result: unlink it before the query goes.
+    dbgrdh1->setDataSource(nullptr);
+}
+
+QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const {
+    return UnscrambleCode(value.toString());
+}
+
+void TForm4::FormCreate(const QLabel *handOff) {
+    try {
+        con1.setConnectionString(DatabasePath::lookupConnectionString());
+        qry1.close();
+        qry1.setConnection(&con1);
+        // A scrambled code is upper-case hex digits only, so it goes into the literal as it is.
+        qry1.setSql(QStringLiteral("select * from hs_dm_tax where code='") + ScrambleCode(handOff->text()) +
+                    QStringLiteral("'"));
+        qry1.open();
+        dbgrdh1->setDataSource(&qry1);
+        dbgrdh1->gridModel()->setOddRowColor(Qt::white);
+        dbgrdh1->gridModel()->setEvenRowColor(DataGrid::kEvenRowColor);
+    } catch (const AppError &e) {
+        // Nothing in the view handles its own failures: they reach the default error report.
+        Notify::report(handOff->window(), e.message());
+    }
+}

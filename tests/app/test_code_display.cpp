@@ -1,0 +1,39 @@
+#include "app/Unit2.h"
+#include "data/CodeCodec.h"
+#include "platform/RecordingPlatform.h"
+#include "support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QVariant stored(const QString &plain) { return ScrambleCode(plain); }
+} // namespace
+
+TEST(CodeDisplay, CaseCodesGetTheirDotAndOtherCodesShowAsUnscrambled) {
+    RecordingPlatform platform;
+    TestDatabase db(false); // the window's start-up fails on the missing file; the hooks do not care
+    TForm2 form;
+    struct Case {
+        QVariant value;
+        QString caseText, plainText;
+    } cases[] = {
+        {QVariant(), "", ""},                                   // Null
+        {QString(), "", ""},                                    // empty
+        {stored("0101"), "0101", "0101"},                       // short
+        {stored("01012100"), "01012100", "01012100"},           // exactly 8
+        {stored("0101210000"), "01012100", "0101210000"},       // 9-10 are 00
+        {stored("0101210010"), "01012100.10", "0101210010"},    // 9-10 are 10
+        {stored("010121005"), "01012100.5", "010121005"},       // 9 characters
+        {stored("010121000"), "01012100", "010121000"},
+        {stored("010121001099"), "01012100.10", "010121001099"}, // characters after the 10th never show
+        {stored("01012100AB"), "01012100AB", "01012100AB"},     // not a number: shown unchanged
+        {stored("01012100-1"), "01012100", "01012100-1"},       // a negative number counts as not positive
+        {stored("84713010.1"), "84713010.1", "84713010.1"},     // ".1" is not a decimal integer
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(form.wdstrngfldqry3codeGetText(c.value), c.caseText) << c.plainText.toStdString();
+        EXPECT_EQ(form.wdstrngfldqry1hs_codeGetText(c.value), c.plainText);
+        EXPECT_EQ(form.wdstrngfldqry2code_tGetText(c.value), c.plainText);
+        EXPECT_EQ(form.wdstrngfldqry4hs_codeGetText(c.value), c.plainText);
+    }
+}
