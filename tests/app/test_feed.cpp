@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include "support/Jpeg.h"
+
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -72,14 +74,6 @@ const QStringList kOldNews{QStringLiteral("1|旧新闻一"), QStringLiteral("2|�
 const QStringList kOldAds{QStringLiteral("{root}/keep0.jpg|{root}/keep0.html|0"),
                           QStringLiteral("{root}/keepnull.jpg|{root}/keepnull.html|∅"),
                           QStringLiteral("{root}/ad/banner.jpg|{root}/old.html|1")};
-
-QByteArray jpegOf(const QImage &image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "JPG", 95));
-    return bytes;
-}
 
 } // namespace
 

@@ -3,17 +3,11 @@
 
 #include <QBuffer>
 #include <QImage>
+#include "support/Jpeg.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray jpegOf(const QImage &image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "JPG", 95));
-    return bytes;
-}
 
 // Left half red, right half blue: colours that survive JPEG compression recognisably.
 QImage twoColours(int w, int h) {
