@@ -1,4 +1,5 @@
 #pragma once
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -20,8 +21,11 @@ public:
     bool isOpen() const;
     QSqlDatabase database() const;
     const QString &name() const { return name_; }
+    // The searched tables whose name index the open database has (found when it opened).
+    const QSet<QString> &nameIndexes() const { return nameIndexes_; }
 
 private:
     QString name_;
     QString connectionString_;
+    QSet<QString> nameIndexes_;
 };

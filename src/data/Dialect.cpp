@@ -1,16 +1,56 @@
 #include "data/Dialect.h"
 
+#include "data/SearchIndex.h"
+
 #include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace Dialect {
 
-QString translate(const QString &statement) {
+namespace {
+
+QString quoted(QString text) { return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\''; }
+
+// "select ... from T where ... and <name column of T> like '%X%' [order by C]": the ordering
+// loses the index (+C), and with T's name index the index narrows the rows first.
+QString steerNameSearch(const QString &statement, const QSet<QString> &nameIndexes) {
+    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"), QRegularExpression::CaseInsensitiveOption);
+    const QString table = from.match(statement).captured(1);
+    const QString column = SearchIndex::nameColumn(table);
+    if (column.isEmpty()) return statement;
+    // The literal runs to the last "%'" before the ordering or the end; doubled apostrophes
+    // inside it are part of the text.
+    const QRegularExpression like(
+        QStringLiteral("\\band\\s+%1\\s+like\\s+'%((?:[^']|'')*)%'(?:(\\s+order\\s+by\\s+)(\\w+))?(\\s*)$")
+            .arg(QRegularExpression::escape(column)),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = like.match(statement);
+    if (!m.hasMatch()) return statement;
+    QString out = statement.left(m.capturedStart(0));
+    QString fragment = m.captured(1);
+    fragment.replace(QStringLiteral("''"), QStringLiteral("'"));
+    const bool wildcard = fragment.isEmpty() || fragment.contains(u'%') || fragment.contains(u'_');
+    if (!wildcard && nameIndexes.contains(table)) {
+        const QString idx = SearchIndex::indexTable(table);
+        QString phrase = fragment;
+        phrase.replace(u'"', QStringLiteral("\"\""));
+        out += QStringLiteral("and rowid in (select rowid from %1 where %1 match %2) ")
+                   .arg(idx, quoted(u'"' + phrase + u'"'));
+    }
+    out += statement.mid(m.capturedStart(0), m.capturedEnd(1) + 2 - m.capturedStart(0));
+    if (m.hasCaptured(3)) out += m.captured(2) + u'+' + m.captured(3);
+    return out + m.captured(4);
+}
+
+} // namespace
+
+QString translate(const QString &statement, const QSet<QString> &nameIndexes) {
     static const QRegularExpression top(QStringLiteral("^(\\s*select\\s+)top\\s+(\\d+)\\s+"),
                                         QRegularExpression::CaseInsensitiveOption);
-    const auto m = top.match(statement);
-    if (!m.hasMatch()) return statement;
-    QString body = statement;
+    const QString steered = steerNameSearch(statement, nameIndexes);
+    const auto m = top.match(steered);
+    if (!m.hasMatch()) return steered;
+    QString body = steered;
     body.replace(m.capturedStart(), m.capturedLength(), m.captured(1));
     while (body.endsWith(u' ') || body.endsWith(u';')) body.chop(1);
     return body + QStringLiteral(" limit ") + m.captured(2);
