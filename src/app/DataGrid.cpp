@@ -1,10 +1,12 @@
 #include "app/DataGrid.h"
 
+#include "app/FindDialog.h"
 #include "chrome/Fonts.h"
 #include "data/Query.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
@@ -151,4 +153,21 @@ void DataGrid::paintEvent(QPaintEvent *event) {
         const int x = columnViewportPosition(logical) + columnWidth(logical) - 1;
         p.drawLine(x, bottomOfRows, x, viewport()->height());
     }
+}
+
+FindDialog *DataGrid::findDialog() {
+    if (!find_) find_ = new FindDialog(this);
+    return find_;
+}
+
+void DataGrid::keyPressEvent(QKeyEvent *event) {
+    if (event->matches(QKeySequence::Find)) {
+        FindDialog *d = findDialog();
+        d->refreshColumns();
+        d->show();
+        d->raise();
+        d->activateWindow();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

@@ -32,10 +32,15 @@ public:
 
     static QFont gridFont();
 
+    // The grid's find dialog, made on first use (Ctrl+F).
+    class FindDialog *findDialog();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     GridModel *model_;
     bool fitRowsToLines_ = false;
+    class FindDialog *find_ = nullptr;
 };

@@ -47,6 +47,8 @@ public:
     const GridColumn &columnAt(int column) const { return columns_[column]; }
     // The text a cell shows (and edits).
     QString text(int row, int column) const;
+    // The stored value of a cell as text, before any display hook.
+    QString storedText(int row, int column) const { return rawValue(row, column).toString(); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -7,6 +7,7 @@
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
 #include "platform/Platform.h"
+#include "updates/UnitImport.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -308,6 +309,9 @@ void TForm2::closeEvent(QCloseEvent *event) {
 
 void TForm2::imgupdateClick() {
     Platform::instance().openAddress(vendorAddress(QStringLiteral("/download/toDownloadSoftware-2.html")));
+    // A new import window per click, without owner; it lives until the program ends.
+    auto *importWindow = new TfrmImport(lbl8);
+    importWindow->show();
 }
 
 void TForm2::imgaboutClick() {}

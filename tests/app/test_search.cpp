@@ -1,4 +1,5 @@
 #include "app/DataGrid.h"
+#include "app/FindDialog.h"
 #include "app/SearchStatements.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
@@ -10,6 +11,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -195,4 +199,40 @@ TEST(SearchStatementsText, AreBuiltFromTheFixedFragments) {
                              "'%a''b%' order by code_t"));
     EXPECT_EQ(trimmed(QStringLiteral("\t 12 3\n")), QStringLiteral("12 3"));
     EXPECT_EQ(trimmed(QStringLiteral("\u300012\u3000")), QStringLiteral("\u300012\u3000")); // full-width space stays
+}
+
+TEST_F(SearchWindow, CtrlFFindsRowsByTheirDisplayedText) {
+    search(QString(), QStringLiteral("%")); // every row
+    DataGrid *g = form->dbgrd1;
+    g->setFocus();
+    QTest::keyClick(g, Qt::Key_F, Qt::ControlModifier);
+    FindDialog *d = g->findDialog();
+    ASSERT_TRUE(d->isVisible());
+    EXPECT_TRUE(d->displayedText->isChecked());
+    struct Case {
+        QString text;
+        bool displayed, whole, beginning, matchCase;
+        QString foundCode; // empty: nothing found
+    } cases[] = {
+        {"7304190000", true, false, false, false, "7304190000"},
+        {"7304190000", false, false, false, false, ""}, // stored codes are scrambled
+        {"04190", true, false, false, false, "7304190000"},
+        {"04190", true, true, false, false, ""},
+        {"04190", true, false, true, false, ""},
+        {"7304", true, false, true, false, "7304190000"},
+        {"abs computer", true, false, false, false, "8471410000"},
+        {"abs computer", true, false, false, true, ""},
+        {"便携", true, false, false, false, "8471300000"},
+    };
+    for (const Case &c : cases) {
+        g->setCurrentIndex(g->model()->index(0, 0));
+        d->text->setEditText(c.text);
+        d->displayedText->setChecked(c.displayed);
+        (c.whole ? d->wholeValue : c.beginning ? d->beginning : d->anywhere)->setChecked(true);
+        d->matchCase->setChecked(c.matchCase);
+        const bool found = d->findNext();
+        EXPECT_EQ(found, !c.foundCode.isEmpty()) << c.text.toStdString();
+        if (found) EXPECT_EQ(g->gridModel()->text(g->currentIndex().row(), 0), c.foundCode) << c.text.toStdString();
+    }
+    EXPECT_GE(d->text->count(), 3) << "texts searched before are offered again";
 }

@@ -1,0 +1,40 @@
+#include "chrome/UnitAboutUs.h"
+
+#include "chrome/Resources.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
+TForm1::TForm1(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName("Form1");
+    setWindowTitle("关于我们");
+    setFixedSize(ClientWidth, ClientHeight);
+    setBackgroundRole(QPalette::Window);
+    setAutoFillBackground(true);
+
+    loadChromeResources();
+    img1 = new QLabel(this);
+    img1->setObjectName("img1");
+    img1->setGeometry(rect());
+    img1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    img1->setPixmap(QPixmap(":/images/about_picture.bmp"));
+}
+
+void TForm1::showCentredOver(QWidget *mainWindow) {
+    const QRect over = mainWindow ? mainWindow->window()->frameGeometry()
+                                  : QGuiApplication::primaryScreen()->availableGeometry();
+    const auto centre = [&] {
+        QRect frame = frameGeometry();
+        frame.moveCenter(over.center());
+        move(frame.topLeft());
+    };
+    // The frame's size is known only once the window is shown; centre again then.
+    centre();
+    show();
+    centre();
+    raise();
+    activateWindow();
+}

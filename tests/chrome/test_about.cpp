@@ -1,0 +1,90 @@
+// The About window: its look, where it opens and what closing it does.
+#include "chrome/UnitAboutUs.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The main window stand-in: a top-level of the main window's client size somewhere on the screen.
+struct MainWindow : QWidget {
+    explicit MainWindow(QRect geometry) {
+        setGeometry(geometry);
+        show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(this));
+    }
+};
+
+}  // namespace
+
+TEST(TForm1, IsAFixedToolWindowWithCaptionAndCloseButtonOnly) {
+    TForm1 about;
+    EXPECT_EQ(about.windowTitle(), QString("关于我们"));
+    const Qt::WindowFlags f = about.windowFlags();
+    EXPECT_EQ(f & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(f & Qt::WindowTitleHint);
+    EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(f & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(about.size(), QSize(400, 210));
+    EXPECT_EQ(about.minimumSize(), QSize(400, 210));  // not resizable
+    EXPECT_EQ(about.maximumSize(), QSize(400, 210));
+    EXPECT_EQ(about.palette().color(about.backgroundRole()),
+              QApplication::palette().color(QPalette::Window));
+    EXPECT_FALSE(about.testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_EQ(about.parentWidget(), nullptr);
+    EXPECT_TRUE(about.isHidden());  // created hidden
+}
+
+TEST(TForm1, ShowsTheAboutPictureUnscaledWithItsBottomRowsCut) {
+    TForm1 about;
+    const QImage picture(":/images/about_picture.bmp");
+    ASSERT_EQ(picture.size(), QSize(400, 217));
+    EXPECT_EQ(about.img1->objectName(), QString("img1"));
+    EXPECT_EQ(about.img1->geometry(), QRect(0, 0, 400, 210));
+    // What the window draws is the picture's top 210 rows, pixel for pixel.
+    const QImage drawn = about.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(drawn.size(), QSize(400, 210));
+    EXPECT_EQ(drawn, picture.copy(0, 0, 400, 210).convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(TForm1, OpensCentredOverTheGivenMainWindow) {
+    for (const QRect at : {QRect(40, 30, 838, 560), QRect(200, 120, 600, 400)}) {
+        MainWindow main(at);
+        TForm1 about;
+        about.showCentredOver(&main);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+        const QPoint offset = about.frameGeometry().center() - main.frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 1) << "main window at " << at.x() << "," << at.y();
+        EXPECT_TRUE(about.isVisible());
+    }
+}
+
+TEST(TForm1, EveryNewInstanceOpensCentredAndInFront) {
+    MainWindow main(QRect(40, 30, 838, 560));
+    TForm1 first, second;
+    first.showCentredOver(&main);
+    second.showCentredOver(&main);
+    EXPECT_EQ(first.geometry(), second.geometry());
+    EXPECT_TRUE(first.isVisible());
+    EXPECT_TRUE(second.isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&second));
+}
+
+TEST(TForm1, ClosingHidesWithoutDestroying) {
+    MainWindow main(QRect(40, 30, 838, 560));
+    QPointer<TForm1> about = new TForm1;
+    about->showCentredOver(&main);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+    EXPECT_TRUE(about->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(about.isNull());
+    EXPECT_TRUE(about->isHidden());
+    // It can be shown again, as it was.
+    about->showCentredOver(&main);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_FALSE(about->img1->pixmap().isNull());
+    delete about;
+}

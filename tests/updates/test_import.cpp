@@ -1,0 +1,345 @@
+#include "chrome/Image1.h"
+#include "data/CodeCodec.h"
+#include "platform/RecordingPlatform.h"
+#include "support/TestDatabase.h"
+#include "updates/UnitImport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Readable failure output for Qt strings.
+
+namespace {
+
+struct Rec {
+    QString code, name, spec, date, source;
+};
+
+QString recordXml(const Rec &r) {
+    return QStringLiteral("<case><code>%1</code><name>%2</name><spec>%3</spec><date>%4</date><source>%5</"
+                          "source></case>\n")
+        .arg(r.code, r.name, r.spec, r.date, r.source);
+}
+
+const QString kSeed =
+    QStringLiteral("insert into case_hs values (7,'旧记录','%1','规格','2011-05-03','2011-05-03',0,'x')")
+        .arg(ScrambleCode(QStringLiteral("01012100")));
+
+class ImportWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db.exec(kSeed);
+        window.show();
+    }
+
+    QString writeFile(const QString &name, const QString &body, const char *encoding = "UTF-8") {
+        const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n<cases>\n")
+                                 .arg(QLatin1String(encoding)) +
+                             body + QStringLiteral("</cases>\n");
+        QFile f(files.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringEncoder(encoding).encode(text));
+        return f.fileName();
+    }
+    QString writeRecords(const QString &name, const QList<Rec> &recs) {
+        QString body;
+        for (const Rec &r : recs)
+            body += recordXml(r);
+        return writeFile(name, body);
+    }
+
+    void choose(const QString &path) {
+        platform.nextFileName = path;
+        QTest::mouseClick(window.img1, Qt::LeftButton);
+    }
+    void importClick() { QTest::mouseClick(window.img2, Qt::LeftButton); }
+
+    QStringList rows() {
+        QStringList out;
+        QSqlQuery q(QSqlDatabase::database(connectionName()));
+        EXPECT_TRUE(q.exec("select * from case_hs order by id"));
+        while (q.next()) {
+            QStringList cols;
+            for (int i = 0; i < q.record().count(); ++i)
+                cols << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+            out << cols.join(u'|');
+        }
+        return out;
+    }
+    QString connectionName() {
+        // A connection of the test's own, to see what reached the file.
+        const QString name = QStringLiteral("import-test-reader");
+        if (!QSqlDatabase::contains(name)) {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            d.setDatabaseName(db.file());
+            EXPECT_TRUE(d.open());
+        }
+        return name;
+    }
+    void TearDown() override { closeReader(); }
+    // The reader must not outlive a schema change made through another connection.
+    void closeReader() {
+        if (QSqlDatabase::contains(QStringLiteral("import-test-reader"))) {
+            QSqlDatabase::database(QStringLiteral("import-test-reader"), false).close();
+            QSqlDatabase::removeDatabase(QStringLiteral("import-test-reader"));
+        }
+    }
+
+    QString seedRow() {
+        return QStringLiteral("7|旧记录|%1|规格|2011-05-03|2011-05-03|0|x")
+            .arg(ScrambleCode(QStringLiteral("01012100")));
+    }
+
+    TestDatabase db;
+    RecordingPlatform platform;
+    QTemporaryDir files;
+    QLabel dateLabel{QStringLiteral("数据更新时间:2011-05-03")};
+    TfrmImport window{&dateLabel};
+};
+
+QString scrambled(const char *code) {
+    return ScrambleCode(QString::fromLatin1(code));
+}
+
+} // namespace
+
+TEST_F(ImportWindow, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
+    const QString path = writeRecords(
+        "update.xml",
+        {
+            {"84713010", "Tom's  laptop", "a b'c", "2011-5-1", "海关 总署"}, // ordinal: later than 2011-05-03
+            {"84713020", "equal", "s", "2011-05-03 10:00", "src"}, // first ten characters equal: skipped
+            {"84713030", "older", "s", "2011-05-02", "src"},       // older: skipped
+            {"7208", "不锈钢 管", "规格", "2011-06-01", "src"},
+            {"7208", "不锈钢 管", "规格", "2011-06-01", "src"}, // repeats are inserted too
+            {"9999", "short", "s", "2012", "extra`field"},      // a short date is used whole
+        });
+    choose(path);
+    EXPECT_EQ(window.edtFile->text(), QDir::toNativeSeparators(path));
+    EXPECT_EQ(window.chosenName(), QStringLiteral("update.xml"));
+    importClick();
+
+    EXPECT_EQ(rows(), (QStringList{
+                          seedRow(),
+                          "8|Tomslaptop|" + scrambled("84713010") + "|abc|2011-5-1|2011-5-1|0|海关总署",
+                          "9|不锈钢管|" + scrambled("7208") + "|规格|2011-06-01|2011-06-01|0|src",
+                          "10|不锈钢管|" + scrambled("7208") + "|规格|2011-06-01|2011-06-01|0|src",
+                          "11|short|" + scrambled("9999") + "|s|2012|2012|0|extra",
+                      }));
+    EXPECT_EQ(dateLabel.text(), QStringLiteral("数据更新时间:2012"));
+    ASSERT_EQ(platform.boxes.size(), 1);
+    EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
+    EXPECT_EQ(platform.boxes[0].caption, QApplication::applicationDisplayName());
+    EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::None);
+    EXPECT_TRUE(window.edtFile->text().isEmpty());
+    EXPECT_FALSE(window.con1.isOpen());
+    EXPECT_FALSE(window.prgImport->isVisible());
+
+    // The kept file is imported again although the box is empty: nothing is newer now, yet the
+    // label is set and success is reported.
+    dateLabel.setText(QStringLiteral("changed"));
+    importClick();
+    EXPECT_EQ(rows().size(), 5);
+    EXPECT_EQ(dateLabel.text(), QStringLiteral("数据更新时间:2012"));
+    ASSERT_EQ(platform.boxes.size(), 2);
+    EXPECT_EQ(platform.boxes[1].text, QStringLiteral("导入成功!"));
+}
+
+TEST_F(ImportWindow, ReadsAFileInTheEncodingItDeclares) {
+    choose(writeFile("gb.xml", recordXml({"8471", "笔记本电脑", "便携式", "2024-01-02", "来源"}), "GB2312"));
+    importClick();
+    EXPECT_EQ(rows().last(), "8|笔记本电脑|" + scrambled("8471") + "|便携式|2024-01-02|2024-01-02|0|来源");
+}
+
+TEST_F(ImportWindow, OnlyFilesEndingInXmlAreImported) {
+    const QString body = recordXml({"8471", "n", "s", "2020-01-01", "x"});
+    struct Case {
+        const char *name;
+        bool imported;
+    } cases[] = {
+        {"UPDATE.XML", true}, {"update.xmlx", false}, {"myxml", true}, {"update.txt", false}, {"xm", false}};
+    for (const Case &c : cases) {
+        db.exec("delete from case_hs where id <> 7");
+        platform.boxes.clear();
+        choose(writeFile(c.name, body));
+        importClick();
+        ASSERT_EQ(platform.boxes.size(), 1) << c.name;
+        EXPECT_EQ(platform.boxes[0].text,
+                  c.imported ? QStringLiteral("导入成功!") : QStringLiteral("更新文件格式不对！"))
+            << c.name;
+        EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::None);
+        EXPECT_EQ(rows().size(), c.imported ? 2 : 1) << c.name;
+        EXPECT_FALSE(window.con1.isOpen());
+    }
+}
+
+TEST_F(ImportWindow, WithoutAChosenFileOnlyTheFormatMessageShows) {
+    // Text typed into the box is never imported; a cancelled dialog changes nothing.
+    QTest::keyClicks(window.edtFile, writeRecords("typed.xml", {{"8471", "n", "s", "2020-01-01", "x"}}));
+    platform.nextFileName.clear();
+    QTest::mouseClick(window.img1, Qt::LeftButton);
+    EXPECT_TRUE(window.chosenPath().isEmpty());
+    importClick();
+    ASSERT_EQ(platform.boxes.size(), 1);
+    EXPECT_EQ(platform.boxes[0].text, QStringLiteral("更新文件格式不对！"));
+    EXPECT_EQ(rows(), QStringList{seedRow()});
+    EXPECT_EQ(dateLabel.text(), QStringLiteral("数据更新时间:2011-05-03"));
+}
+
+// Every failure is reported and leaves the table exactly as it was, however far the import got.
+TEST_F(ImportWindow, AFailedImportWritesNothing) {
+    const Rec newer{"8471", "n", "s", "2020-01-01", "x"};
+    struct Case {
+        const char *what;
+        std::function<void(TestDatabase &)> prepare;
+        QString body;
+        QString message; // as shown: a full stop is added after a character above it; empty: compare the
+                         // first line only
+        QString firstLine = {};
+    } cases[] = {
+        {"empty table", [](TestDatabase &d) { d.exec("delete from case_hs"); }, recordXml(newer),
+         "Could not convert variant of type (Null) into type (Integer)"},
+        {"no update date", [](TestDatabase &d) { d.exec("update case_hs set update_date = null"); },
+         recordXml(newer), "Could not convert variant of type (Null) into type (String)"},
+        {"record with three fields after a good one", nullptr,
+         recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec></case>",
+         "List index out of bounds (3)"},
+        {"newer record without a fifth field", nullptr,
+         recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec><date>2021-01-01</date></case>",
+         "List index out of bounds (4)"},
+        {"comment among the records", nullptr, recordXml(newer) + "<!-- stray -->",
+         "List index out of bounds (0)"},
+        {"empty record", nullptr, recordXml(newer) + "<case/>", "List index out of bounds (0)"},
+        {"statement the table does not fit",
+         [](TestDatabase &d) {
+             d.exec({"drop table case_hs",
+                     "create table case_hs (id integer, name text, code text, spec text, "
+                     "update_date text, input_date text, state integer)",
+                     "insert into case_hs values (7,'a','b','c','2011-05-03','2011-05-03',0)"});
+         },
+         recordXml(newer), "table case_hs has 7 columns but 8 values were supplied."},
+        {"malformed file", nullptr, recordXml(newer) + "<case><code>1</code></wrong>\n", "",
+         "Opening and ending tag mismatch: case line 4 and wrong"},
+    };
+    for (const Case &c : cases) {
+        if (c.prepare)
+            c.prepare(db);
+        closeReader();
+        const QStringList before = rows();
+        dateLabel.setText(QStringLiteral("old"));
+        platform.boxes.clear();
+        choose(writeFile("update.xml", c.body));
+        importClick();
+        ASSERT_EQ(platform.boxes.size(), 1) << c.what;
+        const RecordingPlatform::Box &box = platform.boxes[0];
+        EXPECT_EQ(box.icon, Platform::Icon::Stop) << c.what;
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(box.text, c.message) << c.what << ": " << box.text.toStdString();
+        } else {
+            const QStringList parts = box.text.split(u'\n');
+            ASSERT_EQ(parts.size(), 3) << box.text.toStdString();
+            EXPECT_EQ(parts[0], c.firstLine);
+            EXPECT_EQ(parts[1], QStringLiteral("Line: 4"));
+            EXPECT_EQ(parts[2], QStringLiteral("<case><code>1</code></wrong>."));
+        }
+        EXPECT_EQ(rows(), before) << c.what;
+        EXPECT_EQ(dateLabel.text(), QStringLiteral("old")) << c.what;
+        EXPECT_FALSE(window.edtFile->text().isEmpty()) << c.what;
+        EXPECT_FALSE(window.con1.isOpen()) << c.what;
+        db.exec("delete from case_hs");
+        db.exec({"drop table case_hs",
+                 "create table case_hs (id integer, name varchar(50), code varchar(50), "
+                 "spec varchar(50), update_date varchar(10), input_date varchar(10), "
+                 "state integer, source varchar(50))",
+                 kSeed});
+        closeReader();
+    }
+}
+
+TEST_F(ImportWindow, ShowsProgressAndIgnoresClicksWhileImporting) {
+    QString body;
+    for (int i = 0; i < 1200; ++i)
+        body += recordXml({QString::number(84710000 + i), "n", "s", "2020-01-01", "x"});
+    choose(writeFile("big.xml", body));
+
+    QList<int> seen;
+    bool barShown = true;
+    QObject::connect(&window, &TfrmImport::importProgress, [&](int done, int total) {
+        EXPECT_EQ(total, 1200);
+        seen << done;
+        barShown = barShown && window.prgImport->isVisible() && window.prgImport->value() == done;
+        // Impatient clicks on both buttons and a direct call: none may start anything.
+        QTest::mouseClick(window.img2, Qt::LeftButton);
+        QTest::mouseClick(window.img1, Qt::LeftButton);
+        window.img2Click();
+    });
+    platform.nextFileName = QStringLiteral("/elsewhere/other.xml");
+    importClick();
+
+    EXPECT_EQ(seen, (QList<int>{0, 500, 1000}));
+    EXPECT_TRUE(barShown);
+    EXPECT_FALSE(window.prgImport->isVisible());
+    ASSERT_EQ(platform.boxes.size(), 1);
+    EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
+    EXPECT_EQ(window.chosenName(), QStringLiteral("big.xml"));
+    const QStringList all = rows();
+    ASSERT_EQ(all.size(), 1201);
+    EXPECT_TRUE(all.last().startsWith(QStringLiteral("1207|")));
+}
+
+TEST_F(ImportWindow, LooksLikeTheImportWindow) {
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("更新数据导入"));
+    EXPECT_EQ(window.size(), QSize(518, 65));
+    EXPECT_EQ(window.pos(), QPoint(485, 372));
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(window.windowFlags() & Qt::Tool);
+    EXPECT_EQ(window.lbl1->text(), QStringLiteral("请导入下载的更新文件"));
+    EXPECT_EQ(window.edtFile->geometry(), QRect(8, 24, 353, 21));
+    EXPECT_EQ(window.img1->geometry(), QRect(360, 23, 33, 25));
+    EXPECT_EQ(window.img2->geometry(), QRect(392, 23, 73, 26));
+    if (const char *out = getenv("ZENDRIK_RENDER_DIR")) {
+        window.edtFile->setText(QStringLiteral("/home/user/下载/update_20260105.xml"));
+        window.prgImport->setRange(0, 100);
+        window.prgImport->setValue(40);
+        window.prgImport->show();
+        window.grab().save(QString::fromLocal8Bit(out) + QStringLiteral("/import.png"));
+    }
+}
+
+// The shipped sample files import into a database whose newest case is from 2025.
+TEST_F(ImportWindow, SampleFilesImportTheirNewerRecords) {
+    QString root = qEnvironmentVariable("ZENDRIK_SOURCE_DIR");
+    if (root.isEmpty()) // run by hand: the source tree this test was built from
+        root = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../..");
+    const QString samples = root + QStringLiteral("/data/samples/");
+    db.exec("update case_hs set update_date = '2025-12-31'");
+    struct Case {
+        const char *file;
+        int inserted;
+        QString lastName;
+    } cases[] = {{"update-utf8.xml", 4, "已焙炒咖啡豆"}, {"update-gb2312.xml", 3, "葡萄酒"}};
+    int expectedRows = 1;
+    for (const Case &c : cases) {
+        platform.boxes.clear();
+        choose(samples + QLatin1String(c.file));
+        importClick();
+        ASSERT_EQ(platform.boxes.size(), 1);
+        EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!")) << c.file;
+        expectedRows += c.inserted;
+        const QStringList all = rows();
+        ASSERT_EQ(all.size(), expectedRows) << c.file;
+        EXPECT_EQ(all.last().section(u'|', 1, 1), c.lastName) << c.file;
+    }
+}

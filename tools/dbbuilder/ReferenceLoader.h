@@ -1,0 +1,26 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+class BuilderDatabase;
+
+// The reference files a directory may hold, by fixed name, each replacing its tables' rows:
+//   tariff.csv       official_hs and hs_dm_tax (the published tariff's export layout)
+//   licences.csv     hs_licensed
+//   trade-modes.csv  hs_trade
+//   rulings.csv      hs_classify
+//   cases.csv        case_hs
+//   news.csv         news
+//   ads.csv          news_ad
+// Missing files are skipped with a note. Any bad row throws AppError "<file>:<line>: <reason>".
+// The caller runs the whole load in one transaction, so a failure writes nothing.
+struct LoadSummary {
+    QStringList notes; // one line per file: what was loaded or skipped
+    int filesLoaded = 0;
+};
+
+// `only`, when not empty, limits the load to those file names.
+LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QStringList &only = {});
+
+// Codes as the loader accepts them: 4 to 10 ASCII digits.
+bool isPlainCode(const QString &code);

@@ -1,0 +1,147 @@
+// zendrik-dbbuilder: makes lookup databases (schema, reference data, demo set, synthetic data).
+#include "data/AppError.h"
+#include "dbbuilder/Commands.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+const char kUsage[] =
+    "usage:\n"
+    "  zendrik-dbbuilder create DB [--force]\n"
+    "  zendrik-dbbuilder load DB DIR\n"
+    "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
+    "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n";
+
+void say(const QString &text) {
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+}
+
+struct UsageError {
+    QString message;
+};
+
+// Arguments after the sub-command: positional ones in order, flags and "--name value" options.
+struct Arguments {
+    QStringList positional;
+    QStringList flags;
+    QHash<QString, QString> values;
+
+    Arguments(const QStringList &args, const QStringList &valued) {
+        for (int i = 0; i < args.size(); ++i) {
+            const QString &a = args[i];
+            if (!a.startsWith(QStringLiteral("--"))) {
+                positional << a;
+            } else if (valued.contains(a)) {
+                if (i + 1 >= args.size())
+                    throw UsageError{a + QStringLiteral(" needs a value")};
+                values[a] = args[++i];
+            } else {
+                flags << a;
+            }
+        }
+    }
+    void expect(int count, const QStringList &allowedFlags) const {
+        if (positional.size() != count)
+            throw UsageError{
+                QStringLiteral("expected %1 argument(s), got %2").arg(count).arg(positional.size())};
+        for (const QString &f : flags)
+            if (!allowedFlags.contains(f))
+                throw UsageError{QStringLiteral("unknown option ") + f};
+    }
+    int number(const QString &name, bool required) const {
+        if (!values.contains(name)) {
+            if (required)
+                throw UsageError{name + QStringLiteral(" is required")};
+            return 0;
+        }
+        bool ok = false;
+        const int n = values[name].toInt(&ok);
+        if (!ok || n < 0)
+            throw UsageError{name + QStringLiteral(" needs a number, not ") + values[name]};
+        return n;
+    }
+};
+
+Builder::Existing existing(const Arguments &a) {
+    if (a.flags.contains(QStringLiteral("--if-missing")) && a.flags.contains(QStringLiteral("--force")))
+        throw UsageError{QStringLiteral("--if-missing and --force exclude each other")};
+    if (a.flags.contains(QStringLiteral("--if-missing")))
+        return Builder::Existing::Keep;
+    if (a.flags.contains(QStringLiteral("--force")))
+        return Builder::Existing::Replace;
+    return Builder::Existing::Refuse;
+}
+
+QString sizeOf(const QString &path) {
+    return QStringLiteral("%1 MB").arg(QFileInfo(path).size() / 1048576.0, 0, 'f', 1);
+}
+
+int run(const QStringList &args) {
+    if (args.isEmpty())
+        throw UsageError{QStringLiteral("no command")};
+    const QString command = args.first();
+    QElapsedTimer clock;
+    clock.start();
+    if (command == QLatin1String("create")) {
+        const Arguments a(args.mid(1), {});
+        a.expect(1, {"--force"});
+        Builder::createDatabase(a.positional[0], existing(a));
+        say(QStringLiteral("created %1").arg(a.positional[0]));
+    } else if (command == QLatin1String("load")) {
+        const Arguments a(args.mid(1), {});
+        a.expect(2, {});
+        const LoadSummary s = Builder::loadDatabase(a.positional[0], a.positional[1]);
+        for (const QString &note : s.notes)
+            say(note);
+        say(QStringLiteral("loaded %1 in %2 s").arg(a.positional[0]).arg(clock.elapsed() / 1000.0));
+    } else if (command == QLatin1String("demo")) {
+        const Arguments a(args.mid(1), {});
+        a.expect(1, {"--if-missing", "--force"});
+        if (Builder::buildDemo(a.positional[0], existing(a)))
+            say(QStringLiteral("built the demo database %1").arg(a.positional[0]));
+        else
+            say(QStringLiteral("%1 exists, left as it is (delete it to rebuild)").arg(a.positional[0]));
+    } else if (command == QLatin1String("generate")) {
+        const Arguments a(args.mid(1), {"--tariff", "--rulings", "--cases", "--seed"});
+        a.expect(1, {"--force"});
+        GeneratorOptions o;
+        o.tariff = a.number(QStringLiteral("--tariff"), true);
+        o.rulings = a.number(QStringLiteral("--rulings"), true);
+        o.cases = a.number(QStringLiteral("--cases"), true);
+        if (a.values.contains(QStringLiteral("--seed")))
+            o.seed = a.number(QStringLiteral("--seed"), true);
+        Builder::generateDatabase(a.positional[0], o, existing(a));
+        say(QStringLiteral("generated %1 (%2 tariff lines, %3 rulings, %4 cases) in %5 s, %6")
+                .arg(a.positional[0])
+                .arg(o.tariff)
+                .arg(o.rulings)
+                .arg(o.cases)
+                .arg(clock.elapsed() / 1000.0)
+                .arg(sizeOf(a.positional[0])));
+    } else {
+        throw UsageError{QStringLiteral("unknown command ") + command};
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    try {
+        return run(app.arguments().mid(1));
+    } catch (const UsageError &e) {
+        say(e.message);
+        std::fputs(kUsage, stderr);
+        return 2;
+    } catch (const AppError &e) {
+        say(QStringLiteral("error: ") + e.message());
+        return 1;
+    }
+}
