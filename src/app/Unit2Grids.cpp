@@ -1,35 +1,17 @@
 // The result and detail grids of the main window: declared fields, columns, display hooks, and
 // the wheel routing that moves the focused grid's current row by one row per wheel message.
+#include "app/CodeDisplay.h"
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
-#include "data/CodeCodec.h"
-#include "data/Gbk.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QRegularExpression>
 #include <QWheelEvent>
 
 namespace {
 
-QString plainCode(const QVariant &value) {
-    // A scrambled code is hex digits only, so nothing is lost on the way to 8-bit text.
-    return Gbk::decode(UnscrambleCode(Gbk::encode(value.toString())));
-}
-
-// Case codes show their first 8 characters, then a dot and characters 9-10 when those read as
-// a positive number; characters after the 10th are never shown. Characters 9-10 that are not a
-// decimal number leave the code as it is.
-QString caseCode(const QString &plain) {
-    const QByteArray t = Gbk::encode(plain);
-    if (t.size() <= 8) return plain;
-    const QByteArray digits = t.mid(8, 2);
-    static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
-    if (!decimal.match(QString::fromLatin1(digits)).hasMatch()) return plain;
-    const QString head = Gbk::decode(t.left(8));
-    if (digits.toInt() <= 0) return head;
-    return head + u'.' + Gbk::decode(digits);
-}
+using CodeDisplay::caseCode;
+using CodeDisplay::plainCode;
 
 FieldDef wide(const char *name, int size) { return {QLatin1String(name), FieldKind::WideText, size}; }
 FieldDef text(const char *name, int size) { return {QLatin1String(name), FieldKind::Text, size}; }

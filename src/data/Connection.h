@@ -1,4 +1,6 @@
 #pragma once
+#include "data/Dialect.h"
+
 #include <QSet>
 #include <QSqlDatabase>
 #include <QString>
@@ -21,8 +23,9 @@ public:
     bool isOpen() const;
     QSqlDatabase database() const;
     const QString &name() const { return name_; }
-    // The searched tables whose name index the open database has (found when it opened).
-    const QSet<QString> &nameIndexes() const { return nameIndexes_; }
+    // The searched tables whose name index the open database has (found when it opened), and
+    // how to count on this connection: what the dialect needs to steer a name search.
+    Dialect::NameIndexes nameIndexes();
 
 private:
     QString name_;

@@ -11,9 +11,7 @@ namespace {
 
 QString quoted(QString text) { return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\''; }
 
-// "select ... from T where ... and <name column of T> like '%X%' [order by C]": the ordering
-// loses the index (+C), and with T's name index the index narrows the rows first.
-QString steerNameSearch(const QString &statement, const QSet<QString> &nameIndexes) {
+QString steerNameSearch(const QString &statement, const NameIndexes &nameIndexes) {
     static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"), QRegularExpression::CaseInsensitiveOption);
     const QString table = from.match(statement).captured(1);
     const QString column = SearchIndex::nameColumn(table);
@@ -26,25 +24,34 @@ QString steerNameSearch(const QString &statement, const QSet<QString> &nameIndex
         QRegularExpression::CaseInsensitiveOption);
     const auto m = like.match(statement);
     if (!m.hasMatch()) return statement;
-    QString out = statement.left(m.capturedStart(0));
+    static const QRegularExpression otherLike(QStringLiteral("\\blike\\s+'"), QRegularExpression::CaseInsensitiveOption);
+    if (statement.left(m.capturedStart(0)).contains(otherLike)) return statement;
+
     QString fragment = m.captured(1);
     fragment.replace(QStringLiteral("''"), QStringLiteral("'"));
     const bool wildcard = fragment.isEmpty() || fragment.contains(u'%') || fragment.contains(u'_');
-    if (!wildcard && nameIndexes.contains(table)) {
+    QString narrow;
+    bool walk = false;
+    if (!wildcard && nameIndexes.tables.contains(table)) {
         const QString idx = SearchIndex::indexTable(table);
         QString phrase = fragment;
         phrase.replace(u'"', QStringLiteral("\"\""));
-        out += QStringLiteral("and rowid in (select rowid from %1 where %1 match %2) ")
-                   .arg(idx, quoted(u'"' + phrase + u'"'));
+        const QString match = QStringLiteral("%1 match %2").arg(idx, quoted(u'"' + phrase + u'"'));
+        const qint64 matches =
+            nameIndexes.count ? nameIndexes.count(QStringLiteral("select count(*) from %1 where %2").arg(idx, match)) : -1;
+        walk = matches > kWalkAbove;
+        // "+rowid" keeps the set from driving the loop, so the ordering's index does.
+        narrow = QStringLiteral("and %1rowid in (select rowid from %2 where %3) ").arg(walk ? QStringLiteral("+") : QString(), idx, match);
     }
+    QString out = statement.left(m.capturedStart(0)) + narrow;
     out += statement.mid(m.capturedStart(0), m.capturedEnd(1) + 2 - m.capturedStart(0));
-    if (m.hasCaptured(3)) out += m.captured(2) + u'+' + m.captured(3);
+    if (m.hasCaptured(3)) out += m.captured(2) + (walk ? QString() : QStringLiteral("+")) + m.captured(3);
     return out + m.captured(4);
 }
 
 } // namespace
 
-QString translate(const QString &statement, const QSet<QString> &nameIndexes) {
+QString translate(const QString &statement, const NameIndexes &nameIndexes) {
     static const QRegularExpression top(QStringLiteral("^(\\s*select\\s+)top\\s+(\\d+)\\s+"),
                                         QRegularExpression::CaseInsensitiveOption);
     const QString steered = steerNameSearch(statement, nameIndexes);
