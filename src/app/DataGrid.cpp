@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 
@@ -170,4 +171,23 @@ void DataGrid::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveEnd && (modifiers & Qt::ControlModifier)) model_->fetchAll();
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void DataGrid::verticalScrollbarAction(int action) {
+    if (action == QAbstractSlider::SliderToMaximum) model_->fetchAll();
+    QTableView::verticalScrollbarAction(action);
+}
+
+void DataGrid::verticalScrollbarValueChanged(int value) {
+    // The thumb dragged to the bottom: the user wants the end, not the next chunk.
+    if (verticalScrollBar()->isSliderDown() && value == verticalScrollBar()->maximum() && model_->canFetchMore({})) {
+        model_->fetchAll();
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    }
+    QTableView::verticalScrollbarValueChanged(value);
 }

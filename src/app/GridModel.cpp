@@ -45,12 +45,15 @@ void GridModel::setSource(QSqlQueryModel *source) {
             remap();
             endResetModel();
         });
-        connect(source_, &QAbstractItemModel::rowsAboutToBeInserted, this,
-                [this](const QModelIndex &, int first, int last) { beginInsertRows({}, first, last); });
-        connect(source_, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+        connect(source_, &QAbstractItemModel::rowsInserted, this, [this] {
+            if (!bulk_) announceNewRows();
+        });
         connect(source_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
                 [this](const QModelIndex &, int first, int last) { beginRemoveRows({}, first, last); });
-        connect(source_, &QAbstractItemModel::rowsRemoved, this, [this] { endRemoveRows(); });
+        connect(source_, &QAbstractItemModel::rowsRemoved, this, [this] {
+            rows_ = source_->rowCount();
+            endRemoveRows();
+        });
     }
     remap();
     endResetModel();
@@ -65,7 +68,24 @@ void GridModel::setColumns(QList<GridColumn> columns) {
 
 void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
 
+void GridModel::announceNewRows() {
+    const int n = source_->rowCount();
+    if (n <= rows_) return;
+    beginInsertRows({}, rows_, n - 1);
+    rows_ = n;
+    endInsertRows();
+}
+
+void GridModel::fetchAll() {
+    if (!source_) return;
+    bulk_ = true;
+    while (source_->canFetchMore()) source_->fetchMore();
+    bulk_ = false;
+    announceNewRows();
+}
+
 void GridModel::remap() {
+    rows_ = source_ ? source_->rowCount() : 0;
     columns_.clear();
     sourceColumn_.clear();
     const QSqlRecord record = source_ ? source_->record() : QSqlRecord();
@@ -87,7 +107,7 @@ QString GridModel::fieldAt(int column) const {
 }
 
 int GridModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() || !source_ ? 0 : source_->rowCount();
+    return parent.isValid() || !source_ ? 0 : rows_;
 }
 
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
