@@ -139,10 +139,14 @@ QString GridModel::text(int row, int column) const {
             return v.toString();
         }
     }
+    return valueText(v, columns_[column].field);
+}
+
+QString GridModel::valueText(const QVariant &v, const QString &field) {
     if (v.isNull()) return {};
     if (isNumber(v) && v.metaType().id() == QMetaType::Double) return formatGeneral(v.toDouble());
     if (isNumber(v)) return v.toString();
-    if (columns_[column].field == QLatin1String("reg_date")) return formatDateTime(v.toString());
+    if (field == QLatin1String("reg_date")) return formatDateTime(v.toString());
     return v.toString();
 }
 

@@ -47,6 +47,8 @@ public:
     const GridColumn &columnAt(int column) const { return columns_[column]; }
     // The text a cell shows (and edits).
     QString text(int row, int column) const;
+    // The text of a stored value of a field without a display hook.
+    static QString valueText(const QVariant &value, const QString &field);
     // The stored value of a cell as text, before any display hook.
     QString storedText(int row, int column) const { return rawValue(row, column).toString(); }
 
