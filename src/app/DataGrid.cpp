@@ -178,16 +178,20 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     return QTableView::moveCursor(action, modifiers);
 }
 
+void DataGrid::showEnd() {
+    model_->fetchAll();
+    updateGeometries(); // the scroll bar's new range, now rather than at the next layout
+    verticalScrollBar()->setSliderPosition(verticalScrollBar()->maximum());
+}
+
 void DataGrid::verticalScrollbarAction(int action) {
-    if (action == QAbstractSlider::SliderToMaximum) model_->fetchAll();
+    if (action == QAbstractSlider::SliderToMaximum && model_->canFetchMore({})) showEnd();
     QTableView::verticalScrollbarAction(action);
 }
 
 void DataGrid::verticalScrollbarValueChanged(int value) {
     // The thumb dragged to the bottom: the user wants the end, not the next chunk.
-    if (verticalScrollBar()->isSliderDown() && value == verticalScrollBar()->maximum() && model_->canFetchMore({})) {
-        model_->fetchAll();
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    }
+    if (verticalScrollBar()->isSliderDown() && value == verticalScrollBar()->maximum() && model_->canFetchMore({}))
+        showEnd();
     QTableView::verticalScrollbarValueChanged(value);
 }

@@ -45,6 +45,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void showEnd();
+
     GridModel *model_;
     bool fitRowsToLines_ = false;
     class FindDialog *find_ = nullptr;

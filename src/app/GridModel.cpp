@@ -69,11 +69,17 @@ void GridModel::setColumns(QList<GridColumn> columns) {
 void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
 
 void GridModel::announceNewRows() {
-    const int n = source_->rowCount();
-    if (n <= rows_) return;
-    beginInsertRows({}, rows_, n - 1);
-    rows_ = n;
-    endInsertRows();
+    // A view that hears of new rows may fetch more at once, inside our own announcement: those
+    // rows are announced after it, by this loop, never nested in it.
+    if (announcing_) return;
+    announcing_ = true;
+    while (source_->rowCount() > rows_) {
+        const int n = source_->rowCount();
+        beginInsertRows({}, rows_, n - 1);
+        rows_ = n;
+        endInsertRows();
+    }
+    announcing_ = false;
 }
 
 void GridModel::fetchAll() {

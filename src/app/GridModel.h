@@ -71,6 +71,7 @@ private:
     QSqlQueryModel *source_ = nullptr;
     int rows_ = 0;       // the source rows announced to the views
     bool bulk_ = false;  // fetching everything: insertions are announced once at the end
+    bool announcing_ = false;
     QList<GridColumn> declared_;
     QList<GridColumn> columns_;
     QList<int> sourceColumn_; // per column: the source field's index, -1 when absent
