@@ -174,7 +174,17 @@ void DataGrid::keyPressEvent(QKeyEvent *event) {
 }
 
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    if (action == MoveEnd && (modifiers & Qt::ControlModifier)) model_->fetchAll();
+    if (action == MoveEnd && (modifiers & Qt::ControlModifier)) {
+        model_->fetchAll();
+        updateGeometries(); // so that scrolling to the new last row reaches it
+        // Without a current cell the table would go to the first one: the end is asked for.
+        if (!currentIndex().isValid() && model_->rowCount() > 0) {
+            const QHeaderView *h = horizontalHeader();
+            for (int visual = 0; visual < h->count(); ++visual)
+                if (!h->isSectionHidden(h->logicalIndex(visual)))
+                    return model_->index(model_->rowCount() - 1, h->logicalIndex(visual));
+        }
+    }
     return QTableView::moveCursor(action, modifiers);
 }
 

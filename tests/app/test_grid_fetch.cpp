@@ -49,10 +49,15 @@ TEST(GridFetch, CtrlEndFetchesTheRestAndGoesToTheLastRow) {
     Grid g;
     QAbstractItemModelTester tester(g.grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
     g.grid.setFocus();
-    g.grid.setCurrentIndex(g.grid.gridModel()->index(0, 0));
-    QTest::keyClick(&g.grid, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(g.grid.gridModel()->rowCount(), kRows);
-    EXPECT_EQ(g.grid.currentIndex().row(), kRows - 1);
+    // Also right after a search, before any cell is current.
+    for (bool current : {false, true}) {
+        g.grid.setCurrentIndex(current ? g.grid.gridModel()->index(0, 0) : QModelIndex());
+        QTest::keyClick(&g.grid, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(g.grid.gridModel()->rowCount(), kRows);
+        EXPECT_EQ(g.grid.currentIndex().row(), kRows - 1) << current;
+        QApplication::processEvents();
+        EXPECT_EQ(g.grid.verticalScrollBar()->value(), g.grid.verticalScrollBar()->maximum()) << current;
+    }
     EXPECT_EQ(g.grid.gridModel()->text(kRows - 1, 2), QStringLiteral("n3000"));
     // The query still walks its rows from the first.
     int n = 0;

@@ -2,7 +2,7 @@
 // on one connection, for a code prefix, name fragments and both together, and the time until a
 // case grid shows its first screen of rows. Build the database first, e.g.
 //   zendrik-dbbuilder generate /tmp/big/quorvel.mdb --tariff 10000 --rulings 10000 --cases 1000000
-//   zendrik-searchbench /tmp/big [--runs N] [--code 4DIGITS] [--name TEXT ...]
+//   zendrik-searchbench /tmp/big [--runs N] [--code 4DIGITS] [--name TEXT ...] [--png FILE]
 #include "app/CodeDisplay.h"
 #include "app/DataGrid.h"
 #include "app/SearchStatements.h"
@@ -105,15 +105,16 @@ int main(int argc, char **argv) {
     int runs = 15;
     QString code;
     QStringList names;
-    QString folder;
+    QString folder, png;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--runs") && i + 1 < args.size()) runs = std::max(1, args[++i].toInt());
         else if (a == QLatin1String("--code") && i + 1 < args.size()) code = args[++i];
         else if (a == QLatin1String("--name") && i + 1 < args.size()) names << args[++i];
+        else if (a == QLatin1String("--png") && i + 1 < args.size()) png = args[++i];
         else if (!a.startsWith(QLatin1String("--")) && folder.isEmpty()) folder = a;
         else {
-            QTextStream(stderr) << "usage: zendrik-searchbench FOLDER [--runs N] [--code 4DIGITS] [--name TEXT ...]\n";
+            QTextStream(stderr) << "usage: zendrik-searchbench FOLDER [--runs N] [--code 4DIGITS] [--name TEXT ...] [--png FILE]\n";
             return 2;
         }
     }
@@ -201,6 +202,7 @@ int main(int argc, char **argv) {
                        .arg(n)
                        .arg(s.grid.gridModel()->rowCount())
                        .arg(t.nsecsElapsed() / 1e6, 0, 'f', 1);
+            if (!png.isEmpty()) s.grid.grab().save(png); // the end of the result, to look at
         }
     } catch (const AppError &e) {
         QTextStream(stderr) << e.message() << "\n";
