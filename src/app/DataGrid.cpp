@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 
@@ -169,4 +170,37 @@ void DataGrid::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveEnd && (modifiers & Qt::ControlModifier)) {
+        model_->fetchAll();
+        updateGeometries(); // so that scrolling to the new last row reaches it
+        // Without a current cell the table would go to the first one: the end is asked for.
+        if (!currentIndex().isValid() && model_->rowCount() > 0) {
+            const QHeaderView *h = horizontalHeader();
+            for (int visual = 0; visual < h->count(); ++visual)
+                if (!h->isSectionHidden(h->logicalIndex(visual)))
+                    return model_->index(model_->rowCount() - 1, h->logicalIndex(visual));
+        }
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void DataGrid::showEnd() {
+    model_->fetchAll();
+    updateGeometries(); // the scroll bar's new range, now rather than at the next layout
+    verticalScrollBar()->setSliderPosition(verticalScrollBar()->maximum());
+}
+
+void DataGrid::verticalScrollbarAction(int action) {
+    if (action == QAbstractSlider::SliderToMaximum && model_->canFetchMore({})) showEnd();
+    QTableView::verticalScrollbarAction(action);
+}
+
+void DataGrid::verticalScrollbarValueChanged(int value) {
+    // The thumb dragged to the bottom: the user wants the end, not the next chunk.
+    if (verticalScrollBar()->isSliderDown() && value == verticalScrollBar()->maximum() && model_->canFetchMore({}))
+        showEnd();
+    QTableView::verticalScrollbarValueChanged(value);
 }

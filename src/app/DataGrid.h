@@ -37,9 +37,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A jump to the end (Ctrl+End, the scroll bar dragged or clicked to the bottom) fetches
+    // the rest of the result at once; scrolling on fetches a chunk at a time.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void verticalScrollbarAction(int action) override;
+    void verticalScrollbarValueChanged(int value) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void showEnd();
+
     GridModel *model_;
     bool fitRowsToLines_ = false;
     class FindDialog *find_ = nullptr;

@@ -45,12 +45,15 @@ void GridModel::setSource(QSqlQueryModel *source) {
             remap();
             endResetModel();
         });
-        connect(source_, &QAbstractItemModel::rowsAboutToBeInserted, this,
-                [this](const QModelIndex &, int first, int last) { beginInsertRows({}, first, last); });
-        connect(source_, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+        connect(source_, &QAbstractItemModel::rowsInserted, this, [this] {
+            if (!bulk_) announceNewRows();
+        });
         connect(source_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
                 [this](const QModelIndex &, int first, int last) { beginRemoveRows({}, first, last); });
-        connect(source_, &QAbstractItemModel::rowsRemoved, this, [this] { endRemoveRows(); });
+        connect(source_, &QAbstractItemModel::rowsRemoved, this, [this] {
+            rows_ = source_->rowCount();
+            endRemoveRows();
+        });
     }
     remap();
     endResetModel();
@@ -65,7 +68,30 @@ void GridModel::setColumns(QList<GridColumn> columns) {
 
 void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
 
+void GridModel::announceNewRows() {
+    // A view that hears of new rows may fetch more at once, inside our own announcement: those
+    // rows are announced after it, by this loop, never nested in it.
+    if (announcing_) return;
+    announcing_ = true;
+    while (source_->rowCount() > rows_) {
+        const int n = source_->rowCount();
+        beginInsertRows({}, rows_, n - 1);
+        rows_ = n;
+        endInsertRows();
+    }
+    announcing_ = false;
+}
+
+void GridModel::fetchAll() {
+    if (!source_) return;
+    bulk_ = true;
+    while (source_->canFetchMore()) source_->fetchMore();
+    bulk_ = false;
+    announceNewRows();
+}
+
 void GridModel::remap() {
+    rows_ = source_ ? source_->rowCount() : 0;
     columns_.clear();
     sourceColumn_.clear();
     const QSqlRecord record = source_ ? source_->record() : QSqlRecord();
@@ -87,7 +113,7 @@ QString GridModel::fieldAt(int column) const {
 }
 
 int GridModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() || !source_ ? 0 : source_->rowCount();
+    return parent.isValid() || !source_ ? 0 : rows_;
 }
 
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
@@ -119,10 +145,14 @@ QString GridModel::text(int row, int column) const {
             return v.toString();
         }
     }
+    return valueText(v, columns_[column].field);
+}
+
+QString GridModel::valueText(const QVariant &v, const QString &field) {
     if (v.isNull()) return {};
     if (isNumber(v) && v.metaType().id() == QMetaType::Double) return formatGeneral(v.toDouble());
     if (isNumber(v)) return v.toString();
-    if (columns_[column].field == QLatin1String("reg_date")) return formatDateTime(v.toString());
+    if (field == QLatin1String("reg_date")) return formatDateTime(v.toString());
     return v.toString();
 }
 

@@ -47,6 +47,8 @@ public:
     const GridColumn &columnAt(int column) const { return columns_[column]; }
     // The text a cell shows (and edits).
     QString text(int row, int column) const;
+    // The text of a stored value of a field without a display hook.
+    static QString valueText(const QVariant &value, const QString &field);
     // The stored value of a cell as text, before any display hook.
     QString storedText(int row, int column) const { return rawValue(row, column).toString(); }
 
@@ -57,12 +59,19 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
+    // Fetches every remaining row of the result and announces them at once (a jump to the end:
+    // one insertion instead of one per chunk of a few hundred rows).
+    void fetchAll();
 
 private:
     void remap();
+    void announceNewRows();
     QVariant rawValue(int row, int column) const;
 
     QSqlQueryModel *source_ = nullptr;
+    int rows_ = 0;       // the source rows announced to the views
+    bool bulk_ = false;  // fetching everything: insertions are announced once at the end
+    bool announcing_ = false;
     QList<GridColumn> declared_;
     QList<GridColumn> columns_;
     QList<int> sourceColumn_; // per column: the source field's index, -1 when absent

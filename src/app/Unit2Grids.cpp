@@ -1,59 +1,29 @@
 // The result and detail grids of the main window: declared fields, columns, display hooks, and
 // the wheel routing that moves the focused grid's current row by one row per wheel message.
+#include "app/CodeDisplay.h"
+#include "app/ResultColumns.h"
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
-#include "data/CodeCodec.h"
-#include "data/Gbk.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QRegularExpression>
 #include <QWheelEvent>
 
-namespace {
+using namespace ResultColumns;
 
-QString plainCode(const QVariant &value) {
-    // A scrambled code is hex digits only, so nothing is lost on the way to 8-bit text.
-    return Gbk::decode(UnscrambleCode(Gbk::encode(value.toString())));
+QString TForm2::wdstrngfldqry1hs_codeGetText(const QVariant &value) const {
+    return codeText(SearchStatements::OfficialHs, value);
 }
-
-// Case codes show their first 8 characters, then a dot and characters 9-10 when those read as
-// a positive number; characters after the 10th are never shown. Characters 9-10 that are not a
-// decimal number leave the code as it is.
-QString caseCode(const QString &plain) {
-    const QByteArray t = Gbk::encode(plain);
-    if (t.size() <= 8) return plain;
-    const QByteArray digits = t.mid(8, 2);
-    static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
-    if (!decimal.match(QString::fromLatin1(digits)).hasMatch()) return plain;
-    const QString head = Gbk::decode(t.left(8));
-    if (digits.toInt() <= 0) return head;
-    return head + u'.' + Gbk::decode(digits);
+QString TForm2::wdstrngfldqry2code_tGetText(const QVariant &value) const {
+    return codeText(SearchStatements::HsClassify, value);
 }
-
-FieldDef wide(const char *name, int size) { return {QLatin1String(name), FieldKind::WideText, size}; }
-FieldDef text(const char *name, int size) { return {QLatin1String(name), FieldKind::Text, size}; }
-FieldDef number(const char *name) { return {QLatin1String(name), FieldKind::Float}; }
-FieldDef integer(const char *name) { return {QLatin1String(name), FieldKind::Integer}; }
-
-GridColumn column(const char *field, const char *title, int width, bool link = false, bool wrap = false) {
-    return {QLatin1String(field), QString::fromUtf8(title), width, link, wrap};
-}
-GridColumn hiddenId() { return {QStringLiteral("id"), QString(), -1, false, false, false}; }
-
-} // namespace
-
-QString TForm2::wdstrngfldqry1hs_codeGetText(const QVariant &value) const { return plainCode(value); }
-QString TForm2::wdstrngfldqry2code_tGetText(const QVariant &value) const { return plainCode(value); }
-QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const { return caseCode(plainCode(value)); }
-QString TForm2::wdstrngfldqry4hs_codeGetText(const QVariant &value) const { return plainCode(value); }
+QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const { return codeText(SearchStatements::CaseHs, value); }
+QString TForm2::wdstrngfldqry4hs_codeGetText(const QVariant &value) const { return CodeDisplay::plainCode(value); }
 
 void TForm2::setupGrids() {
-    qry1.setFields({wide("hs_code", 50), wide("name", 50), wide("spec", 200), number("low_rate"),
-                    wide("lice", 10), number("reg_rate"), text("b", 20), integer("id")});
-    qry2.setFields({wide("code_t", 100), wide("g_name", 200), {QStringLiteral("class_spec"), FieldKind::Memo},
-                    integer("id")});
-    qry3.setFields({wide("code", 50), wide("name", 50), wide("spec", 50), integer("id")});
+    qry1.setFields(fields(SearchStatements::OfficialHs));
+    qry2.setFields(fields(SearchStatements::HsClassify));
+    qry3.setFields(fields(SearchStatements::CaseHs));
     qry4.setFields({wide("hs_code", 50), wide("name", 50), number("low_rate"), number("high_rate"),
                     number("reg_rate"), {QStringLiteral("reg_date"), FieldKind::DateTime}, number("tax_rate"),
                     wide("unit1", 10), wide("unit2", 255), wide("lice", 10), integer("id")});
@@ -61,21 +31,16 @@ void TForm2::setupGrids() {
     qry6.setFields({text("docu_code", 20), text("docu_name", 20)});
 
     GridModel *m1 = dbgrd1->gridModel();
-    m1->setColumns({column("hs_code", "商品编码", 70, true), column("name", "商品名称", 180),
-                    column("spec", "申报要素", 295, false, true), column("low_rate", "最惠国税率", 70),
-                    column("lice", "监管条件", 64), column("reg_rate", "退税率", 40),
-                    column("b", "特定税率", 60, true), hiddenId()});
+    m1->setColumns(columns(SearchStatements::OfficialHs));
     m1->setDisplayHook(QStringLiteral("hs_code"), [this](const QVariant &v) { return wdstrngfldqry1hs_codeGetText(v); });
     m1->setOddRowColor(Qt::white);
 
     GridModel *m2 = dbgrd2->gridModel();
-    m2->setColumns({column("code_t", "商品编码", 70, true), column("g_name", "商品名称", 180),
-                    column("class_spec", "申报要素", 350, false, true), hiddenId()});
+    m2->setColumns(columns(SearchStatements::HsClassify));
     m2->setDisplayHook(QStringLiteral("code_t"), [this](const QVariant &v) { return wdstrngfldqry2code_tGetText(v); });
 
     GridModel *m3 = dbgrd3->gridModel();
-    m3->setColumns({column("code", "商品编码", 70, true), column("name", "商品名称", 180),
-                    column("spec", "申报要素", 300, false, true), hiddenId()});
+    m3->setColumns(columns(SearchStatements::CaseHs));
     m3->setDisplayHook(QStringLiteral("code"), [this](const QVariant &v) { return wdstrngfldqry3codeGetText(v); });
 
     GridModel *m4 = dbgrd4->gridModel();

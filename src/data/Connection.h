@@ -1,4 +1,7 @@
 #pragma once
+#include "data/Dialect.h"
+
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -20,8 +23,12 @@ public:
     bool isOpen() const;
     QSqlDatabase database() const;
     const QString &name() const { return name_; }
+    // The searched tables whose name index the open database has (found when it opened), and
+    // how to count on this connection: what the dialect needs to steer a name search.
+    Dialect::NameIndexes nameIndexes();
 
 private:
     QString name_;
     QString connectionString_;
+    QSet<QString> nameIndexes_;
 };

@@ -93,7 +93,7 @@ void Query::open() {
     if (!connection_) throw AppError(QStringLiteral("%1: Missing Connection or ConnectionString").arg(name_));
     connection_->ensureOpen();
     QSqlQuery query(connection_->database());
-    if (!query.exec(Dialect::translate(sql_))) fail(query.lastError());
+    if (!query.exec(Dialect::translate(sql_, connection_->nameIndexes()))) fail(query.lastError());
     if (!query.isSelect()) throw AppError(QStringLiteral("%1: CommandText does not return a result set").arg(name_));
     query.next(); // step once so expression columns know their storage class
     checkDeclaredFields(query);
@@ -127,7 +127,7 @@ void Query::execSql() {
     if (!connection_) throw AppError(QStringLiteral("%1: Missing Connection or ConnectionString").arg(name_));
     connection_->ensureOpen();
     QSqlQuery query(connection_->database());
-    if (!query.exec(Dialect::translate(sql_))) fail(query.lastError());
+    if (!query.exec(Dialect::translate(sql_, connection_->nameIndexes()))) fail(query.lastError());
 }
 
 bool Query::eof() {

@@ -1,9 +1,17 @@
 #include "data/Schema.h"
 
+#include "data/SearchIndex.h"
+
+namespace {
+// Whoever creates the schema (the builder, the test fixtures) opens plain connections: they
+// need the name index's tokenizer to create the index and to insert cases through its triggers.
+const bool tokenizerEverywhere = (SearchIndex::installForNewConnections(), true);
+} // namespace
+
 namespace Schema {
 
 QStringList createStatements() {
-    return {
+    return QStringList{
         QStringLiteral("create table official_hs (id integer, hs_code varchar(50) collate nocase, "
                        "name varchar(50), spec varchar(200), low_rate double, high_rate double, "
                        "reg_rate double, reg_date datetime, tax_rate double, unit1 varchar(10), "
@@ -35,7 +43,7 @@ QStringList createStatements() {
         QStringLiteral("create table news (id varchar(50), title varchar(255))"),
         QStringLiteral("create table news_ad (imagename varchar(255), imageurl varchar(255), "
                        "type varchar(10))"),
-    };
+    } + SearchIndex::createStatements();
 }
 
 } // namespace Schema

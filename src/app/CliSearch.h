@@ -1,0 +1,14 @@
+#pragma once
+#include <QStringList>
+
+class QTextStream;
+
+// The command-line lookup: runs the window's three search statements and prints the results
+// with the grids' display text, as aligned columns (a CJK character takes two) or as CSV.
+//   search [--code PREFIX] [--name FRAGMENT] [--csv] [--db FOLDER]
+// Returns the process exit code: 0 done, 1 a database error, 2 a usage error.
+namespace CliSearch {
+int run(const QStringList &args, QTextStream &out, QTextStream &err);
+// Columns a text takes on a terminal: East Asian wide and full-width characters take two.
+int displayWidth(const QString &text);
+} // namespace CliSearch

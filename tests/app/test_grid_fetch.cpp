@@ -1,0 +1,75 @@
+// A large result in a grid: opening reads only the first chunk, a jump to the end reads the rest.
+#include "app/DataGrid.h"
+#include "data/Connection.h"
+#include "data/DatabasePath.h"
+#include "data/Query.h"
+#include "support/TestDatabase.h"
+
+#include <QAbstractItemModelTester>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kRows = 3000;
+
+struct Grid {
+    TestDatabase db;
+    Connection con{QStringLiteral("grid")};
+    Query query{QStringLiteral("qry3")};
+    DataGrid grid;
+
+    Grid() {
+        db.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
+                               "insert into case_hs select i, 'n'||i, printf('%08d', i), 's', '', '', 0, '' from n")
+                    .arg(kRows));
+        con.setConnectionString(DatabasePath::lookupConnectionString());
+        query.setConnection(&con);
+        query.setSql(QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%n%' order by code"));
+        query.open();
+        grid.setDataSource(&query);
+        grid.resize(400, 300);
+        grid.show();
+        QApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST(GridFetch, OpensWithTheFirstChunkOnly) {
+    Grid g;
+    QAbstractItemModelTester tester(g.grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_GT(g.grid.gridModel()->rowCount(), 0);
+    EXPECT_LT(g.query.model()->rowCount(), kRows);
+    EXPECT_TRUE(g.grid.gridModel()->canFetchMore({}));
+}
+
+TEST(GridFetch, CtrlEndFetchesTheRestAndGoesToTheLastRow) {
+    Grid g;
+    QAbstractItemModelTester tester(g.grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    g.grid.setFocus();
+    // Also right after a search, before any cell is current.
+    for (bool current : {false, true}) {
+        g.grid.setCurrentIndex(current ? g.grid.gridModel()->index(0, 0) : QModelIndex());
+        QTest::keyClick(&g.grid, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(g.grid.gridModel()->rowCount(), kRows);
+        EXPECT_EQ(g.grid.currentIndex().row(), kRows - 1) << current;
+        QApplication::processEvents();
+        EXPECT_EQ(g.grid.verticalScrollBar()->value(), g.grid.verticalScrollBar()->maximum()) << current;
+    }
+    EXPECT_EQ(g.grid.gridModel()->text(kRows - 1, 2), QStringLiteral("n3000"));
+    // The query still walks its rows from the first.
+    int n = 0;
+    for (g.query.first(); !g.query.eof(); g.query.next()) ++n;
+    EXPECT_EQ(n, kRows);
+}
+
+TEST(GridFetch, TheScrollBarTakenToTheBottomShowsTheEnd) {
+    Grid g;
+    g.grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    QApplication::processEvents();
+    EXPECT_EQ(g.grid.gridModel()->rowCount(), kRows);
+    EXPECT_EQ(g.grid.verticalScrollBar()->value(), g.grid.verticalScrollBar()->maximum());
+    EXPECT_EQ(g.grid.rowAt(g.grid.viewport()->height() - g.grid.rowHeight() / 2 - 1), kRows - 1);
+}
