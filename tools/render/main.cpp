@@ -7,6 +7,7 @@
 //   zendrik-render detail out.png folder code    (the detail view of a tariff code)
 //   zendrik-render special out.png folder code   (the special tariff rate view of a code)
 //   zendrik-render rates out.png folder code     (that view alone, wide enough for every column)
+//   zendrik-render rulings|cases out.png folder [code]  (the main window on that grid)
 //   zendrik-render about out.png [folder]        (the About window)
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 #include "app/DataGrid.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTextStream>
 #include <memory>
 
@@ -50,6 +52,15 @@ int main(int argc, char **argv) {
     const QString code = args.value(4);
     if (args[1] == QLatin1String("main") || args[1] == QLatin1String("main-online"))
         window = &form;
+    // The main window with the rulings or the case grid shown; CODE, when given, is searched.
+    if (args[1] == QLatin1String("rulings") || args[1] == QLatin1String("cases")) {
+        if (!code.isEmpty()) {
+            form.edtCode->setText(code);
+            form.imgQueryClick();
+        }
+        args[1] == QLatin1String("rulings") ? form.imgtab2Click() : form.imgtab3Click();
+        window = &form;
+    }
     if (args[1] == QLatin1String("detail")) {
         form.showDetail(code, QStringLiteral("hs_code"));
         window = &form;
