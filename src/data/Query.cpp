@@ -88,12 +88,17 @@ void Query::fail(const QSqlError &error) {
     throw AppError(text);
 }
 
-void Query::open() {
+QSqlQuery Query::run() {
     close();
     if (!connection_) throw AppError(QStringLiteral("%1: Missing Connection or ConnectionString").arg(name_));
     connection_->ensureOpen();
     QSqlQuery query(connection_->database());
     if (!query.exec(Dialect::translate(sql_, connection_->nameIndexes()))) fail(query.lastError());
+    return query;
+}
+
+void Query::open() {
+    QSqlQuery query = run();
     if (!query.isSelect()) throw AppError(QStringLiteral("%1: CommandText does not return a result set").arg(name_));
     query.next(); // step once so expression columns know their storage class
     checkDeclaredFields(query);
@@ -122,13 +127,7 @@ void Query::checkDeclaredFields(const QSqlQuery &query) const {
     }
 }
 
-void Query::execSql() {
-    close();
-    if (!connection_) throw AppError(QStringLiteral("%1: Missing Connection or ConnectionString").arg(name_));
-    connection_->ensureOpen();
-    QSqlQuery query(connection_->database());
-    if (!query.exec(Dialect::translate(sql_, connection_->nameIndexes()))) fail(query.lastError());
-}
+void Query::execSql() { run(); }
 
 bool Query::eof() {
     if (!open_) return true;

@@ -56,6 +56,8 @@ public:
     QSqlQueryModel *model() const { return model_.get(); }
 
 private:
+    // Closes the previous result and executes the statement on the connection, opening it.
+    class QSqlQuery run();
     void checkDeclaredFields(const class QSqlQuery &query) const;
     [[noreturn]] void fail(const class QSqlError &error);
 
