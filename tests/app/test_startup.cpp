@@ -8,6 +8,7 @@
 #include "support/TestDatabase.h"
 
 #include <QDir>
+#include <memory>
 #include <QApplication>
 #include <QImage>
 #include <QTest>
@@ -39,6 +40,20 @@ void writeBanner(const TestDatabase &db) {
     banner.fill(Qt::darkCyan);
     ASSERT_TRUE(banner.save(db.dir() + QStringLiteral("images/banner.bmp"), "BMP"));
 }
+
+// An offline start against a fixture with the given rows and news, the vendor root set so
+// opened addresses can be checked.
+struct OfflineStart {
+    RecordingPlatform platform;
+    TestDatabase db;
+    std::unique_ptr<TForm2> form;
+    OfflineStart(int rows, const QStringList &news) {
+        platform.root = QStringLiteral("http://vendor.test");
+        fill(db, rows, news);
+        writeBanner(db);
+        form = std::make_unique<TForm2>();
+    }
+};
 
 QStringList boxTexts(const RecordingPlatform &p) {
     QStringList out;
@@ -162,12 +177,9 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
 }
 
 TEST(Startup, OfflineShowsTheBannerAndTheFallbackLink) {
-    RecordingPlatform platform;
-    platform.root = QStringLiteral("http://vendor.test");
-    TestDatabase db;
-    fill(db, 2, {QStringLiteral("n")});
-    writeBanner(db);
-    TForm2 form;
+    OfflineStart start(2, {QStringLiteral("n")});
+    RecordingPlatform &platform = start.platform;
+    TForm2 &form = *start.form;
     EXPECT_EQ(platform.reachabilityTests, QStringList{QStringLiteral("http://vendor.test")});
     EXPECT_EQ(form.imgLogo->pixmap().size(), QSize(385, 65));
     EXPECT_EQ(form.lblAdUrl->text(), QStringLiteral("http://vendor.test/ad/customs.html"));
@@ -179,14 +191,10 @@ TEST(Startup, OfflineShowsTheBannerAndTheFallbackLink) {
 }
 
 TEST(Startup, TickerShowsTheFirstTitleForTwoPeriodsThenEachInTurn) {
-    RecordingPlatform platform;
-    platform.root = QStringLiteral("http://vendor.test");
-    TestDatabase db;
-    fill(db, 1, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
-    writeBanner(db);
-    TForm2 form;
+    OfflineStart start(1, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
+    RecordingPlatform &platform = start.platform;
+    TForm2 &form = *start.form;
     QStringList seen{form.lbl9->text()};
-    QStringList opened;
     for (int i = 0; i < 5; ++i) {
         form.tmr1Timer();
         seen << form.lbl9->text();
@@ -198,12 +206,9 @@ TEST(Startup, TickerShowsTheFirstTitleForTwoPeriodsThenEachInTurn) {
 }
 
 TEST(Startup, ToolBarButtonsOpenWindowsAndEndTheProgram) {
-    RecordingPlatform platform;
-    platform.root = QStringLiteral("http://vendor.test");
-    TestDatabase db;
-    fill(db, 2, {QStringLiteral("n")});
-    writeBanner(db);
-    TForm2 form;
+    OfflineStart start(2, {QStringLiteral("n")});
+    RecordingPlatform &platform = start.platform;
+    TForm2 &form = *start.form;
     form.show();
     auto click = [](QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(40, 40)); };
     auto visible = [](const char *className) {
