@@ -244,8 +244,10 @@ void TfrmImport::runImport() {
         throw AppError(sqlErrorText(db.lastError()));
     rollback.armed = false;
 
-    if (updateDateLabel_)
+    if (updateDateLabel_) {
         updateDateLabel_->setText(kDatePrefix + newestNow);
+        updateDateLabel_->adjustSize(); // sized to its text, as at start-up
+    }
     Notify::plain(this, kSuccess);
     edtFile->clear();
 }
