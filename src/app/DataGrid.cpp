@@ -80,6 +80,8 @@ QFont DataGrid::gridFont() { return Fonts::song(12); }
 
 DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)) {
     setModel(model_);
+    // The view resets its current cell on every new result before this runs.
+    connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::positionOnFirstRow);
     setItemDelegate(new CellDelegate(this));
     setFont(gridFont());
     QFont link = gridFont();
@@ -110,8 +112,24 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
 }
 
 void DataGrid::setDataSource(Query *query) {
-    model_->setSource(query ? query->model() : nullptr);
+    QSqlQueryModel *source = query ? query->model() : nullptr;
+    // Linking again to the same query keeps the columns as the user arranged them.
+    if (source && source == model_->source()) return;
+    model_->setSource(source);
     applyColumnWidths();
+}
+
+void DataGrid::positionOnFirstRow() {
+    // An opened result stands on its first record, so the first wheel turn or Down key moves
+    // to the second row.
+    if (model_->rowCount() == 0) return;
+    const QHeaderView *h = horizontalHeader();
+    for (int i = 0; i < h->count(); ++i) {
+        const int logical = h->logicalIndex(i);
+        if (isColumnHidden(logical)) continue;
+        selectionModel()->setCurrentIndex(model_->index(0, logical), QItemSelectionModel::NoUpdate);
+        return;
+    }
 }
 
 void DataGrid::setRowHeight(int pixels) {

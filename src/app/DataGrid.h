@@ -16,7 +16,7 @@ public:
     explicit DataGrid(QWidget *parent = nullptr);
 
     GridModel *gridModel() const { return model_; }
-    // Links the grid to a query's result.
+    // Links the grid to a query's result; linking again to the same query changes nothing.
     void setDataSource(Query *query);
     // Rows are a frame allowance (3 pixels of raised style and the 1-pixel row line) plus lines.
     static constexpr int kFrameAllowance = 4;
@@ -36,6 +36,7 @@ public:
     class FindDialog *findDialog();
 
 protected:
+    void positionOnFirstRow();
     void paintEvent(QPaintEvent *event) override;
     // A jump to the end (Ctrl+End, the scroll bar dragged or clicked to the bottom) fetches
     // the rest of the result at once; scrolling on fetches a chunk at a time.

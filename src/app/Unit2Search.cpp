@@ -46,7 +46,8 @@ void TForm2::imgQueryClick() {
             t.query.close();
             t.query.setSql(SearchStatements::build(t.table, code, name));
             t.query.open();
-            // The grid stays linked to its query, so it shows the new result as it arrives.
+            // Linked since start-up unless start-up ended early; then this links it.
+            t.grid->setDataSource(&t.query);
         }
     } catch (const AppError &e) {
         Notify::error(this, e.message());

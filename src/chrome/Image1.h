@@ -33,6 +33,8 @@ protected:
     void leaveEvent(QEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
+    // A double-click's second press is no new click.
+    void mouseDoubleClickEvent(QMouseEvent *) override {}
 
 private:
     QPixmap picture_;

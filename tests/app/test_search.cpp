@@ -245,3 +245,34 @@ TEST_F(SearchWindow, AStoredCodeThatIsNotScrambledTextShowsAsStored) {
     form->dbgrd1->grab(); // painting it raises nothing
     EXPECT_TRUE(platform.boxes.isEmpty());
 }
+
+TEST_F(SearchWindow, AResultStandsOnItsFirstRowSoTheFirstWheelTurnMovesToTheSecond) {
+    search(QString(), QStringLiteral("钢"));
+    DataGrid *g = form->dbgrd1;
+    ASSERT_GE(g->model()->rowCount(), 2);
+    EXPECT_EQ(g->currentIndex().row(), 0);
+    QApplication::setActiveWindow(form.get());
+    g->setFocus();
+    QWheelEvent e(QPointF(50, 50), g->mapToGlobal(QPointF(50, 50)), {}, {0, -120}, Qt::NoButton, {},
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g->viewport(), &e);
+    EXPECT_EQ(g->currentIndex().row(), 1);
+}
+
+TEST(SearchAfterFailedStart, ShowsItsRows) {
+    // Start-up ends early (no news), before the grids are linked; a search still shows rows.
+    RecordingPlatform platform;
+    TestDatabase db;
+    db.exec(QStringLiteral("insert into case_hs values (1,'热轧钢板','%1','s','2024-01-01','',0,'')")
+                .arg(ScrambleCode(QStringLiteral("7208510000"))));
+    QDir(db.dir()).mkpath(QStringLiteral("images"));
+    QImage(385, 65, QImage::Format_RGB888).save(db.dir() + QStringLiteral("images/banner.bmp"), "BMP");
+    TForm2 form;
+    ASSERT_EQ(platform.boxes.size(), 1);
+    EXPECT_EQ(platform.boxes[0].text, QStringLiteral("List index out of bounds (0)"));
+    form.edtCode->setText(QStringLiteral("7208"));
+    form.imgQueryClick();
+    EXPECT_EQ(platform.boxes.size(), 1);
+    EXPECT_EQ(form.dbgrd3->model()->rowCount(), 1);
+    EXPECT_EQ(form.dbgrd3->gridModel()->text(0, 0), QStringLiteral("72085100"));
+}

@@ -156,6 +156,14 @@ INSTANTIATE_TEST_SUITE_P(
                     ClickCase{"rightButton", Qt::RightButton, {60, 60}, {60, 60}, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(TMyImage, ADoubleClickIsOneClick) {
+    Host h;
+    QSignalSpy clicks(h.img, &TMyImage::clicked);
+    h.moveTo({60, 60});
+    QTest::mouseDClick(h.window.windowHandle(), Qt::LeftButton, {}, {60, 60});
+    EXPECT_EQ(clicks.count(), 1);
+}
+
 TEST(TMyImage, CentredPictureSitsInTheMiddleOfTheControl) {
     // The search button: a 64 x 23 picture in a 72 x 33 control.
     TMyImage img;
