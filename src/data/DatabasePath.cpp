@@ -40,7 +40,11 @@ QString dataSource(const QString &connectionString) {
     const qsizetype start = connectionString.indexOf(key, 0, Qt::CaseInsensitive);
     if (start < 0) return {};
     const qsizetype from = start + key.size();
-    const qsizetype end = connectionString.indexOf(u';', from);
+    // The path runs to the fixed last piece where there is one, so a folder may hold ';'.
+    const QString last = QLatin1String(kSecurityPiece);
+    const qsizetype end = connectionString.endsWith(last) && connectionString.size() - last.size() >= from
+                              ? connectionString.size() - last.size()
+                              : connectionString.indexOf(u';', from);
     return connectionString.mid(from, end < 0 ? -1 : end - from);
 }
 

@@ -1,13 +1,15 @@
 #include "platform/SingleInstance.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+// The lock file lies in the user's private runtime folder, so no other user can take it first.
 SingleInstance::SingleInstance(const QString &name)
-    : path_(QDir::tempPath() + QStringLiteral("/%1-%2.lock").arg(name).arg(getuid())) {}
+    : path_(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/%1.lock").arg(name)) {}
 
 SingleInstance::~SingleInstance() {
     if (fd_ >= 0) ::close(fd_);

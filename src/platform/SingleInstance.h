@@ -1,7 +1,8 @@
 #pragma once
 #include <QString>
 
-// The single-instance guard: an exclusive lock on a per-user lock file named after the mutex.
+// The single-instance guard: an exclusive lock on a lock file named after the mutex, in the
+// user's private runtime folder.
 // The kernel drops the lock when the process ends, however it ends, so a crash never blocks
 // the next start.
 class SingleInstance {

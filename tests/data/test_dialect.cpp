@@ -45,6 +45,8 @@ TEST(DatabasePathText, DoublesTheSeparatorBeforeTheFileName) {
               QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/A//quorvel.mdb;Persist Security Info=False"));
     EXPECT_EQ(DatabasePath::dataSource(DatabasePath::connectionString(QStringLiteral("/opt/x/"))),
               QStringLiteral("/opt/x//quorvel.mdb"));
+    EXPECT_EQ(DatabasePath::dataSource(DatabasePath::connectionString(QStringLiteral("/opt/a;b/"))),
+              QStringLiteral("/opt/a;b//quorvel.mdb"));
 }
 
 TEST(DialectText, TopBecomesALimitAfterTheOrdering) {
