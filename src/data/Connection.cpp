@@ -39,6 +39,27 @@ bool Connection::isOpen() const { return QSqlDatabase::database(name_, false).is
 
 QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
 
+namespace {
+// Opens the file with the given URI parameters and reads its schema; the engine's reason when
+// either fails (the database is closed again then), empty when it is usable.
+QString openAndProbe(QSqlDatabase &db, const QString &file, const QString &parameters) {
+    QUrl url = QUrl::fromLocalFile(file);
+    url.setQuery(parameters);
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    if (!db.open()) return db.lastError().databaseText();
+    QSqlQuery probe(db);
+    if (probe.exec(QStringLiteral("select count(*) from sqlite_master"))) return {};
+    const QString reason = probe.lastError().databaseText();
+    probe = QSqlQuery();
+    db.close();
+    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+}
+
+bool isReadOnlyFailure(const QString &reason) {
+    return reason.contains(QLatin1String("readonly")) || reason.contains(QLatin1String("unable to open"));
+}
+} // namespace
+
 void Connection::ensureOpen() {
     if (isOpen()) return;
     const QString path = DatabasePath::dataSource(connectionString_);
@@ -48,21 +69,19 @@ void Connection::ensureOpen() {
         throw AppError(QStringLiteral("Could not find file '%1'.").arg(path));
 
     QSqlDatabase db = database();
-    // mode=rw opens an existing file for reading and writing and never creates one.
-    QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
-    url.setQuery(QStringLiteral("mode=rw"));
-    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        const QString reason = db.lastError().databaseText();
+    // mode=rw opens an existing file for reading and writing and never creates one.
+    QString reason = openAndProbe(db, info.absoluteFilePath(), QStringLiteral("mode=rw"));
+    if (!reason.isEmpty() && isReadOnlyFailure(reason)) {
+        // A database installed where this user may not write (a WAL file needs its -shm beside
+        // it) is still read: as a file nobody changes. Writes then fail with a clear message.
+        reason = openAndProbe(db, info.absoluteFilePath(), QStringLiteral("mode=ro&immutable=1"));
+    }
+    if (reason.contains(QLatin1String("unable to open")))
         throw AppError(QStringLiteral("Cannot open database '%1': %2").arg(path, reason));
-    }
-    QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
-        const QString reason = probe.lastError().databaseText();
-        db.close();
+    if (!reason.isEmpty())
         throw AppError(QStringLiteral("Unrecognized database format '%1' (%2).").arg(path, reason));
-    }
+    QSqlQuery probe(db);
     // Several windows keep connections open at once: WAL lets readers and a writer coexist.
     probe.exec(QStringLiteral("pragma journal_mode=WAL"));
     // Searches fetch rows from all over a large file: reading them through a memory map costs

@@ -4,7 +4,11 @@
 #include "data/CodeCodec.h"
 #include "support/TestDatabase.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
 #include <QTextStream>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -100,4 +104,35 @@ TEST(Cli, DisplayWidthCountsWideCharactersTwice) {
     EXPECT_EQ(CliSearch::displayWidth(QStringLiteral("钢管")), 4);
     EXPECT_EQ(CliSearch::displayWidth(QStringLiteral("（A）")), 5);
     EXPECT_EQ(CliSearch::displayWidth(QStringLiteral("𠀀x")), 3); // outside the basic plane
+}
+
+TEST(Cli, ReadsADatabaseInstalledWhereTheUserMayNotWrite) {
+    // A database left in WAL mode in a folder the user cannot write to: no -shm can be made.
+    TestDatabase db;
+    fill(db);
+    db.exec(QStringLiteral("pragma journal_mode=WAL"));
+    db.closeConnection();
+    ASSERT_FALSE(QFile::exists(db.file() + QStringLiteral("-shm")));
+    const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/zendrik-cli");
+    QString program = cli;
+    QStringList args{"search", "--code", "0101", "--db", db.dir()};
+    if (geteuid() == 0) {
+        // root writes anywhere: run the lookup as an unprivileged user instead.
+        program = QStringLiteral("setpriv");
+        args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", cli} + args;
+        QProcess probe;
+        probe.start(program, {"--reuid=65534", "--regid=65534", "--clear-groups", "test", "-x", cli});
+        if (!probe.waitForFinished(5000) || probe.exitCode() != 0)
+            GTEST_SKIP() << "an unprivileged user cannot run " << cli.toStdString() << " here";
+    }
+    QFile::setPermissions(db.file(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(db.dir(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                        QFile::ReadOther | QFile::ExeOther);
+    QProcess run;
+    run.start(program, args);
+    ASSERT_TRUE(run.waitForFinished(20000));
+    const QString out = QString::fromUtf8(run.readAllStandardOutput());
+    QFile::setPermissions(db.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("case_hs (2 rows)"))) << out.toStdString();
 }

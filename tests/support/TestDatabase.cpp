@@ -56,3 +56,7 @@ void TestDatabase::removeFile() {
     if (QSqlDatabase::contains(connection_)) QSqlDatabase::database(connection_, false).close();
     QFile::remove(file());
 }
+
+void TestDatabase::closeConnection() {
+    if (QSqlDatabase::contains(connection_)) QSqlDatabase::database(connection_, false).close();
+}

@@ -20,6 +20,8 @@ public:
     void exec(const QStringList &statements);
     QVariant scalar(const QString &statement);
     void removeFile();
+    // Closes the fixture's own connection, so the file is left as an installed one is.
+    void closeConnection();
 
 private:
     QTemporaryDir tmp_;
