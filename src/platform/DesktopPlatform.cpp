@@ -25,9 +25,3 @@ bool DesktopPlatform::isReachable(const QString &address) {
     socket.connectToHost(url.host(), static_cast<quint16>(url.port(80)));
     return socket.waitForConnected(kReachTimeoutMs);
 }
-
-QString DesktopPlatform::vendorRoot() const {
-    // Demos and manual tests point the program at a local copy of the vendor site.
-    const QByteArray local = qgetenv("ZENDRIK_VENDOR_ROOT");
-    return local.isEmpty() ? Platform::vendorRoot() : QString::fromUtf8(local);
-}

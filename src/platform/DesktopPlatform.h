@@ -9,7 +9,6 @@ public:
     void openAddress(const QString &address) override;
     QString openFileName(QWidget *parent) override;
     bool isReachable(const QString &address) override;
-    QString vendorRoot() const override;
 
     static constexpr int kReachTimeoutMs = 3000;
 };
