@@ -39,7 +39,7 @@ struct Grid {
 
 TEST(GridFetch, OpensWithTheFirstChunkOnly) {
     Grid g;
-    QAbstractItemModelTester tester(g.grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(g.grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_GT(g.grid.gridModel()->rowCount(), 0);
     EXPECT_LT(g.query.model()->rowCount(), kRows);
     EXPECT_TRUE(g.grid.gridModel()->canFetchMore({}));
@@ -47,7 +47,7 @@ TEST(GridFetch, OpensWithTheFirstChunkOnly) {
 
 TEST(GridFetch, CtrlEndFetchesTheRestAndGoesToTheLastRow) {
     Grid g;
-    QAbstractItemModelTester tester(g.grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(g.grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     g.grid.setFocus();
     // Also right after a search, before any cell is current.
     for (bool current : {false, true}) {
