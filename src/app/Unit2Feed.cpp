@@ -23,9 +23,12 @@ HttpFetch::Limits vendorLimits() {
     return limits;
 }
 
-// A feed is fetched whole, then parsed; either failing is a failed load.
+// A feed is fetched whole, then parsed; either failing is a failed load. Like any document
+// loaded from an address it may have moved: a few redirects are followed.
 XmlDocument loadFeed(const QString &address) {
-    return XmlDocument::fromBytes(HttpFetch::get(address, vendorLimits()), address);
+    HttpFetch::Limits limits = vendorLimits();
+    limits.maxRedirects = 5;
+    return XmlDocument::fromBytes(HttpFetch::get(address, limits), address);
 }
 
 void run(Query &query, Connection &connection, const QString &statement) {

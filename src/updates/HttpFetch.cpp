@@ -25,7 +25,12 @@ QByteArray get(const QString &address, const Limits &limits) {
     const int timeoutMs = limits.timeoutMs;
 
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    if (limits.maxRedirects > 0) {
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        request.setMaximumRedirectsAllowed(limits.maxRedirects);
+    } else {
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    }
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setRawHeader("Accept", "text/html, */*");
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Mozilla/3.0 (compatible; Indy Library)"));
@@ -67,7 +72,7 @@ QByteArray get(const QString &address, const Limits &limits) {
                            .arg(address)
                            .arg(limits.maxBodyBytes));
 
-    // A status line came back: anything but 2xx is an error, a redirect too (it is not followed).
+    // A status line came back: anything but 2xx is an error, a redirect not followed too.
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {
         const int code = status.toInt();

@@ -138,7 +138,8 @@ TEST(Feed, AFailingFeedLeavesItsTableAsItWas) {
     } cases[] = {
         {"news 404", News, Fault::NotFound, {}, "HTTP/1.1 404 Not Found", 2, 0, kOldNews, kOldAds},
         {"news malformed", News, Fault::MalformedXml, {}, "", 2, 0, kOldNews, kOldAds},
-        {"news redirect", News, Fault::Redirect, {}, "HTTP/1.1 302 Found", 2, 0, kOldNews, kOldAds},
+        // followed, to the home page, which is no feed: a parse error
+        {"news redirect", News, Fault::Redirect, {}, "", 2, 0, kOldNews, kOldAds},
         {"news item of one field", News, Fault::None, {{"5", "ok"}, {"6"}, {"7", "never"}},
          "List index out of bounds (1)", 1, 0, kOldNews, kOldAds},
         {"news item without fields", News, Fault::None, {{}}, "List index out of bounds (0)", 1, 0, kOldNews, kOldAds},
@@ -169,6 +170,21 @@ TEST(Feed, AFailingFeedLeavesItsTableAsItWas) {
         EXPECT_EQ(form.lbl8->text(), QStringLiteral("数据更新时间:2024-05-20")) << c.what;
         EXPECT_FALSE(form.lbl9->text().isEmpty()) << c.what;
     }
+}
+
+// A feed that moved is loaded from its new address; the picture's redirect is never followed
+// (see PictureFailuresStopStartUp).
+TEST(Feed, FeedsThatMovedAreFollowed) {
+    Fixture f;
+    f.site.setFault(VendorSite::kNewsPath, Fault::Moved);
+    f.site.setFault(VendorSite::kAdsPath, Fault::Moved);
+    TForm2 form;
+    EXPECT_EQ(f.boxes(), QStringList());
+    EXPECT_EQ(f.site.hits(VendorSite::kNewsPath), 1);
+    EXPECT_EQ(f.site.hits(QByteArray(VendorSite::kMovedPrefix) + VendorSite::kNewsPath), 1);
+    EXPECT_EQ(f.rows(QStringLiteral("news")).size(), 3);
+    EXPECT_EQ(f.rows(QStringLiteral("news_ad")).size(), 3);
+    EXPECT_FALSE(form.imgLogo->pixmap().isNull());
 }
 
 TEST(Feed, AnEmptyNewsFeedEmptiesTheNewsAndTheAdvertisementsAreStillRead) {

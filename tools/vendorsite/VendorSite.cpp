@@ -16,7 +16,7 @@ const std::pair<const char *, VendorSite::Fault> kFaultNames[] = {
     {"none", VendorSite::Fault::None},       {"404", VendorSite::Fault::NotFound},
     {"notjpeg", VendorSite::Fault::NotJpeg}, {"empty", VendorSite::Fault::Empty},
     {"hang", VendorSite::Fault::Hang},       {"badxml", VendorSite::Fault::MalformedXml},
-    {"redirect", VendorSite::Fault::Redirect},
+    {"redirect", VendorSite::Fault::Redirect}, {"moved", VendorSite::Fault::Moved},
 };
 
 QString xmlText(const QString &text) { return text.toHtmlEscaped(); }
@@ -179,8 +179,11 @@ void VendorSite::read(QTcpSocket *socket) {
 }
 
 void VendorSite::answer(QTcpSocket *socket, const Request &request) {
-    const QByteArray &path = request.path;
-    switch (faults_.value(path, Fault::None)) {
+    // A moved path's content answers under its new address as under its old one.
+    const QByteArray path = request.path.startsWith(kMovedPrefix) ? request.path.mid(qstrlen(kMovedPrefix))
+                                                                  : request.path;
+    const Fault fault = request.path.startsWith(kMovedPrefix) ? Fault::None : faults_.value(path, Fault::None);
+    switch (fault) {
     case Fault::None: break;
     case Fault::NotFound: return send(socket, 404, "Not Found", "text/html", page(QStringLiteral("404"), QStringLiteral("Not found.")));
     case Fault::NotJpeg:
@@ -192,6 +195,9 @@ void VendorSite::answer(QTcpSocket *socket, const Request &request) {
     case Fault::Redirect:
         return send(socket, 302, "Found", "text/html", page(QStringLiteral("Moved"), QStringLiteral("Moved.")),
                     "Location: " + root().toLatin1() + "/\r\n");
+    case Fault::Moved:
+        return send(socket, 301, "Moved Permanently", "text/html", page(QStringLiteral("Moved"), QStringLiteral("Moved.")),
+                    "Location: " + root().toLatin1() + kMovedPrefix + path + "\r\n");
     }
     if (request.method != "GET")
         return send(socket, 405, "Method Not Allowed", "text/plain", "GET only\n");

@@ -36,7 +36,9 @@ public:
         Hang,         // accepts the request and never answers
         MalformedXml, // 200 with an XML document cut short
         Redirect,     // 302 Found to the home page
+        Moved,        // 301 Moved Permanently to the same content under kMovedPrefix
     };
+    static constexpr char kMovedPrefix[] = "/moved";
     static std::optional<Fault> faultNamed(const QString &name);
     static QStringList faultNames();
 
