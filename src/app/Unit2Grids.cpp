@@ -6,6 +6,7 @@
 #include "app/Unit2.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QWheelEvent>
 
@@ -55,6 +56,8 @@ void TForm2::setupGrids() {
                                          {QStringLiteral("lice"), QStringLiteral("监管条件")}});
     dbgrd6->gridModel()->setFieldLabels({{QStringLiteral("docu_code"), QStringLiteral("代码")},
                                          {QStringLiteral("docu_name"), QStringLiteral("名称")}});
+    // Their fields are 20 characters wide: columns of 20 half-width characters show whole names.
+    for (DataGrid *g : {dbgrd5, dbgrd6}) g->horizontalHeader()->setDefaultSectionSize(20 * 6);
     // Detail grids keep their text at the top of the row.
     for (DataGrid *g : {dbgrd4, dbgrd5, dbgrd6}) g->gridModel()->setVerticalAlignment(Qt::AlignTop);
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd4}) g->applyColumnWidths();

@@ -67,6 +67,8 @@ void Connection::ensureOpen() {
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         throw AppError(QStringLiteral("Could not find file '%1'.").arg(path));
+    // An empty file is no database; SQLite would quietly make one of it.
+    if (info.size() == 0) throw AppError(QStringLiteral("Unrecognized database format '%1' (empty file).").arg(path));
 
     QSqlDatabase db = database();
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
@@ -77,6 +79,8 @@ void Connection::ensureOpen() {
         // it) is still read: as a file nobody changes. Writes then fail with a clear message.
         reason = openAndProbe(db, info.absoluteFilePath(), QStringLiteral("mode=ro&immutable=1"));
     }
+    if (reason.contains(QLatin1String("locked")) || reason.contains(QLatin1String("busy")))
+        throw AppError(QStringLiteral("The database '%1' is in use by another program (%2).").arg(path, reason));
     if (reason.contains(QLatin1String("unable to open")))
         throw AppError(QStringLiteral("Cannot open database '%1': %2").arg(path, reason));
     if (!reason.isEmpty())

@@ -7,6 +7,7 @@
 #include "support/TestDatabase.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -207,6 +208,16 @@ TEST(Connection, NeverCreatesTheFileAndRejectsOtherFiles) {
         Session s;
         EXPECT_TRUE(s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
     }
+}
+
+TEST(Connection, AnEmptyFileIsNoDatabaseAndStaysEmpty) {
+    TestDatabase db(false);
+    QFile f(db.file());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    Session s;
+    EXPECT_TRUE(s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
+    EXPECT_EQ(QFileInfo(db.file()).size(), 0);
 }
 
 TEST(Connection, SeveralConnectionsCoexist) {
