@@ -35,11 +35,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, QPoint at)
 }
 
 TMyImage *pictureButton(QWidget *parent, const char *name, QRect geometry, const QString &picture) {
-    auto *b = new TMyImage(parent);
+    TMyImage *b = TMyImage::withPictures(parent, geometry, picture);
     b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    b->setPicture(QPixmap(QStringLiteral(":/images/%1.bmp").arg(picture)));
-    b->setPicture1(QPixmap(QStringLiteral(":/images/%1_hot.bmp").arg(picture)));
     return b;
 }
 

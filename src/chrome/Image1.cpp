@@ -5,6 +5,14 @@
 
 TMyImage::TMyImage(QWidget *parent) : QWidget(parent) {}
 
+TMyImage *TMyImage::withPictures(QWidget *parent, const QRect &geometry, const QString &base) {
+    auto *b = new TMyImage(parent);
+    b->setGeometry(geometry);
+    b->setPicture(QPixmap(QStringLiteral(":/images/%1.bmp").arg(base)));
+    b->setPicture1(QPixmap(QStringLiteral(":/images/%1_hot.bmp").arg(base)));
+    return b;
+}
+
 void TMyImage::setPicture(const QPixmap &picture) {
     picture_ = picture;
     update();

@@ -9,6 +9,9 @@ class TMyImage : public QWidget {
     Q_OBJECT
 public:
     explicit TMyImage(QWidget *parent = nullptr);
+    // A picture button at its place showing ":/images/<base>.bmp", with "<base>_hot.bmp" as
+    // its highlighted look.
+    static TMyImage *withPictures(QWidget *parent, const QRect &geometry, const QString &base);
 
     const QPixmap &picture() const { return picture_; }
     void setPicture(const QPixmap &picture);

@@ -102,17 +102,11 @@ TfrmImport::TfrmImport(QLabel *updateDateLabel, QWidget *parent)
     edtFile->setGeometry(8, 24, 353, 21);
     edtFile->setFrame(false);
 
-    img1 = new TMyImage(this);
-    img1->setGeometry(360, 23, 33, 25);
-    img1->setPicture(QPixmap(QStringLiteral(":/images/import_browse.bmp")));
-    img1->setPicture1(QPixmap(QStringLiteral(":/images/import_browse_hot.bmp")));
+    img1 = TMyImage::withPictures(this, {360, 23, 33, 25}, QStringLiteral("import_browse"));
     img1->setCursor(Qt::PointingHandCursor);
     connect(img1, &TMyImage::clicked, this, &TfrmImport::img1Click);
 
-    img2 = new TMyImage(this);
-    img2->setGeometry(392, 23, 73, 26);
-    img2->setPicture(QPixmap(QStringLiteral(":/images/import_go.bmp")));
-    img2->setPicture1(QPixmap(QStringLiteral(":/images/import_go_hot.bmp")));
+    img2 = TMyImage::withPictures(this, {392, 23, 73, 26}, QStringLiteral("import_go"));
     img2->setCursor(Qt::PointingHandCursor);
     connect(img2, &TMyImage::clicked, this, &TfrmImport::img2Click);
 
