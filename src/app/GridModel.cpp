@@ -12,8 +12,7 @@ QString formatGeneral(double value) { return QString::number(value, 'g', 15); }
 namespace {
 bool isNumber(const QVariant &v) {
     const int id = v.metaType().id();
-    return id == QMetaType::Double || id == QMetaType::Float || id == QMetaType::Int ||
-           id == QMetaType::LongLong;
+    return id == QMetaType::Double || id == QMetaType::Float || id == QMetaType::Int || id == QMetaType::LongLong;
 }
 
 // A stored date-time shows in the short date format, with the time only when it is not midnight.
@@ -112,9 +111,7 @@ QString GridModel::fieldAt(int column) const {
     return column >= 0 && column < columns_.size() ? columns_[column].field : QString();
 }
 
-int GridModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() || !source_ ? 0 : rows_;
-}
+int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() || !source_ ? 0 : rows_; }
 
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
 

@@ -69,8 +69,8 @@ private:
     QVariant rawValue(int row, int column) const;
 
     QSqlQueryModel *source_ = nullptr;
-    int rows_ = 0;       // the source rows announced to the views
-    bool bulk_ = false;  // fetching everything: insertions are announced once at the end
+    int rows_ = 0; // the source rows announced to the views
+    bool bulk_ = false; // fetching everything: insertions are announced once at the end
     bool announcing_ = false;
     QList<GridColumn> declared_;
     QList<GridColumn> columns_;

@@ -15,22 +15,18 @@ MultiLevelHeader::MultiLevelHeader(QWidget *parent) : QHeaderView(Qt::Horizontal
 }
 
 QStringList MultiLevelHeader::titleLevels(int logical) const {
-    const QString title =
-        model() ? model()->headerData(logical, orientation(), Qt::DisplayRole).toString() : QString();
+    const QString title = model() ? model()->headerData(logical, orientation(), Qt::DisplayRole).toString() : QString();
     return title.split(QLatin1Char(kLevelSeparator));
 }
 
 int MultiLevelHeader::levels() const {
     int n = 1;
     for (int i = 0; i < count(); ++i)
-        if (!isSectionHidden(i))
-            n = std::max<int>(n, titleLevels(i).size());
+        if (!isSectionHidden(i)) n = std::max<int>(n, titleLevels(i).size());
     return n;
 }
 
-int MultiLevelHeader::levelHeight() const {
-    return fontMetrics().height() + 4;
-}
+int MultiLevelHeader::levelHeight() const { return fontMetrics().height() + 4; }
 
 QSize MultiLevelHeader::sizeHint() const {
     QSize s = QHeaderView::sizeHint();
@@ -46,8 +42,7 @@ QList<MultiLevelHeader::Cell> MultiLevelHeader::cells() const {
     QList<Column> columns;
     for (int v = 0; v < count(); ++v) {
         const int logical = logicalIndex(v);
-        if (isSectionHidden(logical) || sectionSize(logical) <= 0)
-            continue;
+        if (isSectionHidden(logical) || sectionSize(logical) <= 0) continue;
         columns.append({sectionViewportPosition(logical), sectionSize(logical), titleLevels(logical)});
     }
     const int rows = levels();
@@ -55,13 +50,10 @@ QList<MultiLevelHeader::Cell> MultiLevelHeader::cells() const {
     // Two columns share a cell at a level when their titles agree down to that level and both
     // either end there or go on below it.
     auto sameCell = [](const Column &a, const Column &b, int level) {
-        if (b.parts.size() <= level)
-            return false;
-        if ((a.parts.size() == level + 1) != (b.parts.size() == level + 1))
-            return false;
+        if (b.parts.size() <= level) return false;
+        if ((a.parts.size() == level + 1) != (b.parts.size() == level + 1)) return false;
         for (int l = 0; l <= level; ++l)
-            if (a.parts[l] != b.parts[l])
-                return false;
+            if (a.parts[l] != b.parts[l]) return false;
         return true;
     };
     QList<Cell> out;
@@ -72,8 +64,7 @@ QList<MultiLevelHeader::Cell> MultiLevelHeader::cells() const {
                 continue;
             }
             int j = i + 1;
-            while (j < columns.size() && sameCell(columns[i], columns[j], level))
-                ++j;
+            while (j < columns.size() && sameCell(columns[i], columns[j], level)) ++j;
             const bool last = columns[i].parts.size() == level + 1;
             const int right = columns[j - 1].x + columns[j - 1].width;
             out.append({QRect(columns[i].x, level * h, right - columns[i].x, (last ? rows - level : 1) * h),

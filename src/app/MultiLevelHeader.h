@@ -11,7 +11,7 @@
 // spans from the new order, so a column moved away from its group gets cells of its own.
 class MultiLevelHeader : public QHeaderView {
     Q_OBJECT
-  public:
+public:
     static constexpr char kLevelSeparator = '|';
 
     struct Cell {
@@ -31,10 +31,10 @@ class MultiLevelHeader : public QHeaderView {
 
     QSize sizeHint() const override;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent *event) override;
 
-  private:
+private:
     QStringList titleLevels(int logical) const;
     QColor titleColor_{166, 202, 240};
 };

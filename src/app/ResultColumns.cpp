@@ -17,10 +17,11 @@ GridColumn hiddenId() { return {QStringLiteral("id"), QString(), -1, false, fals
 QList<FieldDef> fields(SearchStatements::Table table) {
     switch (table) {
     case SearchStatements::OfficialHs:
-        return {wide("hs_code", 50), wide("name", 50), wide("spec", 200), number("low_rate"),
-                wide("lice", 10), number("reg_rate"), text("b", 20), integer("id")};
+        return {wide("hs_code", 50), wide("name", 50),   wide("spec", 200), number("low_rate"),
+                wide("lice", 10),    number("reg_rate"), text("b", 20),     integer("id")};
     case SearchStatements::HsClassify:
-        return {wide("code_t", 100), wide("g_name", 200), {QStringLiteral("class_spec"), FieldKind::Memo}, integer("id")};
+        return {
+            wide("code_t", 100), wide("g_name", 200), {QStringLiteral("class_spec"), FieldKind::Memo}, integer("id")};
     case SearchStatements::CaseHs:
         return {wide("code", 50), wide("name", 50), wide("spec", 50), integer("id")};
     }
@@ -30,10 +31,14 @@ QList<FieldDef> fields(SearchStatements::Table table) {
 QList<GridColumn> columns(SearchStatements::Table table) {
     switch (table) {
     case SearchStatements::OfficialHs:
-        return {column("hs_code", "商品编码", 70, true), column("name", "商品名称", 180),
-                column("spec", "申报要素", 295, false, true), column("low_rate", "最惠国税率", 70),
-                column("lice", "监管条件", 64), column("reg_rate", "退税率", 40),
-                column("b", "特定税率", 60, true), hiddenId()};
+        return {column("hs_code", "商品编码", 70, true),
+                column("name", "商品名称", 180),
+                column("spec", "申报要素", 295, false, true),
+                column("low_rate", "最惠国税率", 70),
+                column("lice", "监管条件", 64),
+                column("reg_rate", "退税率", 40),
+                column("b", "特定税率", 60, true),
+                hiddenId()};
     case SearchStatements::HsClassify:
         return {column("code_t", "商品编码", 70, true), column("g_name", "商品名称", 180),
                 column("class_spec", "申报要素", 350, false, true), hiddenId()};
@@ -46,9 +51,12 @@ QList<GridColumn> columns(SearchStatements::Table table) {
 
 QString codeField(SearchStatements::Table table) {
     switch (table) {
-    case SearchStatements::OfficialHs: return QStringLiteral("hs_code");
-    case SearchStatements::HsClassify: return QStringLiteral("code_t");
-    case SearchStatements::CaseHs: return QStringLiteral("code");
+    case SearchStatements::OfficialHs:
+        return QStringLiteral("hs_code");
+    case SearchStatements::HsClassify:
+        return QStringLiteral("code_t");
+    case SearchStatements::CaseHs:
+        return QStringLiteral("code");
     }
     return {};
 }

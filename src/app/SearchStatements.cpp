@@ -18,10 +18,9 @@ QString build(Table table, const QString &code, const QString &name) {
     static const Pieces pieces[] = {
         {"select id,hs_code,name,spec,low_rate,lice,reg_rate,'查看详情' as b from official_hs where 1=1",
          " and hs_code like '", " and name like '%", " order by hs_code"},
-        {"select id,code_t,g_name,class_spec from hs_classify where 1=1", " and code_t like '",
-         " and g_name like '%", " order by code_t"},
-        {"select id,code,name,spec from case_hs where 1=1", " and code like '", " and name like '%",
-         " order by code"},
+        {"select id,code_t,g_name,class_spec from hs_classify where 1=1", " and code_t like '", " and g_name like '%",
+         " order by code_t"},
+        {"select id,code,name,spec from case_hs where 1=1", " and code like '", " and name like '%", " order by code"},
     };
     const Pieces &p = pieces[table];
     QString sql = QString::fromUtf8(p.base);

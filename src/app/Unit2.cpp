@@ -343,8 +343,8 @@ void TForm2::tmr1Timer() {
 }
 
 void TForm2::lbl9Click() {
-    Platform::instance().openAddress(vendorAddress(QStringLiteral("//news/viewNews-") + lbl12->text() +
-                                                   QStringLiteral(".html")));
+    Platform::instance().openAddress(
+        vendorAddress(QStringLiteral("//news/viewNews-") + lbl12->text() + QStringLiteral(".html")));
 }
 
 void TForm2::lbl13Click() { Platform::instance().openAddress(vendorAddress(QString())); }

@@ -1,6 +1,6 @@
 #pragma once
-#include "data/Connection.h"
 #include "chrome/SkinnedWindow.h"
+#include "data/Connection.h"
 #include "data/Query.h"
 
 #include <QStringList>
@@ -107,8 +107,8 @@ protected:
 
 private:
     void buildControls();
-    void setupGrids();      // Unit2Grids.cpp
-    void setupSearch();     // Unit2Search.cpp
+    void setupGrids(); // Unit2Grids.cpp
+    void setupSearch(); // Unit2Search.cpp
     void setupDetailView(); // Unit2Detail.cpp
     void resultCellClick(DataGrid *grid, const QString &codeField, int column);
     void loadFallbackBanner();
@@ -118,9 +118,7 @@ private:
     class MessageHook : public QObject {
     public:
         explicit MessageHook(TForm2 *form) : QObject(form), form_(form) {}
-        bool eventFilter(QObject *watched, QEvent *event) override {
-            return form_->aplctnvnts1Message(watched, event);
-        }
+        bool eventFilter(QObject *watched, QEvent *event) override { return form_->aplctnvnts1Message(watched, event); }
 
     private:
         TForm2 *form_;

@@ -21,33 +21,26 @@ const QString kSpecialRateLink = QStringLiteral("b");
 
 int columnOf(const GridModel *model, const QString &field) {
     for (int c = 0; c < model->columnCount(); ++c)
-        if (model->fieldAt(c) == field)
-            return c;
+        if (model->fieldAt(c) == field) return c;
     return -1;
 }
 
 // A condition character inside an SQL literal: an apostrophe is doubled, so the statement
 // stays whole and instr still looks for that exact character.
-QString literalChar(QChar c) {
-    return c == u'\'' ? QStringLiteral("''") : QString(c);
-}
+QString literalChar(QChar c) { return c == u'\'' ? QStringLiteral("''") : QString(c); }
 
 // The results show the search tabs and the exit button; a detail or special-rate view shows the
 // back button in the exit button's place.
 void showResultButtons(TForm2 &form, bool results) {
-    for (TMyImage *b : {form.imgtab1, form.imgtab2, form.imgtab3, form.imgreturn})
-        b->setVisible(results);
+    for (TMyImage *b : {form.imgtab1, form.imgtab2, form.imgtab3, form.imgreturn}) b->setVisible(results);
     form.imgreturn1->setVisible(!results);
 }
 } // namespace
 
 void TForm2::setupDetailView() {
-    connect(dbgrd1, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex &i) { dbgrd1CellClick(i.column()); });
-    connect(dbgrd2, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex &i) { dbgrd2CellClick(i.column()); });
-    connect(dbgrd3, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex &i) { dbgrd3CellClick(i.column()); });
+    connect(dbgrd1, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) { dbgrd1CellClick(i.column()); });
+    connect(dbgrd2, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) { dbgrd2CellClick(i.column()); });
+    connect(dbgrd3, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) { dbgrd3CellClick(i.column()); });
     connect(imgreturn1, &TMyImage::clicked, this, &TForm2::imgreturn1Click);
     dbgrd5->gridModel()->setDisplayHook(QStringLiteral("lice"),
                                         [this](const QVariant &v) { return strngfldqry2liceGetText(v); });
@@ -57,27 +50,19 @@ void TForm2::setupDetailView() {
     views->setContentsMargins(0, 0, 0, 0);
 }
 
-void TForm2::dbgrd1CellClick(int column) {
-    resultCellClick(dbgrd1, kTariffCode, column);
-}
-void TForm2::dbgrd2CellClick(int column) {
-    resultCellClick(dbgrd2, kRulingCode, column);
-}
-void TForm2::dbgrd3CellClick(int column) {
-    resultCellClick(dbgrd3, kCaseCode, column);
-}
+void TForm2::dbgrd1CellClick(int column) { resultCellClick(dbgrd1, kTariffCode, column); }
+void TForm2::dbgrd2CellClick(int column) { resultCellClick(dbgrd2, kRulingCode, column); }
+void TForm2::dbgrd3CellClick(int column) { resultCellClick(dbgrd3, kCaseCode, column); }
 
 void TForm2::resultCellClick(DataGrid *grid, const QString &codeField, int column) {
     try {
         lbl6->hide();
         const GridModel *model = grid->gridModel();
-        if (model->rowCount() == 0)
-            return;
+        if (model->rowCount() == 0) return;
         // The grid makes the clicked cell current before it reports the click.
         const int row = std::max(0, grid->currentIndex().row());
         const QString field = model->fieldAt(column);
-        if (field == codeField)
-            showDetail(model->text(row, column), codeField);
+        if (field == codeField) showDetail(model->text(row, column), codeField);
         else if (grid == dbgrd1 && field == kSpecialRateLink)
             showSpecialRates(model->text(row, columnOf(model, kTariffCode)));
     } catch (const AppError &e) {
@@ -90,8 +75,7 @@ void TForm2::showDetail(const QString &shownCode, const QString &origin) {
     Panel2Databound(ScrambleCode(shownCode));
     pnl2->show();
     // The tariff grid stays behind the detail panel; the other result grids are hidden.
-    if (origin != kTariffCode)
-        pnl1->hide();
+    if (origin != kTariffCode) pnl1->hide();
     lbl3->setText(origin);
     showResultButtons(*this, false);
 }
@@ -103,8 +87,7 @@ void TForm2::showSpecialRates(const QString &shownCode) {
     auto *views = static_cast<QStackedLayout *>(pnl3->layout());
     // Only the newest view is ever seen; earlier ones are released with their connections
     // rather than piling up one open database connection per click.
-    for (TForm4 *earlier : pnl3->findChildren<TForm4 *>(Qt::FindDirectChildrenOnly))
-        delete earlier;
+    for (TForm4 *earlier : pnl3->findChildren<TForm4 *>(Qt::FindDirectChildrenOnly)) delete earlier;
     view->setParent(pnl3);
     views->addWidget(view);
     views->setCurrentWidget(view);
@@ -118,10 +101,9 @@ void TForm2::showSpecialRates(const QString &shownCode) {
 QString TForm2::Panel2Databound(const QString &scrambledCode) {
     try {
         qry4.setConnection(&con1);
-        qry4.setSql(
-            QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,unit1,"
-                           "unit2,lice from official_hs where hs_code = '") +
-            scrambledCode + QStringLiteral("'"));
+        qry4.setSql(QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,unit1,"
+                                   "unit2,lice from official_hs where hs_code = '") +
+                    scrambledCode + QStringLiteral("'"));
         qry4.open();
         dbgrd4->setDataSource(&qry4);
 
@@ -137,9 +119,9 @@ QString TForm2::Panel2Databound(const QString &scrambledCode) {
             detailConditions = Gbk::encode(lice.toString());
             const QString conditions = Gbk::decode(detailConditions);
             for (qsizetype i = 0; i < conditions.size(); ++i) {
-                statement += (i == 0 ? QStringLiteral("instr(1,docu_code,'")
-                                     : QStringLiteral(" or instr(1,docu_code,'")) +
-                             literalChar(conditions[i]) + QStringLiteral("',0)");
+                statement +=
+                    (i == 0 ? QStringLiteral("instr(1,docu_code,'") : QStringLiteral(" or instr(1,docu_code,'")) +
+                    literalChar(conditions[i]) + QStringLiteral("',0)");
             }
         } else {
             detailConditions.clear();
@@ -163,8 +145,7 @@ QString TForm2::strngfldqry2liceGetText(const QVariant &value) const {
     const QString listed = value.isNull() ? QString() : value.toString();
     QString shown;
     for (const QChar c : Gbk::decode(detailConditions))
-        if (listed.contains(c, Qt::CaseSensitive))
-            shown += c;
+        if (listed.contains(c, Qt::CaseSensitive)) shown += c;
     return shown;
 }
 
@@ -174,11 +155,8 @@ void TForm2::imgreturn1Click() {
     pnl2->hide();
     pnl3->hide();
     const QString origin = lbl3->text();
-    if (origin == kTariffCode)
-        dbgrd1->show();
-    else if (origin == kRulingCode)
-        dbgrd2->show();
-    else if (origin == kCaseCode)
-        dbgrd3->show();
+    if (origin == kTariffCode) dbgrd1->show();
+    else if (origin == kRulingCode) dbgrd2->show();
+    else if (origin == kCaseCode) dbgrd3->show();
     showResultButtons(*this, true);
 }

@@ -108,9 +108,7 @@ void TForm2::GetLogo() {
 
     const QImage image = JpegDecode::decode(HttpFetch::get(picture.toString(), vendorLimits()));
     // An empty answer is an empty picture: nothing is drawn over the header.
-    if (image.isNull())
-        imgLogo->clear();
-    else
-        imgLogo->setPixmap(QPixmap::fromImage(image));
+    if (image.isNull()) imgLogo->clear();
+    else imgLogo->setPixmap(QPixmap::fromImage(image));
     lblAdUrl->setText(link.toString());
 }

@@ -1,8 +1,8 @@
 // The result and detail grids of the main window: declared fields, columns, display hooks, and
 // the wheel routing that moves the focused grid's current row by one row per wheel message.
 #include "app/CodeDisplay.h"
-#include "app/ResultColumns.h"
 #include "app/DataGrid.h"
+#include "app/ResultColumns.h"
 #include "app/Unit2.h"
 
 #include <QApplication>
@@ -18,22 +18,33 @@ QString TForm2::wdstrngfldqry1hs_codeGetText(const QVariant &value) const {
 QString TForm2::wdstrngfldqry2code_tGetText(const QVariant &value) const {
     return codeText(SearchStatements::HsClassify, value);
 }
-QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const { return codeText(SearchStatements::CaseHs, value); }
+QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const {
+    return codeText(SearchStatements::CaseHs, value);
+}
 QString TForm2::wdstrngfldqry4hs_codeGetText(const QVariant &value) const { return CodeDisplay::plainCode(value); }
 
 void TForm2::setupGrids() {
     qry1.setFields(fields(SearchStatements::OfficialHs));
     qry2.setFields(fields(SearchStatements::HsClassify));
     qry3.setFields(fields(SearchStatements::CaseHs));
-    qry4.setFields({wide("hs_code", 50), wide("name", 50), number("low_rate"), number("high_rate"),
-                    number("reg_rate"), {QStringLiteral("reg_date"), FieldKind::DateTime}, number("tax_rate"),
-                    wide("unit1", 10), wide("unit2", 255), wide("lice", 10), integer("id")});
+    qry4.setFields({wide("hs_code", 50),
+                    wide("name", 50),
+                    number("low_rate"),
+                    number("high_rate"),
+                    number("reg_rate"),
+                    {QStringLiteral("reg_date"), FieldKind::DateTime},
+                    number("tax_rate"),
+                    wide("unit1", 10),
+                    wide("unit2", 255),
+                    wide("lice", 10),
+                    integer("id")});
     qry5.setFields({text("abbr_trade", 20), text("lice", 20)});
     qry6.setFields({text("docu_code", 20), text("docu_name", 20)});
 
     GridModel *m1 = dbgrd1->gridModel();
     m1->setColumns(columns(SearchStatements::OfficialHs));
-    m1->setDisplayHook(QStringLiteral("hs_code"), [this](const QVariant &v) { return wdstrngfldqry1hs_codeGetText(v); });
+    m1->setDisplayHook(QStringLiteral("hs_code"),
+                       [this](const QVariant &v) { return wdstrngfldqry1hs_codeGetText(v); });
     m1->setOddRowColor(Qt::white);
 
     GridModel *m2 = dbgrd2->gridModel();
@@ -50,12 +61,13 @@ void TForm2::setupGrids() {
                     column("reg_date", "退税率更新日期", 90), column("tax_rate", "增值税率", 60),
                     column("unit1", "第一计量单位", 80), column("unit2", "第二计量单位", 80),
                     column("lice", "监管条件", 64), hiddenId()});
-    m4->setDisplayHook(QStringLiteral("hs_code"), [this](const QVariant &v) { return wdstrngfldqry4hs_codeGetText(v); });
+    m4->setDisplayHook(QStringLiteral("hs_code"),
+                       [this](const QVariant &v) { return wdstrngfldqry4hs_codeGetText(v); });
 
     dbgrd5->gridModel()->setFieldLabels({{QStringLiteral("abbr_trade"), QStringLiteral("贸易方式")},
                                          {QStringLiteral("lice"), QStringLiteral("监管条件")}});
-    dbgrd6->gridModel()->setFieldLabels({{QStringLiteral("docu_code"), QStringLiteral("代码")},
-                                         {QStringLiteral("docu_name"), QStringLiteral("名称")}});
+    dbgrd6->gridModel()->setFieldLabels(
+        {{QStringLiteral("docu_code"), QStringLiteral("代码")}, {QStringLiteral("docu_name"), QStringLiteral("名称")}});
     // Their fields are 20 characters wide: columns of 20 half-width characters show whole names.
     for (DataGrid *g : {dbgrd5, dbgrd6}) g->horizontalHeader()->setDefaultSectionSize(20 * 6);
     // Detail grids keep their text at the top of the row.

@@ -12,9 +12,7 @@
 #include <QVBoxLayout>
 
 namespace {
-FieldDef wide(const char *name, int size) {
-    return {QLatin1String(name), FieldKind::WideText, size};
-}
+FieldDef wide(const char *name, int size) { return {QLatin1String(name), FieldKind::WideText, size}; }
 
 GridColumn column(const char *field, const char *title, int width) {
     return {QLatin1String(field), QString::fromUtf8(title), width};
@@ -92,8 +90,7 @@ TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
         column("EX_SPEC_TAX", "出口|特别", 40),
         {QStringLiteral("id"), QString(), -1, false, false, false},
     });
-    m->setDisplayHook(QStringLiteral("code"),
-                      [this](const QVariant &v) { return wdstrngfldqry1codeGetText(v); });
+    m->setDisplayHook(QStringLiteral("code"), [this](const QVariant &v) { return wdstrngfldqry1codeGetText(v); });
     dbgrdh1->applyColumnWidths();
 
     auto *layout = new QVBoxLayout(this);
@@ -108,9 +105,7 @@ TForm4::~TForm4() {
     dbgrdh1->setDataSource(nullptr);
 }
 
-QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const {
-    return UnscrambleCode(value.toString());
-}
+QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const { return UnscrambleCode(value.toString()); }
 
 void TForm4::FormCreate(const QLabel *handOff) {
     try {

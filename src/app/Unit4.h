@@ -12,7 +12,7 @@ class QLabel;
 // hand-off label when it is created and is never refreshed.
 class TForm4 : public QWidget {
     Q_OBJECT
-  public:
+public:
     static constexpr int kClientWidth = 793;
     static constexpr int kClientHeight = 407;
 
@@ -27,6 +27,6 @@ class TForm4 : public QWidget {
 
     QString wdstrngfldqry1codeGetText(const QVariant &value) const;
 
-  private:
+private:
     void FormCreate(const QLabel *handOff);
 };

@@ -6,8 +6,8 @@
 namespace Fonts {
 inline QFont song(int pixelSize) {
     QFont f;
-    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC"),
-                   QStringLiteral("Noto Sans CJK SC")});
+    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
+                   QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
     f.setPixelSize(pixelSize);
     return f;
 }

@@ -31,13 +31,13 @@ QList<PaintStep> paintPlan(int w, int h, int l, WindowState state) {
     using P = FramePicture;
     PlanBuilder b;
     const int t = kTitleRows;
-    b.copy(P::img1, 0, 0, 4, t, 0, 0);                        // left edge, top
-    b.copy(P::img2, 0, 0, 30, t, 4, 0);                       // title strip, left part
+    b.copy(P::img1, 0, 0, 4, t, 0, 0); // left edge, top
+    b.copy(P::img2, 0, 0, 30, t, 4, 0); // title strip, left part
     // The window declares no icon of its own, so nothing is drawn at (18, 6).
-    b.copy(P::img3, 0, 0, 6, t, 34, 0);                       // caption plate, left cap
+    b.copy(P::img3, 0, 0, 6, t, 34, 0); // caption plate, left cap
     b.stretch(P::img3, QRect(6, 0, 10, t), QRect(40, 0, l * 8 - 10, t)); // plate middle
-    b.text(QRect(QPoint(20, 10), QPoint(l * 16 - 40 - 1, 26 - 1)));     // right/bottom exclusive
-    b.copy(P::img3, 18, 0, 11, t, l * 8 + 30, 0);             // caption plate, right cap
+    b.text(QRect(QPoint(20, 10), QPoint(l * 16 - 40 - 1, 26 - 1))); // right/bottom exclusive
+    b.copy(P::img3, 18, 0, 11, t, l * 8 + 30, 0); // caption plate, right cap
 
     // Title strip middle, from the plate's end to W - 94, in tiles of at most 180 pixels.
     const int x0 = l * 8 + 41;
@@ -50,19 +50,19 @@ QList<PaintStep> paintPlan(int w, int h, int l, WindowState state) {
         b.copy(P::img2, 40, 0, r - kTileWidth * n, t, x0 + kTileWidth * n, 0); // empty at a multiple
     }
 
-    b.copy(P::img2, 239, 0, 10, t, w - 94, 0);                // title strip, right part
+    b.copy(P::img2, 239, 0, 10, t, w - 94, 0); // title strip, right part
     b.copy(P::img2, 240, 0, 90, t, w - 93, 0);
-    b.copy(P::img4, 0, 0, 4, t, w - 5, 0);                    // right edge, top
+    b.copy(P::img4, 0, 0, 4, t, w - 5, 0); // right edge, top
 
-    b.copy(P::img1, 0, 31, 4, 9, 0, 31);                      // left edge, rest
+    b.copy(P::img1, 0, 31, 4, 9, 0, 31); // left edge, rest
     b.stretch(P::img1, QRect(0, 40, 4, 28), QRect(0, 40, 4, h - 59));
     b.copy(P::img1, 0, 58, 4, 19, 0, h - 20);
 
-    b.copy(P::img4, 0, 31, 4, 9, w - 4, 31);                  // right edge, rest
+    b.copy(P::img4, 0, 31, 4, 9, w - 4, 31); // right edge, rest
     b.stretch(P::img4, QRect(0, 40, 4, 28), QRect(w - 4, 40, 4, h - 58));
     b.copy(P::img4, 0, 50, 8, 19, w - 4, h - 19);
 
-    b.copy(P::img5, 0, 0, 10, 9, 4, h - 10);                  // bottom edge
+    b.copy(P::img5, 0, 0, 10, 9, 4, h - 10); // bottom edge
     b.stretch(P::img5, QRect(10, 0, 21, 9), QRect(14, h - 10, w - 28, 9));
     b.copy(P::img5, 31, 0, 10, 9, w - 15, h - 10);
 
@@ -98,8 +98,7 @@ QMargins frameMargins() { return QMargins(4, kTitleRows, 4, 4); }
 Hit frameHitTest(QPoint windowPos, QSize size) {
     if (!QRect(QPoint(0, 0), size).contains(windowPos)) return Hit::Nowhere;
     const QMargins m = frameMargins();
-    const Hit hit = hitTest(QPoint(windowPos.x(), windowPos.y() - m.top()), size.width(),
-                            size.height(), m.top());
+    const Hit hit = hitTest(QPoint(windowPos.x(), windowPos.y() - m.top()), size.width(), size.height(), m.top());
     if (hit != Hit::Standard) return hit;
     const QRect client = QRect(QPoint(0, 0), size).marginsRemoved(m);
     return client.contains(windowPos) ? Hit::Client : Hit::Caption;

@@ -12,22 +12,22 @@ namespace FrameGeometry {
 // The eight frame pictures, named after their holders in the main window, plus the caption text
 // (a step of the paint order that is not a copy).
 enum class FramePicture {
-    img1,     // left edge, 4 x 600
-    img2,     // title strip, 1300 x 40, rows 0-30 used
-    img3,     // caption plate behind the title text, 225 x 40
-    img4,     // right edge, 6 x 600
-    img5,     // bottom edge, 1300 x 23, rows 0-8 used
-    imgmin,   // minimize button cells
-    imgMax,   // maximize button cells
+    img1, // left edge, 4 x 600
+    img2, // title strip, 1300 x 40, rows 0-30 used
+    img3, // caption plate behind the title text, 225 x 40
+    img4, // right edge, 6 x 600
+    img5, // bottom edge, 1300 x 23, rows 0-8 used
+    imgmin, // minimize button cells
+    imgMax, // maximize button cells
     imgclose, // close button cells
-    caption,  // the caption text; source is empty, destination is the clip rectangle
+    caption, // the caption text; source is empty, destination is the clip rectangle
 };
 
 struct PaintStep {
     FramePicture picture;
-    QRect source;     // in picture pixels
-    QRect dest;       // in window coordinates
-    bool stretched;   // nearest-neighbour scaling from source to dest; otherwise same size
+    QRect source; // in picture pixels
+    QRect dest; // in window coordinates
+    bool stretched; // nearest-neighbour scaling from source to dest; otherwise same size
     bool operator==(const PaintStep &) const = default;
 };
 
@@ -53,21 +53,21 @@ QPoint closeButtonPos(int w);
 
 // Hit codes the frame answers, with the values of the classic non-client hit test.
 enum class Hit {
-    Nowhere = -2,   // outside the window: nothing to do
-    Standard = -1,  // none of the frame's rules holds: the standard hit test decides
+    Nowhere = -2, // outside the window: nothing to do
+    Standard = -1, // none of the frame's rules holds: the standard hit test decides
     Client = 1,
-    Caption = 2,       // HTCAPTION
-    MinButton = 8,     // HTMINBUTTON
-    MaxButton = 9,     // HTMAXBUTTON
-    Left = 10,         // HTLEFT
-    Right = 11,        // HTRIGHT
-    Top = 12,          // HTTOP
-    TopLeft = 13,      // HTTOPLEFT
-    TopRight = 14,     // HTTOPRIGHT
-    Bottom = 15,       // HTBOTTOM
-    BottomLeft = 16,   // HTBOTTOMLEFT
-    BottomRight = 17,  // HTBOTTOMRIGHT
-    Close = 20,        // HTCLOSE
+    Caption = 2, // HTCAPTION
+    MinButton = 8, // HTMINBUTTON
+    MaxButton = 9, // HTMAXBUTTON
+    Left = 10, // HTLEFT
+    Right = 11, // HTRIGHT
+    Top = 12, // HTTOP
+    TopLeft = 13, // HTTOPLEFT
+    TopRight = 14, // HTTOPRIGHT
+    Bottom = 15, // HTBOTTOM
+    BottomLeft = 16, // HTBOTTOMLEFT
+    BottomRight = 17, // HTBOTTOMRIGHT
+    Close = 20, // HTCLOSE
 };
 
 // The frame's thirteen rules in order. `p` is in the coordinates the rules are written for: y

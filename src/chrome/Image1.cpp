@@ -54,6 +54,5 @@ void TMyImage::mouseReleaseEvent(QMouseEvent *e) {
     const bool wasPressed = pressed_;
     pressed_ = false;
     // A click is a press and a release over the control, as with any button.
-    if (wasPressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
-        emit clicked();
+    if (wasPressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
 }

@@ -18,15 +18,24 @@ const QColor kCaptionColor(0, 102, 204);
 
 Qt::Edges edgesFor(Hit hit) {
     switch (hit) {
-    case Hit::Left: return Qt::LeftEdge;
-    case Hit::Right: return Qt::RightEdge;
-    case Hit::Top: return Qt::TopEdge;
-    case Hit::Bottom: return Qt::BottomEdge;
-    case Hit::TopLeft: return Qt::TopEdge | Qt::LeftEdge;
-    case Hit::TopRight: return Qt::TopEdge | Qt::RightEdge;
-    case Hit::BottomLeft: return Qt::BottomEdge | Qt::LeftEdge;
-    case Hit::BottomRight: return Qt::BottomEdge | Qt::RightEdge;
-    default: return {};
+    case Hit::Left:
+        return Qt::LeftEdge;
+    case Hit::Right:
+        return Qt::RightEdge;
+    case Hit::Top:
+        return Qt::TopEdge;
+    case Hit::Bottom:
+        return Qt::BottomEdge;
+    case Hit::TopLeft:
+        return Qt::TopEdge | Qt::LeftEdge;
+    case Hit::TopRight:
+        return Qt::TopEdge | Qt::RightEdge;
+    case Hit::BottomLeft:
+        return Qt::BottomEdge | Qt::LeftEdge;
+    case Hit::BottomRight:
+        return Qt::BottomEdge | Qt::RightEdge;
+    default:
+        return {};
     }
 }
 
@@ -45,8 +54,7 @@ void drawPiece(QPainter &p, const QImage &pic, const FrameGeometry::PaintStep &s
     }
     auto mapX = [&](int x) { return dst.left() + (x - src.left()) * dst.width() / src.width(); };
     auto mapY = [&](int y) { return dst.top() + (y - src.top()) * dst.height() / src.height(); };
-    const QRect d(QPoint(mapX(s.left()), mapY(s.top())),
-                  QPoint(mapX(s.right() + 1) - 1, mapY(s.bottom() + 1) - 1));
+    const QRect d(QPoint(mapX(s.left()), mapY(s.top())), QPoint(mapX(s.right() + 1) - 1, mapY(s.bottom() + 1) - 1));
     p.drawImage(d, pic, s);
 }
 
@@ -68,8 +76,7 @@ const QImage &SkinnedWindow::framePicture(FramePicture picture) {
         Q_INIT_RESOURCE(frame);
         std::array<QImage, 8> out;
         const char *names[] = {"left", "title", "plate", "right", "bottom", "min", "max", "close"};
-        for (int i = 0; i < 8; ++i)
-            out[i] = QImage(QStringLiteral(":/frame/%1.bmp").arg(QLatin1String(names[i])));
+        for (int i = 0; i < 8; ++i) out[i] = QImage(QStringLiteral(":/frame/%1.bmp").arg(QLatin1String(names[i])));
         return out;
     }();
     const int i = static_cast<int>(picture);
@@ -83,9 +90,7 @@ void SkinnedWindow::setClientSize(const QSize &size) {
     client_->setGeometry(rect().marginsRemoved(frameMargins()));
 }
 
-Hit SkinnedWindow::hitAt(QPoint windowPos) const {
-    return FrameGeometry::frameHitTest(windowPos, size());
-}
+Hit SkinnedWindow::hitAt(QPoint windowPos) const { return FrameGeometry::frameHitTest(windowPos, size()); }
 
 bool SkinnedWindow::isNormalState() const {
     return !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
@@ -110,9 +115,9 @@ void SkinnedWindow::PaintFrame(QPainter &p) {
     p.setPen(left.isNull() ? QColor(60, 110, 175) : left.pixelColor(0, 100));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 
-    const FrameGeometry::WindowState state =
-        isNormalState() ? FrameGeometry::WindowState::Normal
-        : (windowState() & Qt::WindowMinimized) ? FrameGeometry::WindowState::Minimized
+    const FrameGeometry::WindowState state = isNormalState() ? FrameGeometry::WindowState::Normal
+                                             : (windowState() & Qt::WindowMinimized)
+                                                 ? FrameGeometry::WindowState::Minimized
                                                  : FrameGeometry::WindowState::Maximized;
     const QString caption = windowTitle();
     const int l = int(Gbk::byteLength(caption));
@@ -137,8 +142,9 @@ void SkinnedWindow::paintButtons(QPainter &p) {
     auto draw = [&](FramePicture pic, QPoint at, Look look) {
         if (look == Look::Normal) return;
         const int sx = look == Look::Pressed ? FrameGeometry::kPressedCellX : FrameGeometry::kHoverCellX;
-        drawPiece(p, framePicture(pic), {pic, QRect(sx, 0, FrameGeometry::kCellWidth, 30),
-                                         QRect(at, QSize(FrameGeometry::kCellWidth, 30)), false});
+        drawPiece(
+            p, framePicture(pic),
+            {pic, QRect(sx, 0, FrameGeometry::kCellWidth, 30), QRect(at, QSize(FrameGeometry::kCellWidth, 30)), false});
     };
     draw(FramePicture::imgmin, FrameGeometry::minButtonPos(width()), looks_.min);
     if (isNormalState()) draw(FramePicture::imgMax, FrameGeometry::maxButtonPos(width()), looks_.max);
@@ -210,8 +216,8 @@ bool SkinnedWindow::ownsMouseInput(const QWidget *w) const {
 
 bool SkinnedWindow::eventFilter(QObject *watched, QEvent *event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
-        type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonDblClick)
         return false;
     if (!watched->isWidgetType()) return false;
     auto *w = static_cast<QWidget *>(watched);
@@ -225,8 +231,7 @@ bool SkinnedWindow::eventFilter(QObject *watched, QEvent *event) {
 }
 
 // One mouse event at a window position; true when the frame took it.
-bool SkinnedWindow::frameMouse(QEvent::Type type, QPoint pos, Qt::MouseButton button,
-                               Qt::MouseButtons buttons) {
+bool SkinnedWindow::frameMouse(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
     const Hit hit = hitAt(pos);
     switch (type) {
     case QEvent::MouseButtonPress:
@@ -257,11 +262,15 @@ void SkinnedWindow::framePress(Hit hit, QPoint pos) {
     pressHit_ = Hit::Nowhere;
     ButtonLooks looks = looks_;
     switch (hit) {
-    case Hit::MinButton: looks.min = Look::Pressed; break;
+    case Hit::MinButton:
+        looks.min = Look::Pressed;
+        break;
     case Hit::MaxButton:
         if (isNormalState()) looks.max = Look::Pressed;
         break;
-    case Hit::Close: looks.close = Look::Pressed; break;
+    case Hit::Close:
+        looks.close = Look::Pressed;
+        break;
     case Hit::Caption:
         // The move starts once the pointer has travelled, so a double-click still reaches us.
         pressHit_ = hit;
@@ -340,8 +349,7 @@ void SkinnedWindow::updateCursor(Hit hit) {
     cursorEdges_ = e;
     if (e == Qt::LeftEdge || e == Qt::RightEdge) setCursor(Qt::SizeHorCursor);
     else if (e == Qt::TopEdge || e == Qt::BottomEdge) setCursor(Qt::SizeVerCursor);
-    else if (e == (Qt::TopEdge | Qt::LeftEdge) || e == (Qt::BottomEdge | Qt::RightEdge))
-        setCursor(Qt::SizeFDiagCursor);
+    else if (e == (Qt::TopEdge | Qt::LeftEdge) || e == (Qt::BottomEdge | Qt::RightEdge)) setCursor(Qt::SizeFDiagCursor);
     else if (e) setCursor(Qt::SizeBDiagCursor);
     else unsetCursor();
 }

@@ -53,8 +53,7 @@ private:
 
     void PaintFrame(QPainter &painter);
     void paintButtons(QPainter &painter);
-    bool frameMouse(QEvent::Type type, QPoint windowPos, Qt::MouseButton button,
-                    Qt::MouseButtons buttons);
+    bool frameMouse(QEvent::Type type, QPoint windowPos, Qt::MouseButton button, Qt::MouseButtons buttons);
     void framePress(FrameGeometry::Hit hit, QPoint windowPos);
     void frameMove(FrameGeometry::Hit hit, QPoint windowPos, Qt::MouseButtons buttons);
     void frameRelease(FrameGeometry::Hit hit);

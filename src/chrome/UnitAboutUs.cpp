@@ -7,8 +7,7 @@
 #include <QScreen>
 
 TForm1::TForm1(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName("Form1");
     setWindowTitle("关于我们");
     setFixedSize(ClientWidth, ClientHeight);
@@ -24,8 +23,8 @@ TForm1::TForm1(QWidget *parent)
 }
 
 void TForm1::showCentredOver(QWidget *mainWindow) {
-    const QRect over = mainWindow ? mainWindow->window()->frameGeometry()
-                                  : QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect over =
+        mainWindow ? mainWindow->window()->frameGeometry() : QGuiApplication::primaryScreen()->availableGeometry();
     const auto centre = [&] {
         QRect frame = frameGeometry();
         frame.moveCenter(over.center());

@@ -16,5 +16,5 @@ public:
     // it to the front.
     void showCentredOver(QWidget *mainWindow);
 
-    QLabel *img1;  // the picture, drawn unscaled from the top-left; its bottom rows are cut off
+    QLabel *img1; // the picture, drawn unscaled from the top-left; its bottom rows are cut off
 };

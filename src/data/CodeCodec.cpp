@@ -40,10 +40,6 @@ QByteArray UnscrambleCode(const QByteArray &scrambled) {
     return out;
 }
 
-QString ScrambleCode(const QString &plain) {
-    return QString::fromLatin1(ScrambleCode(Gbk::encode(plain)));
-}
+QString ScrambleCode(const QString &plain) { return QString::fromLatin1(ScrambleCode(Gbk::encode(plain))); }
 
-QString UnscrambleCode(const QString &scrambled) {
-    return Gbk::decode(UnscrambleCode(Gbk::encode(scrambled)));
-}
+QString UnscrambleCode(const QString &scrambled) { return Gbk::decode(UnscrambleCode(Gbk::encode(scrambled))); }

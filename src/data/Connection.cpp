@@ -23,8 +23,7 @@ sqlite3 *rawHandle(const QSqlDatabase &db) {
 }
 } // namespace
 
-Connection::Connection(const QString &ownerName)
-    : name_(QStringLiteral("%1#%2").arg(ownerName).arg(++counter)) {
+Connection::Connection(const QString &ownerName) : name_(QStringLiteral("%1#%2").arg(ownerName).arg(++counter)) {
     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
 }
 
@@ -65,8 +64,7 @@ void Connection::ensureOpen() {
     const QString path = DatabasePath::dataSource(connectionString_);
     if (path.isEmpty()) throw AppError(QStringLiteral("No data source is named in the connection string."));
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        throw AppError(QStringLiteral("Could not find file '%1'.").arg(path));
+    if (!info.exists() || info.isDir()) throw AppError(QStringLiteral("Could not find file '%1'.").arg(path));
     // An empty file is no database; SQLite would quietly make one of it.
     if (info.size() == 0) throw AppError(QStringLiteral("Unrecognized database format '%1' (empty file).").arg(path));
 
@@ -83,8 +81,7 @@ void Connection::ensureOpen() {
         throw AppError(QStringLiteral("The database '%1' is in use by another program (%2).").arg(path, reason));
     if (reason.contains(QLatin1String("unable to open")))
         throw AppError(QStringLiteral("Cannot open database '%1': %2").arg(path, reason));
-    if (!reason.isEmpty())
-        throw AppError(QStringLiteral("Unrecognized database format '%1' (%2).").arg(path, reason));
+    if (!reason.isEmpty()) throw AppError(QStringLiteral("Unrecognized database format '%1' (%2).").arg(path, reason));
     QSqlQuery probe(db);
     // Several windows keep connections open at once: WAL lets readers and a writer coexist.
     probe.exec(QStringLiteral("pragma journal_mode=WAL"));

@@ -12,7 +12,8 @@ namespace {
 QString quoted(QString text) { return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\''; }
 
 QString steerNameSearch(const QString &statement, const NameIndexes &nameIndexes) {
-    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
     const QString table = from.match(statement).captured(1);
     const QString column = SearchIndex::nameColumn(table);
     if (column.isEmpty()) return statement;
@@ -24,7 +25,8 @@ QString steerNameSearch(const QString &statement, const NameIndexes &nameIndexes
         QRegularExpression::CaseInsensitiveOption);
     const auto m = like.match(statement);
     if (!m.hasMatch()) return statement;
-    static const QRegularExpression otherLike(QStringLiteral("\\blike\\s+'"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression otherLike(QStringLiteral("\\blike\\s+'"),
+                                              QRegularExpression::CaseInsensitiveOption);
     if (statement.left(m.capturedStart(0)).contains(otherLike)) return statement;
 
     QString fragment = m.captured(1);
@@ -38,10 +40,12 @@ QString steerNameSearch(const QString &statement, const NameIndexes &nameIndexes
         phrase.replace(u'"', QStringLiteral("\"\""));
         const QString match = QStringLiteral("%1 match %2").arg(idx, quoted(u'"' + phrase + u'"'));
         const qint64 matches =
-            nameIndexes.count ? nameIndexes.count(QStringLiteral("select count(*) from %1 where %2").arg(idx, match)) : -1;
+            nameIndexes.count ? nameIndexes.count(QStringLiteral("select count(*) from %1 where %2").arg(idx, match))
+                              : -1;
         walk = matches > kWalkAbove;
         // "+rowid" keeps the set from driving the loop, so the ordering's index does.
-        narrow = QStringLiteral("and %1rowid in (select rowid from %2 where %3) ").arg(walk ? QStringLiteral("+") : QString(), idx, match);
+        narrow = QStringLiteral("and %1rowid in (select rowid from %2 where %3) ")
+                     .arg(walk ? QStringLiteral("+") : QString(), idx, match);
     }
     QString out = statement.left(m.capturedStart(0)) + narrow;
     out += statement.mid(m.capturedStart(0), m.capturedEnd(1) + 2 - m.capturedStart(0));
@@ -72,12 +76,11 @@ void instrFunction(sqlite3_context *ctx, int, sqlite3_value **argv) {
         return;
     }
     const qint64 start = sqlite3_value_int64(argv[0]);
-    const auto text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[1])),
-                                        sqlite3_value_bytes(argv[1]));
-    const auto search = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[2])),
-                                          sqlite3_value_bytes(argv[2]));
-    const Qt::CaseSensitivity cs =
-        sqlite3_value_int(argv[3]) == 0 ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const auto text =
+        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[1])), sqlite3_value_bytes(argv[1]));
+    const auto search =
+        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[2])), sqlite3_value_bytes(argv[2]));
+    const Qt::CaseSensitivity cs = sqlite3_value_int(argv[3]) == 0 ? Qt::CaseSensitive : Qt::CaseInsensitive;
     if (start < 1) {
         sqlite3_result_error(ctx, "Invalid procedure call or argument", -1);
         return;
@@ -92,8 +95,8 @@ void instrFunction(sqlite3_context *ctx, int, sqlite3_value **argv) {
 } // namespace
 
 bool install(sqlite3 *db) {
-    return sqlite3_create_function_v2(db, "instr", 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                      instrFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return sqlite3_create_function_v2(db, "instr", 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, instrFunction,
+                                      nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace Dialect

@@ -12,12 +12,18 @@
 
 QString fieldKindName(FieldKind kind) {
     switch (kind) {
-    case FieldKind::WideText: return QStringLiteral("WideString");
-    case FieldKind::Memo: return QStringLiteral("Memo");
-    case FieldKind::Text: return QStringLiteral("String");
-    case FieldKind::Integer: return QStringLiteral("Integer");
-    case FieldKind::Float: return QStringLiteral("Float");
-    case FieldKind::DateTime: return QStringLiteral("DateTime");
+    case FieldKind::WideText:
+        return QStringLiteral("WideString");
+    case FieldKind::Memo:
+        return QStringLiteral("Memo");
+    case FieldKind::Text:
+        return QStringLiteral("String");
+    case FieldKind::Integer:
+        return QStringLiteral("Integer");
+    case FieldKind::Float:
+        return QStringLiteral("Float");
+    case FieldKind::DateTime:
+        return QStringLiteral("DateTime");
     }
     return {};
 }
@@ -32,17 +38,21 @@ std::optional<FieldKind> columnKind(sqlite3_stmt *stmt, int column) {
         if (t.startsWith("MEMO") || t.startsWith("LONGTEXT")) return FieldKind::Memo;
         if (t.contains("CHAR") || t.startsWith("TEXT")) return FieldKind::WideText;
         if (t.contains("INT") || t == "COUNTER") return FieldKind::Integer;
-        if (t.contains("DOUBLE") || t.contains("FLOAT") || t.contains("REAL") ||
-            t.contains("NUMERIC") || t.contains("CURRENCY"))
+        if (t.contains("DOUBLE") || t.contains("FLOAT") || t.contains("REAL") || t.contains("NUMERIC") ||
+            t.contains("CURRENCY"))
             return FieldKind::Float;
         if (t.contains("DATE") || t.contains("TIME")) return FieldKind::DateTime;
         return std::nullopt;
     }
     switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER: return FieldKind::Integer;
-    case SQLITE_FLOAT: return FieldKind::Float;
-    case SQLITE_TEXT: return FieldKind::WideText;
-    default: return std::nullopt;
+    case SQLITE_INTEGER:
+        return FieldKind::Integer;
+    case SQLITE_FLOAT:
+        return FieldKind::Float;
+    case SQLITE_TEXT:
+        return FieldKind::WideText;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -56,11 +66,15 @@ bool kindsMatch(FieldKind declared, FieldKind actual) {
 QString variantTypeName(const QVariant &v) {
     if (v.isNull()) return QStringLiteral("Null");
     switch (v.metaType().id()) {
-    case QMetaType::QString: return QStringLiteral("String");
+    case QMetaType::QString:
+        return QStringLiteral("String");
     case QMetaType::LongLong:
-    case QMetaType::Int: return QStringLiteral("Int64");
-    case QMetaType::Double: return QStringLiteral("Double");
-    default: return QString::fromLatin1(v.typeName());
+    case QMetaType::Int:
+        return QStringLiteral("Int64");
+    case QMetaType::Double:
+        return QStringLiteral("Double");
+    default:
+        return QString::fromLatin1(v.typeName());
     }
 }
 

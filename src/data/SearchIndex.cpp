@@ -76,9 +76,7 @@ bool install(sqlite3 *db) {
     return api->xCreateTokenizer(api, kTokenizer, nullptr, &chars, nullptr) == SQLITE_OK;
 }
 
-void installForNewConnections() {
-    sqlite3_auto_extension(reinterpret_cast<void (*)()>(autoEntry));
-}
+void installForNewConnections() { sqlite3_auto_extension(reinterpret_cast<void (*)()>(autoEntry)); }
 
 QString indexTable(const QString &table) { return table + QStringLiteral("_name_index"); }
 
@@ -113,8 +111,8 @@ QStringList createStatements() {
 QSet<QString> detect(sqlite3 *db) {
     QSet<QString> found;
     sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name=?1 collate nocase",
-                           -1, &stmt, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name=?1 collate nocase", -1, &stmt,
+                           nullptr) != SQLITE_OK)
         return found;
     for (const Covered &c : kCovered) {
         const QByteArray name = indexTable(QLatin1String(c.table)).toUtf8();

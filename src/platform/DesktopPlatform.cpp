@@ -7,14 +7,12 @@
 #include <QUrl>
 
 void DesktopPlatform::messageBox(QWidget *parent, const QString &caption, const QString &text, Icon icon) {
-    QMessageBox box(icon == Icon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(icon == Icon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text, QMessageBox::Ok,
+                    parent);
     box.exec();
 }
 
-void DesktopPlatform::openAddress(const QString &address) {
-    QDesktopServices::openUrl(QUrl(address));
-}
+void DesktopPlatform::openAddress(const QString &address) { QDesktopServices::openUrl(QUrl(address)); }
 
 QString DesktopPlatform::openFileName(QWidget *parent) { return QFileDialog::getOpenFileName(parent); }
 

@@ -1,7 +1,7 @@
 #include "platform/Platform.h"
 
-#include "platform/DesktopPlatform.h"
 #include "data/AppError.h"
+#include "platform/DesktopPlatform.h"
 
 #include <QCoreApplication>
 
@@ -48,8 +48,7 @@ void report(QWidget *parent, const QString &text) {
 }
 
 void plain(QWidget *parent, const QString &text) {
-    Platform::instance().messageBox(parent, Platform::applicationTitle(), text,
-                                    Platform::Icon::None);
+    Platform::instance().messageBox(parent, Platform::applicationTitle(), text, Platform::Icon::None);
 }
 
 } // namespace Notify

@@ -19,9 +19,7 @@ bool isTextElement(const xmlNode *node) {
 
 // Only elements are descended into: an entity reference's children are the entity's own
 // declaration, and following them would expand the entity.
-bool hasChildren(const xmlNode *node) {
-    return node->type == XML_ELEMENT_NODE && node->children;
-}
+bool hasChildren(const xmlNode *node) { return node->type == XML_ELEMENT_NODE && node->children; }
 
 QByteArray valueOf(const xmlNode *textElement) {
     // One encoder for every value: opening a converter costs far more than converting a value.
@@ -61,8 +59,7 @@ struct Scanner {
     }
     void step() { pos += charLength(pos); }
     void skipControls() {
-        while (!atEnd() && isControlOrSpace(current()))
-            step();
+        while (!atEnd() && isControlOrSpace(current())) step();
     }
 };
 
@@ -93,8 +90,7 @@ QByteArray quotedField(Scanner &s) {
 
 QByteArray plainField(Scanner &s) {
     const qsizetype start = s.pos;
-    while (!s.atEnd() && s.current() != kDelimiter && !isControlOrSpace(s.current()))
-        s.step();
+    while (!s.atEnd() && s.current() != kDelimiter && !isControlOrSpace(s.current())) s.step();
     return s.text.mid(start, s.pos - start);
 }
 
@@ -102,26 +98,21 @@ QByteArray plainField(Scanner &s) {
 
 QByteArray FlattenNode(const xmlNode *node) {
     QByteArray out;
-    if (node && hasChildren(node))
-        flattenInto(node, out);
+    if (node && hasChildren(node)) flattenInto(node, out);
     return out;
 }
 
 const QByteArray &FieldList::at(qsizetype index) const {
-    if (index < 0 || index >= fields_.size())
-        throw AppError(Messages::listIndex(index));
+    if (index < 0 || index >= fields_.size()) throw AppError(Messages::listIndex(index));
     return fields_.at(index);
 }
 
-QString FieldList::text(qsizetype index) const {
-    return Gbk::decode(at(index));
-}
+QString FieldList::text(qsizetype index) const { return Gbk::decode(at(index)); }
 
 FieldList SplitFlatRecord(const QByteArray &flat) {
     // A zero byte ends the text, as it ends a C string.
     QByteArray text = flat.mid(1);
-    if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
-        text.truncate(nul);
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0) text.truncate(nul);
 
     QList<QByteArray> fields;
     Scanner s{text};
@@ -130,8 +121,7 @@ FieldList SplitFlatRecord(const QByteArray &flat) {
         fields.append(s.current() == kQuote ? quotedField(s) : plainField(s));
         s.skipControls();
         if (!s.atEnd() && s.current() == kDelimiter) {
-            if (s.pos == text.size() - 1)
-                fields.append(QByteArray());
+            if (s.pos == text.size() - 1) fields.append(QByteArray());
             s.step();
             s.skipControls();
         }

@@ -11,7 +11,7 @@ QByteArray FlattenNode(const xmlNode *node);
 
 // The numbered fields of a flattened record. Reading past the end is an error.
 class FieldList {
-  public:
+public:
     FieldList() = default;
     explicit FieldList(QList<QByteArray> fields) : fields_(std::move(fields)) {}
 
@@ -22,7 +22,7 @@ class FieldList {
     QString text(qsizetype index) const;
     const QList<QByteArray> &fields() const { return fields_; }
 
-  private:
+private:
     QList<QByteArray> fields_;
 };
 

@@ -68,9 +68,8 @@ QByteArray get(const QString &address, const Limits &limits) {
                                                          error == QNetworkReply::TimeoutError)))
         throw AppError(QStringLiteral("No answer from %1 within %2 seconds.").arg(address, seconds(timeoutMs)));
     if (stop == Stop::TooLarge)
-        throw AppError(QStringLiteral("The answer from %1 is larger than %2 bytes.")
-                           .arg(address)
-                           .arg(limits.maxBodyBytes));
+        throw AppError(
+            QStringLiteral("The answer from %1 is larger than %2 bytes.").arg(address).arg(limits.maxBodyBytes));
 
     // A status line came back: anything but 2xx is an error, a redirect not followed too.
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -16,7 +16,7 @@ inline constexpr int kTimeoutMs = 5000;
 inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 
 struct Limits {
-    int timeoutMs = kTimeoutMs;      // connect plus the whole transfer
+    int timeoutMs = kTimeoutMs; // connect plus the whole transfer
     qint64 maxBodyBytes = kMaxBodyBytes;
     int maxRedirects = 0; // 0: a redirect is an error
 };

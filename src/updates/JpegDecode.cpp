@@ -78,15 +78,16 @@ QImage decode(const QByteArray &bytes) {
     err.pub.emit_message = emitMessage;
     QImage image;
     switch (run(&cinfo, &err, &bytes, &image)) {
-    case Outcome::Done: return image;
+    case Outcome::Done:
+        return image;
     case Outcome::Failed:
-        throw AppError(QStringLiteral("The picture is not a readable JPEG image: %1")
-                           .arg(QString::fromLocal8Bit(err.message)));
+        throw AppError(
+            QStringLiteral("The picture is not a readable JPEG image: %1").arg(QString::fromLocal8Bit(err.message)));
     case Outcome::TooLarge:
-        throw AppError(QStringLiteral("The picture is too large: %1 x %2 pixels.")
-                           .arg(cinfo.image_width)
-                           .arg(cinfo.image_height));
-    case Outcome::NoMemory: break;
+        throw AppError(
+            QStringLiteral("The picture is too large: %1 x %2 pixels.").arg(cinfo.image_width).arg(cinfo.image_height));
+    case Outcome::NoMemory:
+        break;
     }
     throw AppError(QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.")
                        .arg(cinfo.output_width)

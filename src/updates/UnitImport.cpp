@@ -32,8 +32,7 @@ constexpr int kRecordsPerRepaint = 500;
 bool hasXmlEnding(const QString &name) {
     QString tail = name.right(3);
     for (QChar &c : tail)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
     return tail == QLatin1String("xml");
 }
 
@@ -81,8 +80,8 @@ QString sqlErrorText(const QSqlError &error) {
 } // namespace
 
 TfrmImport::TfrmImport(QLabel *updateDateLabel, QWidget *parent)
-    : QWidget(parent), con1(QStringLiteral("frmImport")), qry1(QStringLiteral("qry1")),
-      qry2(QStringLiteral("qry2")), updateDateLabel_(updateDateLabel) {
+    : QWidget(parent), con1(QStringLiteral("frmImport")), qry1(QStringLiteral("qry1")), qry2(QStringLiteral("qry2")),
+      updateDateLabel_(updateDateLabel) {
     loadChromeResources();
     setWindowTitle(QStringLiteral("更新数据导入"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -129,11 +128,9 @@ void TfrmImport::FormCreate() {
 }
 
 void TfrmImport::img1Click() {
-    if (importing_)
-        return;
+    if (importing_) return;
     const QString path = Platform::instance().openFileName(this);
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     filePath_ = path;
     edtFile->setText(QDir::toNativeSeparators(path));
     fileName_ = QFileInfo(path).fileName();
@@ -149,8 +146,7 @@ QString TfrmImport::GetMaxUpdatedate() {
 
 void TfrmImport::img2Click() {
     // The window repaints while it imports; a click that arrives meanwhile starts nothing.
-    if (importing_)
-        return;
+    if (importing_) return;
     importing_ = true;
     img1->setEnabled(false);
     img2->setEnabled(false);
@@ -182,15 +178,13 @@ void TfrmImport::runImport() {
     // All or nothing: a failure part-way must not leave some records in, or a second run would
     // skip every record older than those and lose them.
     QSqlDatabase db = con1.database();
-    if (!db.transaction())
-        throw AppError(sqlErrorText(db.lastError()));
+    if (!db.transaction()) throw AppError(sqlErrorText(db.lastError()));
     struct Rollback {
         QSqlDatabase &db;
         Query &q1, &q2;
         bool armed = true;
         ~Rollback() {
-            if (!armed)
-                return;
+            if (!armed) return;
             q1.close();
             q2.close();
             db.rollback();
@@ -208,8 +202,7 @@ void TfrmImport::runImport() {
     const QByteArray newest = Gbk::encode(GetMaxUpdatedate());
 
     int total = 0;
-    for (const xmlNode *child = doc.root()->children; child; child = child->next)
-        ++total;
+    for (const xmlNode *child = doc.root()->children; child; child = child->next) ++total;
     showProgress(0, total);
 
     int done = 0;
@@ -227,15 +220,13 @@ void TfrmImport::runImport() {
             qry2.execSql();
             ++id;
         }
-        if (++done % kRecordsPerRepaint == 0)
-            showProgress(done, total);
+        if (++done % kRecordsPerRepaint == 0) showProgress(done, total);
     }
 
     const QString newestNow = GetMaxUpdatedate();
     qry1.close();
     qry2.close();
-    if (!db.commit())
-        throw AppError(sqlErrorText(db.lastError()));
+    if (!db.commit()) throw AppError(sqlErrorText(db.lastError()));
     rollback.armed = false;
 
     if (updateDateLabel_) {

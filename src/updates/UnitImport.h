@@ -15,7 +15,7 @@ class TMyImage;
 // all or nothing: it runs in one transaction, so a failure leaves the table as it was.
 class TfrmImport : public QWidget {
     Q_OBJECT
-  public:
+public:
     // updateDateLabel is the main window's label that shows the newest update date.
     explicit TfrmImport(QLabel *updateDateLabel, QWidget *parent = nullptr);
     ~TfrmImport() override;
@@ -40,11 +40,11 @@ class TfrmImport : public QWidget {
     Query qry1;
     Query qry2;
 
-  signals:
+signals:
     // Records read so far out of the file's total, every few hundred records.
     void importProgress(int done, int total);
 
-  private:
+private:
     void FormCreate();
     void runImport();
     void showProgress(int done, int total);

@@ -31,26 +31,20 @@ struct FirstError {
 void collectError(void *userData, xmlErrorPtr error) {
     auto *ctxt = static_cast<xmlParserCtxtPtr>(userData);
     auto *first = static_cast<FirstError *>(ctxt->_private);
-    if (!first || first->set || !error || error->level < XML_ERR_ERROR)
-        return;
-    if (xmlCopyError(error, &first->error) == 0)
-        first->set = true;
+    if (!first || first->set || !error || error->level < XML_ERR_ERROR) return;
+    if (xmlCopyError(error, &first->error) == 0) first->set = true;
 }
 
 // Refuses every external resource while a document is parsed: a second line of defence behind
 // the options above, which already keep the parser from asking.
-xmlParserInputPtr refuseExternal(const char *, const char *, xmlParserCtxtPtr) {
-    return nullptr;
-}
+xmlParserInputPtr refuseExternal(const char *, const char *, xmlParserCtxtPtr) { return nullptr; }
 
 class ExternalLoaderGuard {
-  public:
-    ExternalLoaderGuard() : previous_(xmlGetExternalEntityLoader()) {
-        xmlSetExternalEntityLoader(refuseExternal);
-    }
+public:
+    ExternalLoaderGuard() : previous_(xmlGetExternalEntityLoader()) { xmlSetExternalEntityLoader(refuseExternal); }
     ~ExternalLoaderGuard() { xmlSetExternalEntityLoader(previous_); }
 
-  private:
+private:
     xmlExternalEntityLoader previous_;
 };
 
@@ -72,8 +66,7 @@ void dropBlankText(xmlNode *node) {
 
 // The source text decoded as the document declares it, for quoting the line of an error.
 QString decodeForQuote(const QByteArray &bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder dec(QStringDecoder::Utf16, QStringDecoder::Flag::ConvertInitialBom);
         return dec.decode(bytes);
@@ -83,8 +76,7 @@ QString decodeForQuote(const QByteArray &bytes) {
     const auto m = declared.match(QString::fromLatin1(bytes.left(200)));
     if (m.hasMatch()) {
         QStringDecoder dec(m.captured(1).toLatin1().constData());
-        if (dec.isValid())
-            return dec.decode(bytes);
+        if (dec.isValid()) return dec.decode(bytes);
     }
     return QString::fromUtf8(bytes);
 }
@@ -98,8 +90,7 @@ QString decodeForQuote(const QByteArray &bytes) {
         const QStringList lines = decodeForQuote(bytes).split(u'\n');
         if (line <= lines.size()) {
             quoted = lines.at(line - 1);
-            if (quoted.endsWith(u'\r'))
-                quoted.chop(1);
+            if (quoted.endsWith(u'\r')) quoted.chop(1);
             quoted = quoted.left(40);
         }
     }
@@ -111,8 +102,7 @@ QString decodeForQuote(const QByteArray &bytes) {
 XmlDocument XmlDocument::fromFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(
-            QStringLiteral("%1\nLine: 0\n").arg(Messages::cannotOpenFile(path, file.errorString())));
+        throw AppError(QStringLiteral("%1\nLine: 0\n").arg(Messages::cannotOpenFile(path, file.errorString())));
     return fromBytes(file.readAll(), path);
 }
 
@@ -121,8 +111,7 @@ XmlDocument XmlDocument::fromBytes(const QByteArray &bytes, const QString &sourc
         throw AppError(QStringLiteral("%1: the document is too large.\nLine: 0\n").arg(sourceName));
     xmlInitParser();
     ContextPtr ctxt(xmlNewParserCtxt());
-    if (!ctxt)
-        throw AppError(QStringLiteral("Out of memory while creating the XML parser."));
+    if (!ctxt) throw AppError(QStringLiteral("Out of memory while creating the XML parser."));
     FirstError firstError;
     ctxt->_private = &firstError;
     ctxt->sax->serror = collectError;
@@ -132,17 +121,13 @@ XmlDocument XmlDocument::fromBytes(const QByteArray &bytes, const QString &sourc
                                     url.isEmpty() ? nullptr : url.constData(), nullptr, kParseOptions);
     // A recovered document is still a broken one: any error fails the load.
     if (!doc || !ctxt->wellFormed) {
-        if (doc)
-            xmlFreeDoc(doc);
+        if (doc) xmlFreeDoc(doc);
         failWith(firstError.set ? &firstError.error : xmlCtxtGetLastError(ctxt.get()), bytes);
     }
     XmlDocument result(doc);
-    if (!result.root())
-        failWith(nullptr, bytes);
+    if (!result.root()) failWith(nullptr, bytes);
     dropBlankText(result.root());
     return result;
 }
 
-xmlNode *XmlDocument::root() const {
-    return xmlDocGetRootElement(doc_.get());
-}
+xmlNode *XmlDocument::root() const { return xmlDocGetRootElement(doc_.get()); }

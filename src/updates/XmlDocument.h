@@ -12,7 +12,7 @@
 // A document that cannot be read or is not well-formed throws AppError with the parser's
 // reason, then "\nLine: N", then a new line with the first 40 characters of that source line.
 class XmlDocument {
-  public:
+public:
     static XmlDocument fromFile(const QString &path);
     // sourceName names the bytes in messages and serves as the base address; it is never opened.
     static XmlDocument fromBytes(const QByteArray &bytes, const QString &sourceName = QString());
@@ -20,7 +20,7 @@ class XmlDocument {
     // The root element; never null for a loaded document.
     xmlNode *root() const;
 
-  private:
+private:
     struct FreeDoc {
         void operator()(xmlDoc *doc) const { xmlFreeDoc(doc); }
     };

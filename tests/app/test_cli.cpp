@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTextStream>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,7 +76,8 @@ TEST(Cli, CsvQuotesFieldsAndTheNameMatchesAsInTheWindow) {
                                     "table,商品编码,商品名称,申报要素\r\n"
                                     "case_hs,01012100.10,马驹,s\r\n"));
     // Latin letters match without regard to case, as LIKE does.
-    EXPECT_TRUE(cli({"search", "--name", "hORSE", "--csv", "--db", db.dir()}).out.contains(QStringLiteral("case_hs,01012900,Horse")));
+    EXPECT_TRUE(cli({"search", "--name", "hORSE", "--csv", "--db", db.dir()})
+                    .out.contains(QStringLiteral("case_hs,01012900,Horse")));
 }
 
 TEST(Cli, ReportsUsageAndDatabaseErrors) {

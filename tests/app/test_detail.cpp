@@ -36,12 +36,10 @@ void fill(TestDatabase &db) {
                 .arg(ScrambleCode(QStringLiteral("01012100"))));
     db.exec(QStringLiteral("insert into hs_classify values (2,'%1','无税则','说明')")
                 .arg(ScrambleCode(QStringLiteral("99999999"))));
-    db.exec(
-        QStringLiteral("insert into case_hs values (1,'案例点','%1','要素','2024-01-01','2024-01-01',0,'')")
-            .arg(ScrambleCode(QStringLiteral("1234567810"))));
-    db.exec(
-        QStringLiteral("insert into case_hs values (2,'案例八','%1','要素','2024-01-01','2024-01-01',0,'')")
-            .arg(ScrambleCode(QStringLiteral("8765432100"))));
+    db.exec(QStringLiteral("insert into case_hs values (1,'案例点','%1','要素','2024-01-01','2024-01-01',0,'')")
+                .arg(ScrambleCode(QStringLiteral("1234567810"))));
+    db.exec(QStringLiteral("insert into case_hs values (2,'案例八','%1','要素','2024-01-01','2024-01-01',0,'')")
+                .arg(ScrambleCode(QStringLiteral("8765432100"))));
     db.exec(QStringList{
         QStringLiteral("insert into hs_trade values ('一般贸易','AB')"),
         QStringLiteral("insert into hs_trade values ('来料加工','B')"),
@@ -59,8 +57,7 @@ void fill(TestDatabase &db) {
 
 QStringList boxTexts(const RecordingPlatform &p) {
     QStringList out;
-    for (const auto &b : p.boxes)
-        out << b.caption + u'|' + b.text;
+    for (const auto &b : p.boxes) out << b.caption + u'|' + b.text;
     return out;
 }
 
@@ -72,8 +69,7 @@ struct Window {
 
     explicit Window(const std::function<void(TestDatabase &)> &extra = {}) {
         fill(db);
-        if (extra)
-            extra(db);
+        if (extra) extra(db);
         form = std::make_unique<TForm2>();
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -96,8 +92,7 @@ void expectState(const TForm2 &f, View view, bool resultsBehind, const char *whe
     EXPECT_EQ(f.pnl1->isVisible(), view == View::Results || resultsBehind);
     EXPECT_EQ(f.pnl2->isVisible(), view == View::Detail);
     EXPECT_EQ(f.pnl3->isVisible(), view == View::SpecialRates);
-    for (TMyImage *b : {f.imgtab1, f.imgtab2, f.imgtab3, f.imgreturn})
-        EXPECT_EQ(b->isVisible(), view == View::Results);
+    for (TMyImage *b : {f.imgtab1, f.imgtab2, f.imgtab3, f.imgreturn}) EXPECT_EQ(b->isVisible(), view == View::Results);
     EXPECT_EQ(f.imgreturn1->isVisible(), view != View::Results);
     EXPECT_EQ(f.imgreturn1->geometry(), f.imgreturn->geometry());
 }
@@ -110,9 +105,7 @@ void showResultGrid(TForm2 &f, DataGrid *grid) {
 }
 
 const QString kHorse = QStringLiteral("01012100|马|10|30|13|%1|17|千克|头|AB");
-QString horseRow() {
-    return kHorse.arg(QLocale().toString(QDate(2020, 3, 1), QLocale::ShortFormat));
-}
+QString horseRow() { return kHorse.arg(QLocale().toString(QDate(2020, 3, 1), QLocale::ShortFormat)); }
 
 } // namespace
 
@@ -122,7 +115,7 @@ TEST(Detail, CodeClickInEachResultGridOpensTheDetailViewAndBackReturnsToThatGrid
         QString code; // as the grid shows it
         QString origin;
         QString tariffCode; // as the tariff row grid shows it; empty when not in official_hs
-        QStringList trade;  // the condition cells of the five trade modes
+        QStringList trade; // the condition cells of the five trade modes
         QStringList licences;
     } cases[] = {
         {"dbgrd1", "01012100", "hs_code", "01012100", {"AB", "B", "", "", ""}, {"A", "B", "AC"}},
@@ -168,10 +161,9 @@ TEST(Detail, TariffRowGridShowsTheWholeRow) {
     TForm2 &f = *w.form;
     w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("hs_code"));
     EXPECT_EQ(rows(f.dbgrd4), QStringList{horseRow()});
-    EXPECT_EQ(f.qry4.sql(),
-              QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,"
-                             "unit1,unit2,lice from official_hs where hs_code = '%1'")
-                  .arg(ScrambleCode(QStringLiteral("01012100"))));
+    EXPECT_EQ(f.qry4.sql(), QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,"
+                                           "unit1,unit2,lice from official_hs where hs_code = '%1'")
+                                .arg(ScrambleCode(QStringLiteral("01012100"))));
     EXPECT_EQ(f.qry5.sql(), QStringLiteral("select abbr_trade,ex_control as lice from hs_trade"));
 }
 
@@ -182,27 +174,15 @@ TEST(Detail, ConditionCellsAndLicencesFollowTheCodeLoadedLast) {
         QStringList trade;
         QStringList licences;
     } cases[] = {
-        {"01012100",
-         "instr(1,docu_code,'A',0) or instr(1,docu_code,'B',0)",
-         {"AB", "B", "", "", ""},
-         {"A", "B", "AC"}},
+        {"01012100", "instr(1,docu_code,'A',0) or instr(1,docu_code,'B',0)", {"AB", "B", "", "", ""}, {"A", "B", "AC"}},
         // No conditions: nothing from the code before shows, only the empty document code matches.
         {"0102290010", "docu_code=''", {"", "", "", "", ""}, {""}},
-        {"01012100",
-         "instr(1,docu_code,'A',0) or instr(1,docu_code,'B',0)",
-         {"AB", "B", "", "", ""},
-         {"A", "B", "AC"}},
+        {"01012100", "instr(1,docu_code,'A',0) or instr(1,docu_code,'B',0)", {"AB", "B", "", "", ""}, {"A", "B", "AC"}},
         {"03011100", "docu_code=''", {"", "", "", "", ""}, {""}},
         // A repeated condition shows twice where it matches.
-        {"04012000",
-         "instr(1,docu_code,'A',0) or instr(1,docu_code,'A',0)",
-         {"AA", "", "", "", ""},
-         {"A", "AC"}},
+        {"04012000", "instr(1,docu_code,'A',0) or instr(1,docu_code,'A',0)", {"AA", "", "", "", ""}, {"A", "AC"}},
         // An apostrophe is a condition like any other and keeps the statement whole.
-        {"05010000",
-         "instr(1,docu_code,'A',0) or instr(1,docu_code,'''',0)",
-         {"A", "", "", "", "'"},
-         {"A", "AC", "'"}},
+        {"05010000", "instr(1,docu_code,'A',0) or instr(1,docu_code,'''',0)", {"A", "", "", "", "'"}, {"A", "AC", "'"}},
     };
     Window w([](TestDatabase &db) { db.exec(QStringLiteral("insert into hs_licensed values ('','无证')")); });
     TForm2 &f = *w.form;
@@ -210,8 +190,7 @@ TEST(Detail, ConditionCellsAndLicencesFollowTheCodeLoadedLast) {
         SCOPED_TRACE(c.code.toStdString());
         w.click(f.dbgrd1, QStringLiteral("hs_code"), c.code, QStringLiteral("hs_code"));
         EXPECT_TRUE(w.platform.boxes.isEmpty()) << boxTexts(w.platform).join(u'\n').toStdString();
-        EXPECT_EQ(f.qry6.sql(),
-                  QStringLiteral("select docu_code,docu_name from hs_licensed where ") + c.statementTail);
+        EXPECT_EQ(f.qry6.sql(), QStringLiteral("select docu_code,docu_name from hs_licensed where ") + c.statementTail);
         EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")), c.trade);
         EXPECT_EQ(column(f.dbgrd6, QStringLiteral("docu_code")), c.licences);
         f.imgreturn1Click();
@@ -271,9 +250,8 @@ TEST(Detail, SpecialRateClickHandsOverTheClickedRowsCodeAfterColumnsMoved) {
     } cases[] = {{"01012100", "01012100"}, {"0102290010", "01022900"}, {"12345678.10", "12345678"}};
     Window w([](TestDatabase &db) {
         for (const QString code : {"01012100", "01022900", "12345678"})
-            db.exec(
-                QStringLiteral("insert into hs_dm_tax (id,code,name,low_tax) values ('1','%1','税率%2','5')")
-                    .arg(ScrambleCode(code), code));
+            db.exec(QStringLiteral("insert into hs_dm_tax (id,code,name,low_tax) values ('1','%1','税率%2','5')")
+                        .arg(ScrambleCode(code), code));
     });
     TForm2 &f = *w.form;
     // The user drags the link column to the front and the code column to the far right.
@@ -294,8 +272,7 @@ TEST(Detail, SpecialRateClickHandsOverTheClickedRowsCodeAfterColumnsMoved) {
         EXPECT_TRUE(earlier.isNull());
         EXPECT_TRUE(view->isVisible());
         EXPECT_EQ(view->geometry(), f.pnl3->rect());
-        EXPECT_EQ(column(view->dbgrdh1, QStringLiteral("name")),
-                  QStringList{QStringLiteral("税率") + c.handedOver});
+        EXPECT_EQ(column(view->dbgrdh1, QStringLiteral("name")), QStringList{QStringLiteral("税率") + c.handedOver});
         earlier = view;
 
         f.imgreturn1Click();
@@ -311,7 +288,7 @@ TEST(Detail, SpecialRateClickHandsOverTheClickedRowsCodeAfterColumnsMoved) {
 TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
     struct Case {
         const char *dropped;
-        bool tariffRowShown;  // the new code's row
+        bool tariffRowShown; // the new code's row
         bool tradeModesShown; // the earlier load's trade modes when the failure came first
         bool licencesFromBefore;
     } cases[] = {
@@ -331,17 +308,15 @@ TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
         ASSERT_EQ(w.platform.boxes.size(), 1);
         EXPECT_EQ(w.platform.boxes[0].caption, QStringLiteral("Error"));
         EXPECT_EQ(w.platform.boxes[0].icon, Platform::Icon::Stop);
-        EXPECT_EQ(w.platform.boxes[0].text,
-                  QStringLiteral("no such table: %1").arg(QLatin1String(c.dropped)));
+        EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("no such table: %1").arg(QLatin1String(c.dropped)));
         expectState(f, View::Detail, true, "detail despite the failure");
         EXPECT_EQ(column(f.dbgrd4, QStringLiteral("hs_code")),
                   c.tariffRowShown ? QStringList{QStringLiteral("87654321")} : QStringList());
         EXPECT_EQ(f.dbgrd5->model()->rowCount(), c.tradeModesShown ? 5 : 0);
         // The trade modes show the conditions of the code whose condition step ran last.
         if (c.tradeModesShown)
-            EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")), c.tariffRowShown
-                                                                    ? QStringList({"", "", "C", "", ""})
-                                                                    : QStringList({"AB", "B", "", "", ""}));
+            EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")),
+                      c.tariffRowShown ? QStringList({"", "", "C", "", ""}) : QStringList({"AB", "B", "", "", ""}));
         EXPECT_EQ(column(f.dbgrd6, QStringLiteral("docu_code")),
                   c.licencesFromBefore ? QStringList({"A", "B", "AC"}) : QStringList());
     }
@@ -361,8 +336,7 @@ TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
     ASSERT_EQ(views.size(), 1);
     EXPECT_TRUE(views[0]->isVisible());
     EXPECT_EQ(views[0]->dbgrdh1->model()->rowCount(), 0);
-    EXPECT_EQ(views[0]->dbgrdh1->model()->headerData(0, Qt::Horizontal).toString(),
-              QStringLiteral("税则号码"));
+    EXPECT_EQ(views[0]->dbgrdh1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("税则号码"));
 }
 
 TEST(Detail, ASearchWhileTheDetailViewShowsLeavesItInFrontAndBackShowsTheNewResults) {

@@ -8,12 +8,12 @@
 #include "updates/JpegDecode.h"
 #include "vendorsite/VendorSite.h"
 
+#include "support/Jpeg.h"
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
-#include "support/Jpeg.h"
 
 #include <gtest/gtest.h>
 #include <iostream>
@@ -34,7 +34,8 @@ struct Fixture {
         db.exec(QStringLiteral("insert into news values ('1','旧新闻一')"));
         db.exec(QStringLiteral("insert into news values ('2','旧新闻二')"));
         db.exec(QStringLiteral("insert into news_ad values ('%1/keep0.jpg','%1/keep0.html','0')").arg(site.root()));
-        db.exec(QStringLiteral("insert into news_ad values ('%1/keepnull.jpg','%1/keepnull.html',null)").arg(site.root()));
+        db.exec(
+            QStringLiteral("insert into news_ad values ('%1/keepnull.jpg','%1/keepnull.html',null)").arg(site.root()));
         db.exec(QStringLiteral("insert into news_ad values ('%1%2','%1/old.html','1')")
                     .arg(site.root(), QLatin1String(VendorSite::kPicturePath)));
         QDir(db.dir()).mkpath(QStringLiteral("images"));
@@ -45,12 +46,13 @@ struct Fixture {
 
     // The table's rows, in the order a plain select gives them, as "a|b|c"; Null shows as "∅".
     QStringList rows(const QString &table) {
-        const QString columns = table == QLatin1String("news")
-                                    ? QStringLiteral("coalesce(id,'∅')||'|'||coalesce(title,'∅')")
-                                    : QStringLiteral("coalesce(imagename,'∅')||'|'||coalesce(imageurl,'∅')||'|'||coalesce(type,'∅')");
-        const QString all = db.scalar(QStringLiteral("select group_concat(r, ';') from (select %1 as r from %2)")
-                                          .arg(columns, table))
-                                .toString();
+        const QString columns =
+            table == QLatin1String("news")
+                ? QStringLiteral("coalesce(id,'∅')||'|'||coalesce(title,'∅')")
+                : QStringLiteral("coalesce(imagename,'∅')||'|'||coalesce(imageurl,'∅')||'|'||coalesce(type,'∅')");
+        const QString all =
+            db.scalar(QStringLiteral("select group_concat(r, ';') from (select %1 as r from %2)").arg(columns, table))
+                .toString();
         QStringList out = all.split(u';', Qt::SkipEmptyParts);
         for (QString &r : out) r.replace(site.root(), QStringLiteral("{root}"));
         return out;
@@ -94,8 +96,8 @@ TEST(Feed, RefreshReplacesTheNewsAndTheFeedsAdvertisementsAndShowsThePicture) {
     EXPECT_TRUE(f.boxes().isEmpty()) << f.boxes().join(u'\n').toStdString();
     EXPECT_EQ(f.rows(QStringLiteral("news")), (QStringList{"7|Tomsnewlist", "8|关税调整"}));
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")),
-              (kOldAds.mid(0, 2) + QStringList{"{root}/ad/a.jpg|{root}/ad/a.html|1",
-                                               "{root}/ad/banner.jpg|{root}/ad/customs.html|1"}));
+              (kOldAds.mid(0, 2) +
+               QStringList{"{root}/ad/a.jpg|{root}/ad/a.html|1", "{root}/ad/banner.jpg|{root}/ad/customs.html|1"}));
     EXPECT_EQ(form.lbl9->text(), QStringLiteral("Tomsnewlist"));
     EXPECT_EQ(form.lbl12->text(), QStringLiteral("7"));
     EXPECT_EQ(form.lbl8->text(), QStringLiteral("数据更新时间:2024-05-20"));
@@ -140,13 +142,27 @@ TEST(Feed, AFailingFeedLeavesItsTableAsItWas) {
         {"news malformed", News, Fault::MalformedXml, {}, "", 2, 0, kOldNews, kOldAds},
         // followed, to the home page, which is no feed: a parse error
         {"news redirect", News, Fault::Redirect, {}, "", 2, 0, kOldNews, kOldAds},
-        {"news item of one field", News, Fault::None, {{"5", "ok"}, {"6"}, {"7", "never"}},
-         "List index out of bounds (1)", 1, 0, kOldNews, kOldAds},
+        {"news item of one field",
+         News,
+         Fault::None,
+         {{"5", "ok"}, {"6"}, {"7", "never"}},
+         "List index out of bounds (1)",
+         1,
+         0,
+         kOldNews,
+         kOldAds},
         {"news item without fields", News, Fault::None, {{}}, "List index out of bounds (0)", 1, 0, kOldNews, kOldAds},
         {"ads 404", Ads, Fault::NotFound, {}, "HTTP/1.1 404 Not Found", 1, 1, freshNews, kOldAds},
         {"ads malformed", Ads, Fault::MalformedXml, {}, "", 1, 1, freshNews, kOldAds},
-        {"ad item of one field", Ads, Fault::None, {{"{root}/ad/banner.jpg", "{root}/x.html"}, {"{root}/y.jpg"}},
-         "List index out of bounds (1)", 1, 1, freshNews, kOldAds},
+        {"ad item of one field",
+         Ads,
+         Fault::None,
+         {{"{root}/ad/banner.jpg", "{root}/x.html"}, {"{root}/y.jpg"}},
+         "List index out of bounds (1)",
+         1,
+         1,
+         freshNews,
+         kOldAds},
     };
     for (const Case &c : cases) {
         Fixture f;
@@ -156,10 +172,8 @@ TEST(Feed, AFailingFeedLeavesItsTableAsItWas) {
         TForm2 form;
         const QStringList boxes = f.boxes();
         ASSERT_EQ(boxes.size(), 1) << c.what << ": " << boxes.join(u'\n').toStdString();
-        if (!QString(c.message).isEmpty())
-            EXPECT_EQ(boxes[0], c.message) << c.what;
-        else
-            EXPECT_FALSE(boxes[0].isEmpty()) << c.what;
+        if (!QString(c.message).isEmpty()) EXPECT_EQ(boxes[0], c.message) << c.what;
+        else EXPECT_FALSE(boxes[0].isEmpty()) << c.what;
         EXPECT_EQ(f.site.hits(VendorSite::kNewsPath), c.newsHits) << c.what;
         EXPECT_EQ(f.site.hits(VendorSite::kAdsPath), c.adsHits) << c.what;
         EXPECT_EQ(f.rows(QStringLiteral("news")), c.news) << c.what;
@@ -239,8 +253,10 @@ TEST(Feed, TheStoredLastAdvertisementRowDecides) {
         QString message;
         QString link; // when no message
     } cases[] = {
-        {"null link", "('{root}/ad/banner.jpg',null,'0')", "Could not convert variant of type (Null) into type (String)", ""},
-        {"null picture", "(null,'{root}/a.html','0')", "Could not convert variant of type (Null) into type (String)", ""},
+        {"null link", "('{root}/ad/banner.jpg',null,'0')",
+         "Could not convert variant of type (Null) into type (String)", ""},
+        {"null picture", "(null,'{root}/a.html','0')", "Could not convert variant of type (Null) into type (String)",
+         ""},
         {"earlier null row", "(null,null,'0'),('{root}/ad/banner.jpg','{root}/b.html','0')", "", "{root}/b.html"},
         {"no rows: the local banner", "", "", "{root}/ad/customs.html"},
     };
@@ -248,7 +264,8 @@ TEST(Feed, TheStoredLastAdvertisementRowDecides) {
         Fixture f;
         f.db.exec(QStringLiteral("delete from news_ad"));
         if (!QString(c.keptRows).isEmpty())
-            f.db.exec(QStringLiteral("insert into news_ad values ") + QString(c.keptRows).replace("{root}", f.site.root()));
+            f.db.exec(QStringLiteral("insert into news_ad values ") +
+                      QString(c.keptRows).replace("{root}", f.site.root()));
         f.site.setAds({});
         TForm2 form;
         if (QString(c.message).isEmpty()) {
@@ -279,6 +296,7 @@ TEST(Feed, ASilentSiteDelaysStartUpBySecondsOnly) {
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")), kOldAds);
     const QStringList boxes = f.boxes();
     ASSERT_EQ(boxes.size(), 2) << boxes.join(u'\n').toStdString();
-    EXPECT_EQ(boxes[0], QStringLiteral("No answer from {root}/download/secretSecurityDownload-0529.html within 3 seconds."));
+    EXPECT_EQ(boxes[0],
+              QStringLiteral("No answer from {root}/download/secretSecurityDownload-0529.html within 3 seconds."));
     EXPECT_EQ(boxes[1], QStringLiteral("No answer from {root}/ad/banner.jpg within 3 seconds."));
 }

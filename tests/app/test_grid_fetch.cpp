@@ -26,7 +26,8 @@ struct Grid {
                     .arg(kRows));
         con.setConnectionString(DatabasePath::lookupConnectionString());
         query.setConnection(&con);
-        query.setSql(QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%n%' order by code"));
+        query.setSql(
+            QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%n%' order by code"));
         query.open();
         grid.setDataSource(&query);
         grid.resize(400, 300);

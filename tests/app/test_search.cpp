@@ -7,12 +7,12 @@
 #include "platform/RecordingPlatform.h"
 #include "support/TestDatabase.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -25,9 +25,9 @@ struct Row {
 };
 // Names and codes chosen so that prefixes, fragments, case and wildcards can be told apart.
 const Row kRows[] = {
-    {"7208510000", "热轧钢板"},      {"7208520000", "热轧钢板(厚)"}, {"7210490000", "镀锌钢板"},
-    {"7304190000", "无缝钢管"},      {"5201000000", "未梳棉花"},     {"8501109101", "微电机"},
-    {"8471300000", "便携式计算机"},  {"8471410000", "ABS Computer"}, {"2204210000", "Tom's wine"},
+    {"7208510000", "热轧钢板"},     {"7208520000", "热轧钢板(厚)"}, {"7210490000", "镀锌钢板"},
+    {"7304190000", "无缝钢管"},     {"5201000000", "未梳棉花"},     {"8501109101", "微电机"},
+    {"8471300000", "便携式计算机"}, {"8471410000", "ABS Computer"}, {"2204210000", "Tom's wine"},
     {"3926909090", "塑料制品100%"}, {"0101210010", "改良种用马"},   {"720851001099", "热轧钢板长码"},
 };
 
@@ -40,10 +40,13 @@ protected:
             const QString name = QString::fromUtf8(r.name).replace(u'\'', QStringLiteral("''"));
             ++id;
             db.exec(QStringLiteral("insert into official_hs (id,hs_code,name,spec,low_rate,lice,reg_rate) "
-                                   "values (%1,'%2','%3','要素',6.5,'AB',13)").arg(id).arg(code, name));
+                                   "values (%1,'%2','%3','要素',6.5,'AB',13)")
+                        .arg(id)
+                        .arg(code, name));
             db.exec(QStringLiteral("insert into hs_classify values (%1,'%2','%3','说明')").arg(id).arg(code, name));
             db.exec(QStringLiteral("insert into case_hs values (%1,'%3','%2','要素','2024-01-01','2024-01-01',0,'')")
-                        .arg(id).arg(code, name));
+                        .arg(id)
+                        .arg(code, name));
         }
         db.exec(QStringLiteral("insert into news values ('1','t')"));
         QDir(db.dir()).mkpath(QStringLiteral("images"));
@@ -92,19 +95,19 @@ TEST_F(SearchWindow, FindsRowsByPrefixFragmentOrBoth) {
         {"", "钢板", {"7208510000", "7208520000", "7210490000", "720851001099"}},
         {"73", "钢管", {"7304190000"}},
         {"7208", "镀锌", {}},
-        {"", "computer", {"8471410000"}},          // Latin letters ignore case
+        {"", "computer", {"8471410000"}}, // Latin letters ignore case
         {"", "abs", {"8471410000"}},
-        {"7208.", "", {}},                          // a dot no code has there
-        {"72_8", "", {}},                           // '_' in the code box matches only itself
+        {"7208.", "", {}}, // a dot no code has there
+        {"72_8", "", {}}, // '_' in the code box matches only itself
         {"", "热轧_板", {"7208510000", "7208520000", "720851001099"}}, // '_' is one character
-        {"", "轧%(厚", {"7208520000"}},             // '%' is any run
-        {"", "Tom's", {"2204210000"}},              // an apostrophe is searched for, not an error
+        {"", "轧%(厚", {"7208520000"}}, // '%' is any run
+        {"", "Tom's", {"2204210000"}}, // an apostrophe is searched for, not an error
         {"", "100%", {"3926909090"}},
     };
     for (const Case &c : cases) {
         search(c.code, c.name);
-        EXPECT_TRUE(platform.boxes.isEmpty()) << c.name.toStdString() << ": "
-                                              << (platform.boxes.isEmpty() ? "" : platform.boxes[0].text.toStdString());
+        EXPECT_TRUE(platform.boxes.isEmpty())
+            << c.name.toStdString() << ": " << (platform.boxes.isEmpty() ? "" : platform.boxes[0].text.toStdString());
         QStringList expected = c.codes;
         expected.sort();
         EXPECT_EQ(column(form->dbgrd1, 0), expected) << c.code.toStdString() << "|" << c.name.toStdString();
@@ -157,8 +160,8 @@ TEST_F(SearchWindow, AFailingStatementKeepsEarlierResultsAndLeavesLaterOnes) {
     EXPECT_EQ(platform.boxes[0].caption, QStringLiteral("Error"));
     EXPECT_TRUE(platform.boxes[0].text.contains(QStringLiteral("hs_classify")));
     EXPECT_EQ(column(form->dbgrd1, 0), QStringList{"5201000000"}); // ran before the failure
-    EXPECT_EQ(form->dbgrd2->model()->rowCount(), 0);                // the failing one is closed
-    EXPECT_EQ(form->dbgrd3->model()->rowCount(), 3);                // still the previous result
+    EXPECT_EQ(form->dbgrd2->model()->rowCount(), 0); // the failing one is closed
+    EXPECT_EQ(form->dbgrd3->model()->rowCount(), 3); // still the previous result
 }
 
 TEST_F(SearchWindow, RowsAreColouredByRecordNumberAndTheWheelMovesOneRow) {
@@ -253,8 +256,8 @@ TEST_F(SearchWindow, AResultStandsOnItsFirstRowSoTheFirstWheelTurnMovesToTheSeco
     EXPECT_EQ(g->currentIndex().row(), 0);
     QApplication::setActiveWindow(form.get());
     g->setFocus();
-    QWheelEvent e(QPointF(50, 50), g->mapToGlobal(QPointF(50, 50)), {}, {0, -120}, Qt::NoButton, {},
-                  Qt::NoScrollPhase, false);
+    QWheelEvent e(QPointF(50, 50), g->mapToGlobal(QPointF(50, 50)), {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                  false);
     QApplication::sendEvent(g->viewport(), &e);
     EXPECT_EQ(g->currentIndex().row(), 1);
 }

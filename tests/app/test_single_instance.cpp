@@ -55,7 +55,9 @@ TEST(SingleInstance, ASecondStartShowsTheNoticeOnceAndEnds) {
 TEST(SingleInstance, TheNoticeIsCaptionedWithTheExecutablesName) {
     struct Case {
         const char *path, *title;
-    } cases[] = {{"/opt/ZENDRIK.EXE", "Zendrik"}, {"/opt/zendrik", "zendrik"}, {"C:/x/Zendrik.Cha.exe", "Zendrik"},
+    } cases[] = {{"/opt/ZENDRIK.EXE", "Zendrik"},
+                 {"/opt/zendrik", "zendrik"},
+                 {"C:/x/Zendrik.Cha.exe", "Zendrik"},
                  {"/a/QuorvelTool", "Quorveltool"}};
     for (const Case &c : cases)
         EXPECT_EQ(Platform::defaultTitle(QString::fromUtf8(c.path)), QString::fromUtf8(c.title)) << c.path;

@@ -26,8 +26,7 @@ const QStringList kRateColumns = {"low_tax",     "yatai_tax", "wl_tax",   "jpz_t
 // the wrong field is seen at once.
 void addRateRow(TestDatabase &db, const QString &id, const QString &plainCode, int n) {
     QStringList values;
-    for (const QString &c : kRateColumns)
-        values << QStringLiteral("'%1%2'").arg(c).arg(n);
+    for (const QString &c : kRateColumns) values << QStringLiteral("'%1%2'").arg(c).arg(n);
     db.exec(QStringLiteral("insert into hs_dm_tax (id,code,name,%1) values ('%2','%3','品名%4',%5)")
                 .arg(kRateColumns.join(u','), id, ScrambleCode(plainCode))
                 .arg(n)
@@ -47,9 +46,7 @@ struct View {
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
-    MultiLevelHeader *header() const {
-        return static_cast<MultiLevelHeader *>(form->dbgrdh1->horizontalHeader());
-    }
+    MultiLevelHeader *header() const { return static_cast<MultiLevelHeader *>(form->dbgrdh1->horizontalHeader()); }
 };
 
 // The header's cells as "text:first-last@top-bottom", columns by logical index, levels 0-2.
@@ -66,12 +63,11 @@ QStringList headerLayout(const MultiLevelHeader *h) {
 }
 
 const QStringList kDeclaredHeader = {
-    "税则号码:0-0@0-2",  "商品名称:1-1@0-2",     "最惠国税率(%):2-2@0-2", "反倾销税率(%):3-3@0-2",
-    "消费税(%):4-4@0-2", "协定税率(%):5-16@0-0", "出口:17-19@0-0",        "亚太:5-5@1-2",
-    "东盟:6-15@1-1",     "ECFA:16-16@1-2",       "关税:17-17@1-2",        "暂定:18-18@1-2",
-    "特别:19-19@1-2",    "文莱:6-6@2-2",         "柬埔寨:7-7@2-2",        "印尼:8-8@2-2",
-    "老挝:9-9@2-2",      "马来西亚:10-10@2-2",   "缅甸:11-11@2-2",        "菲律宾:12-12@2-2",
-    "新加坡:13-13@2-2",  "泰国:14-14@2-2",       "越南:15-15@2-2"};
+    "税则号码:0-0@0-2",     "商品名称:1-1@0-2", "最惠国税率(%):2-2@0-2", "反倾销税率(%):3-3@0-2", "消费税(%):4-4@0-2",
+    "协定税率(%):5-16@0-0", "出口:17-19@0-0",   "亚太:5-5@1-2",          "东盟:6-15@1-1",         "ECFA:16-16@1-2",
+    "关税:17-17@1-2",       "暂定:18-18@1-2",   "特别:19-19@1-2",        "文莱:6-6@2-2",          "柬埔寨:7-7@2-2",
+    "印尼:8-8@2-2",         "老挝:9-9@2-2",     "马来西亚:10-10@2-2",    "缅甸:11-11@2-2",        "菲律宾:12-12@2-2",
+    "新加坡:13-13@2-2",     "泰国:14-14@2-2",   "越南:15-15@2-2"};
 
 } // namespace
 
@@ -85,8 +81,8 @@ TEST(SpecialRates, ShowsEveryRowOfTheCodeInAlternatingColours) {
     v.open(QStringLiteral("01012100"));
     EXPECT_TRUE(v.platform.boxes.isEmpty());
     const DataGrid *g = v.form->dbgrdh1;
-    EXPECT_EQ(v.form->qry1.sql(), QStringLiteral("select * from hs_dm_tax where code='%1'")
-                                      .arg(ScrambleCode(QStringLiteral("01012100"))));
+    EXPECT_EQ(v.form->qry1.sql(),
+              QStringLiteral("select * from hs_dm_tax where code='%1'").arg(ScrambleCode(QStringLiteral("01012100"))));
     ASSERT_EQ(g->gridModel()->rowCount(), 3);
     ASSERT_EQ(g->gridModel()->columnCount(), 21);
     const QStringList shown = {"low_tax",  "yatai_tax",       "wl_tax",    "jpz_tax",    "yn_tax", "lw_tax",
@@ -97,26 +93,22 @@ TEST(SpecialRates, ShowsEveryRowOfTheCodeInAlternatingColours) {
         const int n = rowNumbers[r];
         QStringList expected{QStringLiteral("01012100"), QStringLiteral("品名%1").arg(n),
                              QStringLiteral("low_tax%1").arg(n), QString(), QString()};
-        for (const QString &c : shown.mid(1))
-            expected << c + QString::number(n);
+        for (const QString &c : shown.mid(1)) expected << c + QString::number(n);
         EXPECT_EQ(rows(g)[r], expected.join(u'|'));
         const QColor colour = r % 2 == 0 ? QColor(255, 255, 255) : QColor(247, 248, 251);
         for (int c = 0; c < 20; ++c)
-            EXPECT_EQ(g->model()->index(r, c).data(Qt::BackgroundRole).value<QColor>(), colour)
-                << r << "," << c;
+            EXPECT_EQ(g->model()->index(r, c).data(Qt::BackgroundRole).value<QColor>(), colour) << r << "," << c;
     }
     // The id is read but hidden; the further rate columns are read but have no column.
     EXPECT_EQ(g->gridModel()->fieldAt(20), QStringLiteral("id"));
     EXPECT_TRUE(g->isColumnHidden(20));
     EXPECT_EQ(g->gridModel()->text(2, 20), QStringLiteral("r4"));
-    for (const QString &hidden : kRateColumns.mid(16))
-        EXPECT_EQ(columnOf(g, hidden), -1) << hidden.toStdString();
+    for (const QString &hidden : kRateColumns.mid(16)) EXPECT_EQ(columnOf(g, hidden), -1) << hidden.toStdString();
     EXPECT_EQ(g->rowHeight(), 18);
     EXPECT_EQ(g->font().pixelSize(), 11);
     EXPECT_EQ(v.header()->font().pixelSize(), 11);
     const int widths[] = {70, 250, 120, 100, 64, 40, 40, 40, 40, 40, 60, 40, 50, 50, 40, 40, 40, 40, 40, 40};
-    for (int c = 0; c < 20; ++c)
-        EXPECT_EQ(g->columnWidth(c), widths[c]) << c;
+    for (int c = 0; c < 20; ++c) EXPECT_EQ(g->columnWidth(c), widths[c]) << c;
 }
 
 TEST(SpecialRates, HeaderHasThreeLevelsThatSpanNeighbouringColumns) {
@@ -137,10 +129,9 @@ TEST(SpecialRates, HeaderHasThreeLevelsThatSpanNeighbouringColumns) {
     // A resized column widens the cells above it.
     h->resizeSection(10, 90);
     actual = headerLayout(h);
-    for (const QString cell : {"协定税率(%):5-16@0-0", "东盟:7-15@1-1", "出口:17-19@0-0",
-                               "协定税率(%):6-6@0-0", "东盟:6-6@1-1", "文莱:6-6@2-2", "马来西亚:10-10@2-2"})
-        EXPECT_TRUE(actual.contains(QString(cell))) << cell.toStdString() << "\n"
-                                                    << actual.join(u'\n').toStdString();
+    for (const QString cell : {"协定税率(%):5-16@0-0", "东盟:7-15@1-1", "出口:17-19@0-0", "协定税率(%):6-6@0-0",
+                               "东盟:6-6@1-1", "文莱:6-6@2-2", "马来西亚:10-10@2-2"})
+        EXPECT_TRUE(actual.contains(QString(cell))) << cell.toStdString() << "\n" << actual.join(u'\n').toStdString();
     for (const MultiLevelHeader::Cell &c : h->cells())
         if (c.text == QStringLiteral("东盟") && c.rect.width() > 100)
             EXPECT_EQ(c.rect.width(), 40 * 6 + 90 + 50 * 2) << "spans 柬埔寨 to 越南";

@@ -2,19 +2,19 @@
 #include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/Image1.h"
-#include <QSqlRecord>
 #include "data/CodeCodec.h"
 #include "platform/RecordingPlatform.h"
 #include "support/TestDatabase.h"
+#include <QSqlRecord>
 
-#include <QDir>
-#include <memory>
 #include <QApplication>
+#include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
-#include <QLabel>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -23,7 +23,9 @@ void fill(TestDatabase &db, int rows, const QStringList &newsTitles, bool withDa
     for (int i = 0; i < rows; ++i) {
         const QString code = ScrambleCode(QStringLiteral("01%1").arg(i, 8, 10, QLatin1Char('0')));
         db.exec(QStringLiteral("insert into official_hs (id,hs_code,name,spec,low_rate,lice,reg_rate) "
-                               "values (%1,'%2','商品%1','规格',10,'AB',13)").arg(i).arg(code));
+                               "values (%1,'%2','商品%1','规格',10,'AB',13)")
+                    .arg(i)
+                    .arg(code));
         db.exec(QStringLiteral("insert into hs_classify values (%1,'%2','归类%1','说明')").arg(i).arg(code));
         db.exec(QStringLiteral("insert into case_hs values (%1,'案例%1','%2','要素',%3,'2024-01-01',0,'')")
                     .arg(i)
@@ -81,9 +83,10 @@ TEST(Startup, LoadsDateNewsAndTheFirstTwentyRowsOfEachTable) {
         EXPECT_EQ(form.dbgrd1->model()->rowCount(), c.shown) << c.rows;
         EXPECT_EQ(form.dbgrd2->model()->rowCount(), c.shown) << c.rows;
         EXPECT_EQ(form.dbgrd3->model()->rowCount(), c.rows == 0 ? 1 : c.shown) << c.rows;
-        EXPECT_EQ(form.lbl8->text(), c.rows == 0 ? QStringLiteral("数据更新时间:2023-01-01")
-                                                 : QStringLiteral("数据更新时间:2024-05-%1")
-                                                       .arg(std::min(c.rows, 28), 2, 10, QLatin1Char('0')));
+        EXPECT_EQ(form.lbl8->text(),
+                  c.rows == 0
+                      ? QStringLiteral("数据更新时间:2023-01-01")
+                      : QStringLiteral("数据更新时间:2024-05-%1").arg(std::min(c.rows, 28), 2, 10, QLatin1Char('0')));
         EXPECT_EQ(form.lbl9->text(), QStringLiteral("第一条"));
         EXPECT_EQ(form.lbl12->text(), QStringLiteral("100"));
     }
@@ -161,8 +164,9 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
         EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::Stop);
         if (!c.message.isEmpty()) EXPECT_EQ(platform.boxes[0].text, c.message) << int(c.setup);
         if (c.setup == MissingBanner)
-            EXPECT_EQ(platform.boxes[0].text,
-                      QStringLiteral("Cannot open file \"%1images/banner.bmp\". No such file or directory").arg(db.dir()));
+            EXPECT_EQ(
+                platform.boxes[0].text,
+                QStringLiteral("Cannot open file \"%1images/banner.bmp\". No such file or directory").arg(db.dir()));
         if (c.setup == MissingFile) {
             EXPECT_TRUE(platform.boxes[0].text.contains(QStringLiteral("quorvel.mdb")));
             EXPECT_FALSE(QFile::exists(db.file())) << "the database file must never be created";

@@ -17,7 +17,7 @@ struct MainWindow : QWidget {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(TForm1, IsAFixedToolWindowWithCaptionAndCloseButtonOnly) {
     TForm1 about;
@@ -28,13 +28,12 @@ TEST(TForm1, IsAFixedToolWindowWithCaptionAndCloseButtonOnly) {
     EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(f & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(about.size(), QSize(400, 210));
-    EXPECT_EQ(about.minimumSize(), QSize(400, 210));  // not resizable
+    EXPECT_EQ(about.minimumSize(), QSize(400, 210)); // not resizable
     EXPECT_EQ(about.maximumSize(), QSize(400, 210));
-    EXPECT_EQ(about.palette().color(about.backgroundRole()),
-              QApplication::palette().color(QPalette::Window));
+    EXPECT_EQ(about.palette().color(about.backgroundRole()), QApplication::palette().color(QPalette::Window));
     EXPECT_FALSE(about.testAttribute(Qt::WA_DeleteOnClose));
     EXPECT_EQ(about.parentWidget(), nullptr);
-    EXPECT_TRUE(about.isHidden());  // created hidden
+    EXPECT_TRUE(about.isHidden()); // created hidden
 }
 
 TEST(TForm1, ShowsTheAboutPictureUnscaledWithItsBottomRowsCut) {

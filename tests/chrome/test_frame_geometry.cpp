@@ -14,17 +14,17 @@ PaintStep stretch(P pic, QRect s, QRect d) { return {pic, s, d, true}; }
 
 std::string describe(const PaintStep &s) {
     char buf[160];
-    std::snprintf(buf, sizeof buf, "pic %d src(%d,%d %dx%d) dst(%d,%d %dx%d)%s", int(s.picture),
-                  s.source.x(), s.source.y(), s.source.width(), s.source.height(), s.dest.x(),
-                  s.dest.y(), s.dest.width(), s.dest.height(), s.stretched ? " stretched" : "");
+    std::snprintf(buf, sizeof buf, "pic %d src(%d,%d %dx%d) dst(%d,%d %dx%d)%s", int(s.picture), s.source.x(),
+                  s.source.y(), s.source.width(), s.source.height(), s.dest.x(), s.dest.y(), s.dest.width(),
+                  s.dest.height(), s.stretched ? " stretched" : "");
     return buf;
 }
 
 void expectPlan(const QList<PaintStep> &actual, const QList<PaintStep> &expected) {
     ASSERT_EQ(actual.size(), expected.size());
     for (qsizetype i = 0; i < actual.size(); ++i)
-        EXPECT_EQ(actual[i], expected[i]) << "step " << i << ": " << describe(actual[i])
-                                          << " expected " << describe(expected[i]);
+        EXPECT_EQ(actual[i], expected[i])
+            << "step " << i << ": " << describe(actual[i]) << " expected " << describe(expected[i]);
 }
 
 QList<PaintStep> middleTiles(const QList<PaintStep> &plan) {
@@ -109,13 +109,10 @@ TEST(FramePlan, MiddleTitleStripTilesIn180PixelPieces) {
         int r;
         QList<int> widths;
     } cases[] = {
-        {360, {180, 180}},     // two tiles, the empty rest is left out
-        {181, {180, 1}},       // one tile and a 1-pixel rest
-        {180, {180}},          // one single copy 180 wide
-        {179, {179}},
-        {541, {180, 180, 180, 1}},
-        {1, {1}},
-        {0, {}},               // no room for the middle strip
+        {360, {180, 180}}, // two tiles, the empty rest is left out
+        {181, {180, 1}}, // one tile and a 1-pixel rest
+        {180, {180}}, // one single copy 180 wide
+        {179, {179}},      {541, {180, 180, 180, 1}}, {1, {1}}, {0, {}}, // no room for the middle strip
         {-30, {}},
     };
     for (const Case &c : cases) {
@@ -153,12 +150,9 @@ TEST(FramePlan, SmallWindowsAndShortCaptionsLeaveOutPiecesWithoutRoom) {
         int w, h, l;
         bool plateMiddle, leftStretch, rightStretch, bottomStretch;
     } cases[] = {
-        {846, 595, 1, false, true, true, true},
-        {846, 595, 0, false, true, true, true},
-        {846, 59, 26, true, false, true, true},
-        {846, 58, 26, true, false, false, true},
-        {28, 100, 26, true, true, true, false},
-        {1, 1, 0, false, false, false, false},
+        {846, 595, 1, false, true, true, true}, {846, 595, 0, false, true, true, true},
+        {846, 59, 26, true, false, true, true}, {846, 58, 26, true, false, false, true},
+        {28, 100, 26, true, true, true, false}, {1, 1, 0, false, false, false, false},
         {0, 0, 26, true, false, false, false},
     };
     for (const Case &c : cases) {
@@ -180,32 +174,47 @@ TEST(FrameHitTest, RulesInOrderWithTheirEdges) {
         int x, y;
         Hit hit;
     } cases[] = {
-        {w - 90, 1 - c, Hit::MinButton},   {w - 66, 28 - c, Hit::MinButton},
-        {w - 65, 10 - c, Hit::Standard},   {w - 90, 29 - c, Hit::Standard},
-        {w - 91, 10 - c, Hit::Standard},   {w - 90, 0 - c, Hit::Top},
-        {w - 64, 1 - c, Hit::MaxButton},   {w - 40, 28 - c, Hit::MaxButton},
+        {w - 90, 1 - c, Hit::MinButton},
+        {w - 66, 28 - c, Hit::MinButton},
+        {w - 65, 10 - c, Hit::Standard},
+        {w - 90, 29 - c, Hit::Standard},
+        {w - 91, 10 - c, Hit::Standard},
+        {w - 90, 0 - c, Hit::Top},
+        {w - 64, 1 - c, Hit::MaxButton},
+        {w - 40, 28 - c, Hit::MaxButton},
         {w - 39, 10 - c, Hit::Standard},
-        {w - 38, 1 - c, Hit::Close},       {w - 14, 28 - c, Hit::Close},
+        {w - 38, 1 - c, Hit::Close},
+        {w - 14, 28 - c, Hit::Close},
         {w - 13, 10 - c, Hit::Standard},
-        {36, 6 - c, Hit::Caption},         {w - 99, 30, Hit::Caption},
-        {35, 10 - c, Hit::Standard},       {w - 98, 10 - c, Hit::Standard},
-        {36, 5 - c, Hit::Standard},        {36, 31, Hit::Standard},
+        {36, 6 - c, Hit::Caption},
+        {w - 99, 30, Hit::Caption},
+        {35, 10 - c, Hit::Standard},
+        {w - 98, 10 - c, Hit::Standard},
+        {36, 5 - c, Hit::Standard},
+        {36, 31, Hit::Standard},
         {36, 4 - c, Hit::Top},
-        {4, 7 - c, Hit::TopLeft},          {-4, -c, Hit::TopLeft},
-        {4, 8 - c, Hit::Left},             {5, 7 - c, Hit::Standard},
-        {w - 12, 4 - c, Hit::TopRight},    {w - 12, 5 - c, Hit::Standard},
+        {4, 7 - c, Hit::TopLeft},
+        {-4, -c, Hit::TopLeft},
+        {4, 8 - c, Hit::Left},
+        {5, 7 - c, Hit::Standard},
+        {w - 12, 4 - c, Hit::TopRight},
+        {w - 12, 5 - c, Hit::Standard},
         {w - 13, 4 - c, Hit::Top},
-        {w - 12, h - 4 - c, Hit::BottomRight}, {w - 12, h - 5 - c, Hit::Standard},
-        {4, h - 4 - c, Hit::BottomLeft},   {4, h - 5 - c, Hit::Left},
-        {-4, 200, Hit::Left},              {4, 200, Hit::Left},
+        {w - 12, h - 4 - c, Hit::BottomRight},
+        {w - 12, h - 5 - c, Hit::Standard},
+        {4, h - 4 - c, Hit::BottomLeft},
+        {4, h - 5 - c, Hit::Left},
+        {-4, 200, Hit::Left},
+        {4, 200, Hit::Left},
         {5, 200, Hit::Standard},
         {100, 4 - c, Hit::Top},
-        {w - 8, 200, Hit::Right},          {w - 9, 200, Hit::Standard},
-        {100, h - 4 - c, Hit::Bottom},     {100, h - 5 - c, Hit::Standard},
+        {w - 8, 200, Hit::Right},
+        {w - 9, 200, Hit::Standard},
+        {100, h - 4 - c, Hit::Bottom},
+        {100, h - 5 - c, Hit::Standard},
         {400, 300, Hit::Standard},
     };
-    for (const Case &k : cases)
-        EXPECT_EQ(hitTest({k.x, k.y}, w, h, c), k.hit) << "at " << k.x << ", " << k.y;
+    for (const Case &k : cases) EXPECT_EQ(hitTest({k.x, k.y}, w, h, c), k.hit) << "at " << k.x << ", " << k.y;
 }
 
 // The window's own answer: x is the window x, the title's 31 rows are C, and the standard test
@@ -217,17 +226,16 @@ TEST(FrameHitTest, WindowPositionsMeetThePaintedFrame) {
         int x, y;
         Hit hit;
     } cases[] = {
-        {0, 0, Hit::TopLeft},         {w - 90, 1, Hit::MinButton},  {w - 66, 28, Hit::MinButton},
-        {w - 64, 1, Hit::MaxButton},  {w - 38, 1, Hit::Close},      {w - 14, 28, Hit::Close},
-        {36, 6, Hit::Caption},        {20, 20, Hit::Caption},       {w - 92, 15, Hit::Caption},
-        {w - 13, 10, Hit::Caption},   {w - 90, 29, Hit::Caption},   {w - 1, 0, Hit::TopRight},
-        {100, 61, Hit::Caption},      {100, 62, Hit::Client},       {4, 300, Hit::Left},
-        {5, 300, Hit::Client},        {w - 8, 300, Hit::Right},     {w - 9, 300, Hit::Client},
-        {100, h - 4, Hit::Bottom},    {100, h - 5, Hit::Client},    {w - 1, h - 1, Hit::BottomRight},
-        {0, h - 1, Hit::BottomLeft},  {100, 2, Hit::Top},
-        {w, 10, Hit::Nowhere},        {-1, 10, Hit::Nowhere},       {10, h, Hit::Nowhere},
+        {0, 0, Hit::TopLeft},        {w - 90, 1, Hit::MinButton}, {w - 66, 28, Hit::MinButton},
+        {w - 64, 1, Hit::MaxButton}, {w - 38, 1, Hit::Close},     {w - 14, 28, Hit::Close},
+        {36, 6, Hit::Caption},       {20, 20, Hit::Caption},      {w - 92, 15, Hit::Caption},
+        {w - 13, 10, Hit::Caption},  {w - 90, 29, Hit::Caption},  {w - 1, 0, Hit::TopRight},
+        {100, 61, Hit::Caption},     {100, 62, Hit::Client},      {4, 300, Hit::Left},
+        {5, 300, Hit::Client},       {w - 8, 300, Hit::Right},    {w - 9, 300, Hit::Client},
+        {100, h - 4, Hit::Bottom},   {100, h - 5, Hit::Client},   {w - 1, h - 1, Hit::BottomRight},
+        {0, h - 1, Hit::BottomLeft}, {100, 2, Hit::Top},          {w, 10, Hit::Nowhere},
+        {-1, 10, Hit::Nowhere},      {10, h, Hit::Nowhere},
     };
-    for (const Case &k : cases)
-        EXPECT_EQ(frameHitTest({k.x, k.y}, size), k.hit) << "at " << k.x << ", " << k.y;
+    for (const Case &k : cases) EXPECT_EQ(frameHitTest({k.x, k.y}, size), k.hit) << "at " << k.x << ", " << k.y;
     EXPECT_EQ(frameMargins(), QMargins(4, 31, 4, 4));
 }

@@ -25,8 +25,7 @@ QString shown(const TMyImage &img) {
     return img.picture().toImage().pixelColor(0, 0).name();
 }
 
-const QString red = QColor(Qt::red).name(), green = QColor(Qt::green).name(),
-              blue = QColor(Qt::blue).name();
+const QString red = QColor(Qt::red).name(), green = QColor(Qt::green).name(), blue = QColor(Qt::blue).name();
 
 // A shown top-level window holding one picture button at 50, 50, normal picture red, Picture1
 // green; the pointer starts outside the button.
@@ -55,7 +54,7 @@ struct Host {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(TMyImage, PointerOverShowsPicture1AndLeavingRestoresThePicture) {
     Host h;
@@ -63,7 +62,7 @@ TEST(TMyImage, PointerOverShowsPicture1AndLeavingRestoresThePicture) {
     h.moveTo(h.inside);
     EXPECT_EQ(shown(*h.img), green);
     EXPECT_EQ(h.img->grab().toImage().pixelColor(5, 5), QColor(Qt::green));
-    h.moveTo(h.inside + QPoint(10, 10));  // moving within the button changes nothing
+    h.moveTo(h.inside + QPoint(10, 10)); // moving within the button changes nothing
     EXPECT_EQ(shown(*h.img), green);
     h.moveTo(h.outside);
     EXPECT_EQ(shown(*h.img), red);
@@ -74,7 +73,7 @@ namespace {
 
 struct HoverCase {
     const char *name;
-    void (*prepare)(TMyImage &);   // before the pointer arrives
+    void (*prepare)(TMyImage &); // before the pointer arrives
     void (*whileOver)(TMyImage &); // while the pointer is over the button
     QString duringHover, afterLeave;
 };
@@ -87,7 +86,7 @@ void assignBlue(TMyImage &img) { img.setPicture(solid(Qt::blue)); }
 
 class Hover : public testing::TestWithParam<HoverCase> {};
 
-}  // namespace
+} // namespace
 
 TEST_P(Hover, PictureWhileOverAndAfterLeaving) {
     const HoverCase &c = GetParam();
@@ -102,14 +101,13 @@ TEST_P(Hover, PictureWhileOverAndAfterLeaving) {
 
 INSTANTIATE_TEST_SUITE_P(
     TMyImage, Hover,
-    testing::Values(
-        HoverCase{"plain", nothing, nothing, green, red},
-        HoverCase{"emptyPicture1ShowsNothing", emptyPicture1, nothing, "none", red},
-        // The control keeps no state but the saved picture, so the saved one wins on leave.
-        HoverCase{"pictureAssignedWhileOverIsReplaced", nothing, assignBlue, blue, red},
-        HoverCase{"designModeNeverSwaps", designMode, nothing, red, red},
-        HoverCase{"designModeKeepsAnAssignedPicture", designMode, assignBlue, blue, blue},
-        HoverCase{"hiddenNeverSwaps", hide, nothing, red, red}),
+    testing::Values(HoverCase{"plain", nothing, nothing, green, red},
+                    HoverCase{"emptyPicture1ShowsNothing", emptyPicture1, nothing, "none", red},
+                    // The control keeps no state but the saved picture, so the saved one wins on leave.
+                    HoverCase{"pictureAssignedWhileOverIsReplaced", nothing, assignBlue, blue, red},
+                    HoverCase{"designModeNeverSwaps", designMode, nothing, red, red},
+                    HoverCase{"designModeKeepsAnAssignedPicture", designMode, assignBlue, blue, blue},
+                    HoverCase{"hiddenNeverSwaps", hide, nothing, red, red}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TMyImage, DraggingOffWhilePressedRestoresThePictureOnRelease) {
@@ -118,7 +116,7 @@ TEST(TMyImage, DraggingOffWhilePressedRestoresThePictureOnRelease) {
     h.moveTo(h.inside);
     h.press(Qt::LeftButton, h.inside);
     h.moveTo(h.outside);
-    EXPECT_EQ(shown(*h.img), green);  // the button holds the grab while pressed
+    EXPECT_EQ(shown(*h.img), green); // the button holds the grab while pressed
     h.release(Qt::LeftButton, h.outside);
     EXPECT_EQ(shown(*h.img), red);
     EXPECT_EQ(clicks.count(), 0);
@@ -129,13 +127,13 @@ namespace {
 struct ClickCase {
     const char *name;
     Qt::MouseButton button;
-    QPoint press, release;  // in the host window
+    QPoint press, release; // in the host window
     int clicks;
 };
 
 class Click : public testing::TestWithParam<ClickCase> {};
 
-}  // namespace
+} // namespace
 
 TEST_P(Click, EmittedOnlyForALeftPressAndReleaseInside) {
     const ClickCase &c = GetParam();
@@ -148,13 +146,13 @@ TEST_P(Click, EmittedOnlyForALeftPressAndReleaseInside) {
     EXPECT_EQ(clicks.count(), c.clicks);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TMyImage, Click,
-    testing::Values(ClickCase{"insideInside", Qt::LeftButton, {60, 60}, {100, 120}, 1},
-                    ClickCase{"releasedOutside", Qt::LeftButton, {60, 60}, {250, 180}, 0},
-                    ClickCase{"pressedOutsideReleasedInside", Qt::LeftButton, {250, 180}, {60, 60}, 0},
-                    ClickCase{"rightButton", Qt::RightButton, {60, 60}, {60, 60}, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(TMyImage, Click,
+                         testing::Values(ClickCase{"insideInside", Qt::LeftButton, {60, 60}, {100, 120}, 1},
+                                         ClickCase{"releasedOutside", Qt::LeftButton, {60, 60}, {250, 180}, 0},
+                                         ClickCase{
+                                             "pressedOutsideReleasedInside", Qt::LeftButton, {250, 180}, {60, 60}, 0},
+                                         ClickCase{"rightButton", Qt::RightButton, {60, 60}, {60, 60}, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TMyImage, ADoubleClickIsOneClick) {
     Host h;
@@ -211,7 +209,7 @@ struct PlatformCursorAt {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(TMyImage, ButtonsSwappedUnderThePointerHandOverTheHighlight) {
     // The exit and back buttons share one place; a click on one hides it and shows the other.

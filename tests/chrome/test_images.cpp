@@ -13,16 +13,15 @@
 namespace {
 
 const QMap<QString, QSize> expectedSizes{
-    {"header.bmp", {1366, 138}},
-    {"update.bmp", {78, 82}},        {"update_hot.bmp", {80, 82}},
-    {"about.bmp", {79, 82}},         {"about_hot.bmp", {79, 82}},
-    {"exit.bmp", {79, 82}},          {"exit_hot.bmp", {79, 82}},
-    {"back.bmp", {78, 82}},          {"back_hot.bmp", {78, 82}},
-    {"tab1.bmp", {86, 25}},          {"tab1_hot.bmp", {86, 25}},
-    {"tab2.bmp", {86, 25}},          {"tab2_hot.bmp", {86, 25}},
-    {"tab3.bmp", {86, 25}},          {"tab3_hot.bmp", {86, 25}},
-    {"query.bmp", {64, 23}},         {"query_hot.bmp", {64, 23}},
-    {"about_picture.bmp", {400, 217}},
+    {"header.bmp", {1366, 138}},     {"update.bmp", {78, 82}},
+    {"update_hot.bmp", {80, 82}},    {"about.bmp", {79, 82}},
+    {"about_hot.bmp", {79, 82}},     {"exit.bmp", {79, 82}},
+    {"exit_hot.bmp", {79, 82}},      {"back.bmp", {78, 82}},
+    {"back_hot.bmp", {78, 82}},      {"tab1.bmp", {86, 25}},
+    {"tab1_hot.bmp", {86, 25}},      {"tab2.bmp", {86, 25}},
+    {"tab2_hot.bmp", {86, 25}},      {"tab3.bmp", {86, 25}},
+    {"tab3_hot.bmp", {86, 25}},      {"query.bmp", {64, 23}},
+    {"query_hot.bmp", {64, 23}},     {"about_picture.bmp", {400, 217}},
     {"import_browse.bmp", {29, 24}}, {"import_browse_hot.bmp", {29, 24}},
     {"import_go.bmp", {64, 24}},     {"import_go_hot.bmp", {64, 24}},
 };
@@ -33,8 +32,7 @@ QStringList listedInQrc() {
     EXPECT_TRUE(qrc.open(QIODevice::ReadOnly)) << qrc.fileName().toStdString();
     QStringList names;
     const QRegularExpression alias(R"re(<file alias="([^"]+)")re");
-    for (auto m = alias.globalMatch(QString::fromUtf8(qrc.readAll())); m.hasNext();)
-        names << m.next().captured(1);
+    for (auto m = alias.globalMatch(QString::fromUtf8(qrc.readAll())); m.hasNext();) names << m.next().captured(1);
     return names;
 }
 
@@ -56,7 +54,7 @@ void expectPicture(const QString &path, QSize size) {
     EXPECT_EQ(bmpBitCount(path), 24);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Images, EveryListedResourceLoadsWithItsSize) {
     loadChromeResources();

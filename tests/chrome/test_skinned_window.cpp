@@ -124,8 +124,11 @@ TEST_F(SkinnedWindowTest, PaintsTinyWindowsAndShortCaptions) {
     const struct {
         QSize size;
         QString caption;
-    } cases[] = {{{846, 40}, kCaption}, {{60, 595}, kCaption}, {{1, 1}, kCaption},
-                 {{846, 595}, QStringLiteral("Z")}, {{846, 595}, QString()}};
+    } cases[] = {{{846, 40}, kCaption},
+                 {{60, 595}, kCaption},
+                 {{1, 1}, kCaption},
+                 {{846, 595}, QStringLiteral("Z")},
+                 {{846, 595}, QString()}};
     for (const auto &c : cases) {
         window.setWindowTitle(c.caption);
         window.resize(c.size);

@@ -9,8 +9,8 @@ TEST(Codec, ScramblesEachByteWithTheKeyAtItsPosition) {
         QByteArray scrambled;
     } cases[] = {
         {"", ""},
-        {"0", "6E"},               // '0' 0x30 ^ 0x5E
-        {"01", "6EF2"},            // '1' 0x31 ^ 0xC3
+        {"0", "6E"}, // '0' 0x30 ^ 0x5E
+        {"01", "6EF2"}, // '1' 0x31 ^ 0xC3
         {"01012100", "6EF2279979A11DC6"},
         // bytes 9-16 reuse key bytes 0-7
         {"0101210010", "6EF2279979A11DC66FF3"},
@@ -47,10 +47,8 @@ TEST(Codec, UnscrambleFailsAtTheFirstPairThatIsNotHex) {
         QByteArray input;
         QString message;
     } cases[] = {
-        {"G1", "'$G1' is not a valid integer value"},
-        {"6EG1", "'$G1' is not a valid integer value"},
-        {"6E 1", "'$ 1' is not a valid integer value"},
-        {"-1", "'$-1' is not a valid integer value"},
+        {"G1", "'$G1' is not a valid integer value"},     {"6EG1", "'$G1' is not a valid integer value"},
+        {"6E 1", "'$ 1' is not a valid integer value"},   {"-1", "'$-1' is not a valid integer value"},
         {"6E1G33", "'$1G' is not a valid integer value"},
     };
     for (const Case &c : cases) {

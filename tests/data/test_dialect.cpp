@@ -42,8 +42,9 @@ struct Session {
 } // namespace
 
 TEST(DatabasePathText, DoublesTheSeparatorBeforeTheFileName) {
-    EXPECT_EQ(DatabasePath::connectionString(QStringLiteral("/A/")),
-              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/A//quorvel.mdb;Persist Security Info=False"));
+    EXPECT_EQ(
+        DatabasePath::connectionString(QStringLiteral("/A/")),
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/A//quorvel.mdb;Persist Security Info=False"));
     EXPECT_EQ(DatabasePath::dataSource(DatabasePath::connectionString(QStringLiteral("/opt/x/"))),
               QStringLiteral("/opt/x//quorvel.mdb"));
     EXPECT_EQ(DatabasePath::dataSource(DatabasePath::connectionString(QStringLiteral("/opt/a;b/"))),
@@ -53,7 +54,8 @@ TEST(DatabasePathText, DoublesTheSeparatorBeforeTheFileName) {
 TEST(DialectText, TopBecomesALimitAfterTheOrdering) {
     EXPECT_EQ(Dialect::translate(QStringLiteral("select top 20 id,code from case_hs order by code")),
               QStringLiteral("select id,code from case_hs order by code limit 20"));
-    EXPECT_EQ(Dialect::translate(QStringLiteral("SELECT TOP 5 * from news")), QStringLiteral("SELECT * from news limit 5"));
+    EXPECT_EQ(Dialect::translate(QStringLiteral("SELECT TOP 5 * from news")),
+              QStringLiteral("SELECT * from news limit 5"));
     EXPECT_EQ(Dialect::translate(QStringLiteral("select topic from t")), QStringLiteral("select topic from t"));
 }
 
@@ -71,38 +73,48 @@ TEST(Dialect, FeaturesWorkOnARealFile) {
              QStringLiteral("insert into official_hs (id,name) values (1,'Steel Pipe')"),
              QStringLiteral("insert into official_hs (id,name) values (2,'钢管')")});
     Session s;
-    EXPECT_EQ(s.column(QStringLiteral("select top 20 id,code,name,spec from case_hs order by code"), QStringLiteral("id")).size(), 20);
+    EXPECT_EQ(
+        s.column(QStringLiteral("select top 20 id,code,name,spec from case_hs order by code"), QStringLiteral("id"))
+            .size(),
+        20);
     EXPECT_EQ(s.column(QStringLiteral("select top 3 id from case_hs order by id"), QStringLiteral("id")),
               (QStringList{"1", "2", "3"}));
     // instr: exact, case-sensitive position; several joined with or
-    EXPECT_EQ(s.column(QStringLiteral("select docu_name from hs_licensed where instr(1,docu_code,'B',0)"), QStringLiteral("docu_name")),
+    EXPECT_EQ(s.column(QStringLiteral("select docu_name from hs_licensed where instr(1,docu_code,'B',0)"),
+                       QStringLiteral("docu_name")),
               QStringList{"甲"});
     EXPECT_EQ(s.column(QStringLiteral("select docu_name from hs_licensed where instr(1,docu_code,'A',0) or "
-                                      "instr(1,docu_code,'b',0)"), QStringLiteral("docu_name")),
+                                      "instr(1,docu_code,'b',0)"),
+                       QStringLiteral("docu_name")),
               (QStringList{"甲", "乙"}));
     EXPECT_EQ(s.column(QStringLiteral("select instr(1,docu_code,'B',0) as p from hs_licensed"), QStringLiteral("p")),
               (QStringList{"2", "0", "0", ""}));
-    EXPECT_EQ(s.column(QStringLiteral("select docu_name from hs_licensed where docu_code=''"), QStringLiteral("docu_name")),
-              QStringList{"空"});
+    EXPECT_EQ(
+        s.column(QStringLiteral("select docu_name from hs_licensed where docu_code=''"), QStringLiteral("docu_name")),
+        QStringList{"空"});
     // LIKE ignores the case of Latin letters; '_' is one character
-    EXPECT_EQ(s.column(QStringLiteral("select name from official_hs where 1=1 and name like '%steel p%'"), QStringLiteral("name")),
+    EXPECT_EQ(s.column(QStringLiteral("select name from official_hs where 1=1 and name like '%steel p%'"),
+                       QStringLiteral("name")),
               QStringList{"Steel Pipe"});
     EXPECT_EQ(s.column(QStringLiteral("select name from official_hs where name like '%钢_%'"), QStringLiteral("name")),
               QStringList{"钢管"});
     EXPECT_EQ(s.column(QStringLiteral("select '查看详情' as b from official_hs"), QStringLiteral("b")),
               (QStringList{"查看详情", "查看详情"}));
-    EXPECT_EQ(s.column(QStringLiteral("select max(update_date) as update_date from case_hs"), QStringLiteral("update_date")),
-              QStringList{"2024-01-28"});
+    EXPECT_EQ(
+        s.column(QStringLiteral("select max(update_date) as update_date from case_hs"), QStringLiteral("update_date")),
+        QStringList{"2024-01-28"});
 }
 
 TEST(Dialect, ACodePrefixIsAnIndexRangeScan) {
     TestDatabase db;
     Session s;
-    s.query.setSql(QStringLiteral("explain query plan select id,code,name,spec from case_hs where 1=1 and code like '6EF2%' order by code"));
+    s.query.setSql(QStringLiteral(
+        "explain query plan select id,code,name,spec from case_hs where 1=1 and code like '6EF2%' order by code"));
     s.query.open();
     QString detail;
     for (; !s.query.eof(); s.query.next()) detail += s.query.value(QStringLiteral("detail")).toString() + u';';
-    EXPECT_TRUE(detail.contains(QStringLiteral("USING INDEX case_hs_code (code>? AND code<?)"))) << detail.toStdString();
+    EXPECT_TRUE(detail.contains(QStringLiteral("USING INDEX case_hs_code (code>? AND code<?)")))
+        << detail.toStdString();
 }
 
 TEST(Dialect, EmptyTablesAndNullValues) {
@@ -147,17 +159,19 @@ TEST(Dialect, PositionalInsertsNeedExactlyTheTablesColumns) {
         {"insert into case_hs values (1,'n','C','s','2024-01-01','2024-01-01',0,'e')", true},
         {"insert into case_hs values (1,'n','C','s','2024-01-01','2024-01-01',0)", false},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(s.error(QString::fromUtf8(c.sql), false).isEmpty(), c.ok) << c.sql;
+    for (const Case &c : cases) EXPECT_EQ(s.error(QString::fromUtf8(c.sql), false).isEmpty(), c.ok) << c.sql;
     EXPECT_TRUE(s.error(QStringLiteral("select * from nosuch")).contains(QStringLiteral("no such table: nosuch")));
-    EXPECT_TRUE(s.error(QStringLiteral("select * from news where title like '%a'b%'")).contains(QStringLiteral("syntax error")));
+    EXPECT_TRUE(s.error(QStringLiteral("select * from news where title like '%a'b%'"))
+                    .contains(QStringLiteral("syntax error")));
     EXPECT_FALSE(s.query.isOpen()) << "a failed statement leaves its query closed";
 }
 
 TEST(Dialect, ConditionalDeleteKeepsTypeZeroAndNullRows) {
     TestDatabase db;
-    db.exec({QStringLiteral("insert into news_ad values ('a','1','0')"), QStringLiteral("insert into news_ad values ('b','2',null)"),
-             QStringLiteral("insert into news_ad values ('c','3','1')"), QStringLiteral("insert into news_ad values ('d','4','x')")});
+    db.exec({QStringLiteral("insert into news_ad values ('a','1','0')"),
+             QStringLiteral("insert into news_ad values ('b','2',null)"),
+             QStringLiteral("insert into news_ad values ('c','3','1')"),
+             QStringLiteral("insert into news_ad values ('d','4','x')")});
     Session s;
     EXPECT_EQ(s.error(QStringLiteral("delete from news_ad where type<>'0'"), false), QString());
     EXPECT_EQ(s.column(QStringLiteral("select * from news_ad"), QStringLiteral("imagename")), (QStringList{"a", "b"}));
@@ -206,7 +220,8 @@ TEST(Connection, NeverCreatesTheFileAndRejectsOtherFiles) {
         f.write(QByteArray(4096, 'x'));
         f.close();
         Session s;
-        EXPECT_TRUE(s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
+        EXPECT_TRUE(
+            s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
     }
 }
 
@@ -216,7 +231,8 @@ TEST(Connection, AnEmptyFileIsNoDatabaseAndStaysEmpty) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     Session s;
-    EXPECT_TRUE(s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
+    EXPECT_TRUE(
+        s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
     EXPECT_EQ(QFileInfo(db.file()).size(), 0);
 }
 

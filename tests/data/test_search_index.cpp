@@ -15,8 +15,9 @@
 namespace {
 
 const char *const kNames[] = {
-    "钢管", "不锈钢管件", "钢", "管钢", "钢 管", "Steel PIPE", "steel pipe", "STAINLESS steel", "Tom's bar",
-    "100%纯棉", "50_50混纺", "5050混纺", "a\"b", "钢管钢管", "马铃薯", "", "ÉCLAIR", "éclair",
+    "钢管",       "不锈钢管件",      "钢",        "管钢",     "钢 管",     "Steel PIPE",
+    "steel pipe", "STAINLESS steel", "Tom's bar", "100%纯棉", "50_50混纺", "5050混纺",
+    "a\"b",       "钢管钢管",        "马铃薯",    "",         "ÉCLAIR",    "éclair",
 };
 
 struct Fixture {
@@ -32,7 +33,8 @@ struct Fixture {
                         .arg(id)
                         .arg(n, ScrambleCode(QStringLiteral("7208%1").arg(100 - id, 6, 10, QLatin1Char('0')))));
         }
-        db.exec(QStringLiteral("insert into case_hs (id, code) values (99, '%1')").arg(ScrambleCode(QStringLiteral("7208"))));
+        db.exec(QStringLiteral("insert into case_hs (id, code) values (99, '%1')")
+                    .arg(ScrambleCode(QStringLiteral("7208"))));
         con.setConnectionString(DatabasePath::lookupConnectionString());
     }
 
@@ -72,8 +74,8 @@ struct Fixture {
 };
 
 const char *const kFragments[] = {
-    "钢", "钢管", "管钢", "steel", "STEEL", "eL p", "Tom's", "'", "%", "0%纯", "_", "0_5", "钢 管", " ", "\"",
-    "a\"b", "é", "É", "无此名", "钢管钢",
+    "钢", "钢管", "管钢",  "steel", "STEEL", "eL p", "Tom's", "'", "%",      "0%纯",
+    "_",  "0_5",  "钢 管", " ",     "\"",    "a\"b", "é",     "É", "无此名", "钢管钢",
 };
 
 } // namespace
@@ -119,22 +121,25 @@ TEST(SearchIndex, FollowsInsertsAndDeletesThroughAConnection) {
     EXPECT_TRUE(f.search(QString(), QStringLiteral("新到")).isEmpty());
     // The index agrees with its table: FTS5's own check.
     QSqlQuery check(QSqlDatabase::database(f.con.name()));
-    EXPECT_TRUE(check.exec(QStringLiteral("insert into case_hs_name_index(case_hs_name_index) values ('integrity-check')")))
+    EXPECT_TRUE(
+        check.exec(QStringLiteral("insert into case_hs_name_index(case_hs_name_index) values ('integrity-check')")))
         << check.lastError().text().toStdString();
 }
 
 TEST(SearchIndex, ADatabaseWithoutTheIndexSearchesByScanning) {
     Fixture f;
-    f.db.exec({QStringLiteral("drop trigger case_hs_name_index_insert"), QStringLiteral("drop trigger case_hs_name_index_delete"),
-               QStringLiteral("drop trigger case_hs_name_index_update"), QStringLiteral("drop table case_hs_name_index")});
+    f.db.exec({QStringLiteral("drop trigger case_hs_name_index_insert"),
+               QStringLiteral("drop trigger case_hs_name_index_delete"),
+               QStringLiteral("drop trigger case_hs_name_index_update"),
+               QStringLiteral("drop table case_hs_name_index")});
     f.con.ensureOpen();
     EXPECT_TRUE(f.con.nameIndexes().tables.isEmpty());
     for (const char *fragment : kFragments) {
         const QString name = QString::fromUtf8(fragment);
         EXPECT_EQ(f.search(QString(), name), f.plain(name)) << fragment;
     }
-    const QString sql = Dialect::translate(SearchStatements::build(SearchStatements::CaseHs, QString(), QStringLiteral("钢")),
-                                           f.con.nameIndexes());
+    const QString sql = Dialect::translate(
+        SearchStatements::build(SearchStatements::CaseHs, QString(), QStringLiteral("钢")), f.con.nameIndexes());
     EXPECT_FALSE(sql.contains(QStringLiteral("match")));
     EXPECT_TRUE(sql.endsWith(QStringLiteral(" order by +code"))) << sql.toStdString();
 }
@@ -148,10 +153,13 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     const QString codeWalk = QStringLiteral("SCAN case_hs USING INDEX case_hs_code");
     // A code prefix: a range of the code index, in order.
     const QString code = f.plan(Dialect::translate(build(table, QStringLiteral("7208"), QString()), f.indexes(1)));
-    EXPECT_TRUE(code.contains(QStringLiteral("SEARCH case_hs USING INDEX case_hs_code (code>? AND code<?)"))) << code.toStdString();
+    EXPECT_TRUE(code.contains(QStringLiteral("SEARCH case_hs USING INDEX case_hs_code (code>? AND code<?)")))
+        << code.toStdString();
     // Both: the same range; the name is checked on its rows.
-    const QString both = f.plan(Dialect::translate(build(table, QStringLiteral("7208"), QStringLiteral("钢")), f.indexes(1)));
-    EXPECT_TRUE(both.contains(QStringLiteral("SEARCH case_hs USING INDEX case_hs_code (code>? AND code<?)"))) << both.toStdString();
+    const QString both =
+        f.plan(Dialect::translate(build(table, QStringLiteral("7208"), QStringLiteral("钢")), f.indexes(1)));
+    EXPECT_TRUE(both.contains(QStringLiteral("SEARCH case_hs USING INDEX case_hs_code (code>? AND code<?)")))
+        << both.toStdString();
     // A name with few matches: the index's set, the matches sorted; the code index is not walked.
     // (On a large table the set drives the loop: SEARCH case_hs USING INTEGER PRIMARY KEY.)
     const QString few = f.plan(Dialect::translate(build(table, QString(), QStringLiteral("钢")), f.indexes(1)));
@@ -159,7 +167,8 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     EXPECT_TRUE(few.contains(QStringLiteral("USE TEMP B-TREE FOR ORDER BY"))) << few.toStdString();
     EXPECT_FALSE(few.contains(codeWalk)) << few.toStdString();
     // With many: the code index walked in order, fetching only the rows in the index's set.
-    const QString many = f.plan(Dialect::translate(build(table, QString(), QStringLiteral("钢")), f.indexes(Dialect::kWalkAbove + 1)));
+    const QString many =
+        f.plan(Dialect::translate(build(table, QString(), QStringLiteral("钢")), f.indexes(Dialect::kWalkAbove + 1)));
     EXPECT_TRUE(many.contains(codeWalk)) << many.toStdString();
     EXPECT_TRUE(many.contains(QStringLiteral("LIST SUBQUERY"))) << many.toStdString();
     // A wildcard, or no index: the names scanned and the matches sorted.

@@ -21,12 +21,10 @@ void writeStartupRows(TestDatabase &db) {
     EXPECT_TRUE(banner.save(db.dir() + QStringLiteral("images/banner.bmp"), "BMP"));
 }
 
-void addTariff(TestDatabase &db, int id, const QString &plainCode, const QString &name,
-               const QVariant &lice) {
-    db.exec(QStringLiteral(
-                "insert into official_hs (id,hs_code,name,spec,low_rate,high_rate,reg_rate,reg_date,"
-                "tax_rate,unit1,unit2,lice) values (%1,'%2','%3','规格',10,30,13,'2020-03-01 00:00:00',"
-                "17,'千克','头',%4)")
+void addTariff(TestDatabase &db, int id, const QString &plainCode, const QString &name, const QVariant &lice) {
+    db.exec(QStringLiteral("insert into official_hs (id,hs_code,name,spec,low_rate,high_rate,reg_rate,reg_date,"
+                           "tax_rate,unit1,unit2,lice) values (%1,'%2','%3','规格',10,30,13,'2020-03-01 00:00:00',"
+                           "17,'千克','头',%4)")
                 .arg(id)
                 .arg(ScrambleCode(plainCode), name,
                      lice.isNull() ? QStringLiteral("null")
@@ -35,21 +33,18 @@ void addTariff(TestDatabase &db, int id, const QString &plainCode, const QString
 
 int columnOf(const DataGrid *grid, const QString &field) {
     for (int c = 0; c < grid->gridModel()->columnCount(); ++c)
-        if (grid->gridModel()->fieldAt(c) == field)
-            return c;
+        if (grid->gridModel()->fieldAt(c) == field) return c;
     return -1;
 }
 
 QStringList rows(const DataGrid *grid) {
     QStringList out;
     const GridModel *m = grid->gridModel();
-    while (m->canFetchMore({}))
-        const_cast<GridModel *>(m)->fetchMore({});
+    while (m->canFetchMore({})) const_cast<GridModel *>(m)->fetchMore({});
     for (int r = 0; r < m->rowCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < m->columnCount(); ++c)
-            if (!grid->isColumnHidden(c))
-                cells << m->text(r, c);
+            if (!grid->isColumnHidden(c)) cells << m->text(r, c);
         out << cells.join(u'|');
     }
     return out;
@@ -58,14 +53,11 @@ QStringList rows(const DataGrid *grid) {
 QStringList column(const DataGrid *grid, const QString &field) {
     QStringList out;
     const int c = columnOf(grid, field);
-    for (int r = 0; r < grid->gridModel()->rowCount(); ++r)
-        out << grid->gridModel()->text(r, c);
+    for (int r = 0; r < grid->gridModel()->rowCount(); ++r) out << grid->gridModel()->text(r, c);
     return out;
 }
 
-int rowOf(const DataGrid *grid, const QString &field, const QString &text) {
-    return column(grid, field).indexOf(text);
-}
+int rowOf(const DataGrid *grid, const QString &field, const QString &text) { return column(grid, field).indexOf(text); }
 
 void clickCell(DataGrid *grid, int row, const QString &field) {
     const int c = columnOf(grid, field);

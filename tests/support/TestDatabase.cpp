@@ -12,8 +12,7 @@ namespace {
 int counter = 0;
 }
 
-TestDatabase::TestDatabase(bool createFile)
-    : connection_(QStringLiteral("fixture%1").arg(++counter)) {
+TestDatabase::TestDatabase(bool createFile) : connection_(QStringLiteral("fixture%1").arg(++counter)) {
     DatabasePath::setExecutableDir(dir());
     if (!createFile) return;
     {
@@ -38,8 +37,7 @@ QString TestDatabase::file() const { return tmp_.path() + QStringLiteral("/quorv
 
 void TestDatabase::exec(const QString &statement) {
     QSqlQuery q(QSqlDatabase::database(connection_));
-    EXPECT_TRUE(q.exec(statement)) << statement.toStdString() << ": "
-                                   << q.lastError().text().toStdString();
+    EXPECT_TRUE(q.exec(statement)) << statement.toStdString() << ": " << q.lastError().text().toStdString();
 }
 
 void TestDatabase::exec(const QStringList &statements) {

@@ -13,7 +13,7 @@ public:
     explicit TestDatabase(bool createFile = true);
     ~TestDatabase();
 
-    QString dir() const;  // with trailing separator
+    QString dir() const; // with trailing separator
     QString file() const; // the database file
     // Runs statements on the fixture's own connection; fails the test on an error.
     void exec(const QString &statement);

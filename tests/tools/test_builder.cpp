@@ -32,7 +32,7 @@ QByteArray readBytes(const QString &path) {
 
 // Reads a database file through its own connection, closed again when the reader goes.
 class Reader {
-  public:
+public:
     explicit Reader(const QString &path) : name_(QStringLiteral("reader%1").arg(++count_)) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
         db.setDatabaseName(path);
@@ -48,8 +48,7 @@ class Reader {
         QList<QVariantList> out;
         while (q.next()) {
             QVariantList row;
-            for (int i = 0; i < q.record().count(); ++i)
-                row << q.value(i);
+            for (int i = 0; i < q.record().count(); ++i) row << q.value(i);
             out << row;
         }
         return out;
@@ -58,12 +57,10 @@ class Reader {
         const auto r = rows(sql);
         return r.isEmpty() ? QVariant() : r.first().first();
     }
-    int count(const QString &table) const {
-        return scalar(QStringLiteral("select count(*) from ") + table).toInt();
-    }
+    int count(const QString &table) const { return scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
     int columns(const QString &table) const { return QSqlDatabase::database(name_).record(table).count(); }
 
-  private:
+private:
     QString name_;
     static inline int count_ = 0;
 };
@@ -84,12 +81,11 @@ struct Fixture {
 
     Fixture() {
         QDir().mkpath(dir());
-        writeFile(
-            dir() + "/tariff.csv",
-            kTariffHeader +
-                "0409000000,天然蜂蜜,千克,,15%,,80%,9%,0%,,,9%,AB,R/S,1:品名;2:品牌类型,5.2,0,,0\n"
-                "2203000000,\"麦芽酿造的啤酒,瓶装\",升,千克,0元/升,,7.5元/升,13%,0%,,,13%,AB,R/S,1:品名,,,,\n"
-                "6203429090,Levi's 男式长裤,条,千克,6%,,90%,13%,0%,20%,5%,\"9%,13%\",,,,,0,0,\n");
+        writeFile(dir() + "/tariff.csv",
+                  kTariffHeader +
+                      "0409000000,天然蜂蜜,千克,,15%,,80%,9%,0%,,,9%,AB,R/S,1:品名;2:品牌类型,5.2,0,,0\n"
+                      "2203000000,\"麦芽酿造的啤酒,瓶装\",升,千克,0元/升,,7.5元/升,13%,0%,,,13%,AB,R/S,1:品名,,,,\n"
+                      "6203429090,Levi's 男式长裤,条,千克,6%,,90%,13%,0%,20%,5%,\"9%,13%\",,,,,0,0,\n");
         writeFile(dir() + "/licences.csv",
                   "code,name,applies_import,applies_export\n4,出口许可证,0,1\n7,自动进口许可证,1,0\n"
                   "A,入境货物通关单,1,0\nB,出境货物通关单,0,1\nv,自动进口许可证（加工贸易）,1,0\n"
@@ -97,11 +93,9 @@ struct Fixture {
         writeFile(dir() + "/trade-modes.csv",
                   "code,short_name,full_name\n0110,一般贸易,一般贸易\n0214,来料加工,来料加工\n"
                   "4019,边境小额,边境小额贸易\n");
-        writeFile(dir() + "/rulings.csv",
-                  "code,name,spec\n04090000,椴树蜂蜜,\"该商品为天然蜂蜜，\n桶装。\"\n");
-        writeFile(dir() + "/cases.csv",
-                  "code,name,spec,date,source\n0409000000,蜂蜜,0|0|食用,2024-03-05,报关单\n"
-                  "6203429090,O'Neil长裤,0|0|棉,2025-11-30,\n");
+        writeFile(dir() + "/rulings.csv", "code,name,spec\n04090000,椴树蜂蜜,\"该商品为天然蜂蜜，\n桶装。\"\n");
+        writeFile(dir() + "/cases.csv", "code,name,spec,date,source\n0409000000,蜂蜜,0|0|食用,2024-03-05,报关单\n"
+                                        "6203429090,O'Neil长裤,0|0|棉,2025-11-30,\n");
     }
 };
 
@@ -119,8 +113,7 @@ TEST(BuilderRates, PlainPercentagesOnly) {
                  {"9%,13%", std::nullopt},
                  {"20%+0.912元/升", std::nullopt},
                  {"%", std::nullopt}};
-    for (const auto &c : cases)
-        EXPECT_EQ(percentRate(QString::fromUtf8(c.text)), c.value) << c.text;
+    for (const auto &c : cases) EXPECT_EQ(percentRate(QString::fromUtf8(c.text)), c.value) << c.text;
 }
 
 TEST(BuilderCsv, QuotesCommasAndLineNumbers) {
@@ -169,15 +162,13 @@ TEST(BuilderLoad, TariffRowsStoredScrambledWithParsedRates) {
 
     // Special rates: rows for lines with an agreement or export rate, under the 8-digit number
     // that the special-rate view looks up; rates as published.
-    const auto special =
-        r.rows("select code, name, low_tax, yatai_tax, wl_tax, xjp_tax, yuen_tax, "
-               "ecfa, EX_OFFICIAL_TAX, EX_ZD_TAX from hs_dm_tax order by cast(id as integer)");
+    const auto special = r.rows("select code, name, low_tax, yatai_tax, wl_tax, xjp_tax, yuen_tax, "
+                                "ecfa, EX_OFFICIAL_TAX, EX_ZD_TAX from hs_dm_tax order by cast(id as integer)");
     ASSERT_EQ(special.size(), 2);
     EXPECT_EQ(special[0][0].toString(), ScrambleCode(QStringLiteral("04090000")));
     EXPECT_EQ(special[0][2].toString(), "15%");
     EXPECT_EQ(special[0][3].toString(), "5.2");
-    for (int c : {4, 5, 6})
-        EXPECT_EQ(special[0][c].toString(), "0") << c;
+    for (int c : {4, 5, 6}) EXPECT_EQ(special[0][c].toString(), "0") << c;
     EXPECT_TRUE(special[0][7].isNull());
     EXPECT_EQ(UnscrambleCode(special[1][0].toString()), "62034290");
     EXPECT_EQ(special[1][7].toString(), "0");
@@ -207,8 +198,8 @@ TEST(BuilderLoad, OtherTablesAndDerivedTradeConditions) {
     ASSERT_EQ(r.columns("case_hs"), 8);
     const auto cases = r.rows("select * from case_hs order by id");
     ASSERT_EQ(cases.size(), 2);
-    EXPECT_EQ(cases[1].mid(0, 7), QVariantList({2, "O'Neil长裤", ScrambleCode(QStringLiteral("6203429090")),
-                                                "0|0|棉", "2025-11-30", "2025-11-30", 0}));
+    EXPECT_EQ(cases[1].mid(0, 7), QVariantList({2, "O'Neil长裤", ScrambleCode(QStringLiteral("6203429090")), "0|0|棉",
+                                                "2025-11-30", "2025-11-30", 0}));
     EXPECT_TRUE(cases[1][7].isNull()); // no source given
     EXPECT_EQ(r.scalar("pragma journal_mode").toString(), "wal");
     EXPECT_GT(r.count("sqlite_stat1"), 0); // analysed
@@ -237,8 +228,7 @@ TEST(BuilderLoad, BadRowFailsWithFileAndLineAndWritesNothing) {
         {"tariff.csv", "01A2210000,牛,千克,头,0%,,0%,9%,0%,,,0%,AB,P/Q,1:品名,,0,,\n",
          "tariff.csv:2: commodity code \"01A2210000\" is not 4 to 10 digits"},
         {"rulings.csv", "0409000000,\"two\nlines\",x\n0409,,x\n", "rulings.csv:4: empty name"},
-        {"cases.csv", "0409000000,蜂蜜,x,2024-3-5,报关单\n",
-         "cases.csv:2: date \"2024-3-5\" is not YYYY-MM-DD"},
+        {"cases.csv", "0409000000,蜂蜜,x,2024-3-5,报关单\n", "cases.csv:2: date \"2024-3-5\" is not YYYY-MM-DD"},
         {"cases.csv", "0409000000,蜂蜜,x,2024-02-30,报关单\n", "cases.csv:2: date \"2024-02-30\""},
         {"licences.csv", "AB,两个字符,1,0\n", "licences.csv:2: licence code \"AB\" is not one character"},
         {"news.csv", "1,\"open quote\n", "news.csv:2: unclosed quote"},
@@ -316,9 +306,7 @@ TEST(BuilderDemo, DemoDatabaseContents) {
         EXPECT_EQ(row[2].toInt(), 0);
     }
     // Detail lookups find tariff rows for every case code.
-    EXPECT_EQ(
-        r.scalar("select count(*) from case_hs where code not in (select hs_code from official_hs)").toInt(),
-        0);
+    EXPECT_EQ(r.scalar("select count(*) from case_hs where code not in (select hs_code from official_hs)").toInt(), 0);
     EXPECT_EQ(r.scalar("pragma journal_mode").toString(), "wal");
 }
 
@@ -368,9 +356,8 @@ TEST(BuilderGenerate, SmallCountsGiveExactlyThoseRows) {
         EXPECT_FALSE(row[4].toString().isEmpty());
     }
     // Names are Chinese; the same seed gives the same rows.
-    EXPECT_TRUE(r.scalar("select name from official_hs where id = 1")
-                    .toString()
-                    .contains(QRegularExpression("\\p{Han}")));
+    EXPECT_TRUE(
+        r.scalar("select name from official_hs where id = 1").toString().contains(QRegularExpression("\\p{Han}")));
     const QString other = tmp.path() + "/gen2.mdb";
     Builder::generateDatabase(other, o, Builder::Existing::Refuse);
     Reader r2(other);

@@ -20,14 +20,11 @@ Read readRecord(const QString &record) {
     Read r;
     r.flat = FlattenNode(doc.root()->children);
     const FieldList list = SplitFlatRecord(r.flat);
-    for (qsizetype i = 0; i < list.count(); ++i)
-        r.fields.append(list.text(i));
+    for (qsizetype i = 0; i < list.count(); ++i) r.fields.append(list.text(i));
     return r;
 }
 
-std::string show(const QStringList &l) {
-    return ("[" + l.join(u'|') + "]").toStdString();
-}
+std::string show(const QStringList &l) { return ("[" + l.join(u'|') + "]").toStdString(); }
 
 } // namespace
 
@@ -100,8 +97,7 @@ TEST(FlatRecord, SplitScansTheFlattenedText) {
         {QByteArray("`a\0b", 4), {"a"}},
         {"`\x81\x60`\xD6\xD0", {"\x81\x60", "\xD6\xD0"}},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(SplitFlatRecord(c.flat).fields(), c.fields) << c.flat.toStdString();
+    for (const Case &c : cases) EXPECT_EQ(SplitFlatRecord(c.flat).fields(), c.fields) << c.flat.toStdString();
 }
 
 TEST(FlatRecord, ReadingPastTheLastFieldFailsWithTheListIndexMessage) {

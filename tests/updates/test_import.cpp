@@ -38,16 +38,16 @@ const QString kSeed =
         .arg(ScrambleCode(QStringLiteral("01012100")));
 
 class ImportWindow : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         db.exec(kSeed);
         window.show();
     }
 
     QString writeFile(const QString &name, const QString &body, const char *encoding = "UTF-8") {
-        const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n<cases>\n")
-                                 .arg(QLatin1String(encoding)) +
-                             body + QStringLiteral("</cases>\n");
+        const QString text =
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n<cases>\n").arg(QLatin1String(encoding)) + body +
+            QStringLiteral("</cases>\n");
         QFile f(files.filePath(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QStringEncoder(encoding).encode(text));
@@ -55,8 +55,7 @@ class ImportWindow : public ::testing::Test {
     }
     QString writeRecords(const QString &name, const QList<Rec> &recs) {
         QString body;
-        for (const Rec &r : recs)
-            body += recordXml(r);
+        for (const Rec &r : recs) body += recordXml(r);
         return writeFile(name, body);
     }
 
@@ -109,9 +108,7 @@ class ImportWindow : public ::testing::Test {
     TfrmImport window{&dateLabel};
 };
 
-QString scrambled(const char *code) {
-    return ScrambleCode(QString::fromLatin1(code));
-}
+QString scrambled(const char *code) { return ScrambleCode(QString::fromLatin1(code)); }
 
 } // namespace
 
@@ -121,10 +118,10 @@ TEST_F(ImportWindow, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
         {
             {"84713010", "Tom's  laptop", "a b'c", "2011-5-1", "海关 总署"}, // ordinal: later than 2011-05-03
             {"84713020", "equal", "s", "2011-05-03 10:00", "src"}, // first ten characters equal: skipped
-            {"84713030", "older", "s", "2011-05-02", "src"},       // older: skipped
+            {"84713030", "older", "s", "2011-05-02", "src"}, // older: skipped
             {"7208", "不锈钢 管", "规格", "2011-06-01", "src"},
             {"7208", "不锈钢 管", "规格", "2011-06-01", "src"}, // repeats are inserted too
-            {"9999", "short", "s", "2012", "extra`field"},      // a short date is used whole
+            {"9999", "short", "s", "2012", "extra`field"}, // a short date is used whole
         });
     choose(path);
     EXPECT_EQ(window.edtFile->text(), QDir::toNativeSeparators(path));
@@ -170,8 +167,7 @@ TEST_F(ImportWindow, OnlyFilesEndingInXmlAreImported) {
     struct Case {
         const char *name;
         bool imported;
-    } cases[] = {
-        {"UPDATE.XML", true}, {"update.xmlx", false}, {"myxml", true}, {"update.txt", false}, {"xm", false}};
+    } cases[] = {{"UPDATE.XML", true}, {"update.xmlx", false}, {"myxml", true}, {"update.txt", false}, {"xm", false}};
     for (const Case &c : cases) {
         db.exec("delete from case_hs where id <> 7");
         platform.boxes.clear();
@@ -213,16 +209,14 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
     } cases[] = {
         {"empty table", [](TestDatabase &d) { d.exec("delete from case_hs"); }, recordXml(newer),
          "Could not convert variant of type (Null) into type (Integer)"},
-        {"no update date", [](TestDatabase &d) { d.exec("update case_hs set update_date = null"); },
-         recordXml(newer), "Could not convert variant of type (Null) into type (String)"},
+        {"no update date", [](TestDatabase &d) { d.exec("update case_hs set update_date = null"); }, recordXml(newer),
+         "Could not convert variant of type (Null) into type (String)"},
         {"record with three fields after a good one", nullptr,
-         recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec></case>",
-         "List index out of bounds (3)"},
+         recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec></case>", "List index out of bounds (3)"},
         {"newer record without a fifth field", nullptr,
          recordXml(newer) + "<case><code>1</code><name>n</name><spec>s</spec><date>2021-01-01</date></case>",
          "List index out of bounds (4)"},
-        {"comment among the records", nullptr, recordXml(newer) + "<!-- stray -->",
-         "List index out of bounds (0)"},
+        {"comment among the records", nullptr, recordXml(newer) + "<!-- stray -->", "List index out of bounds (0)"},
         {"empty record", nullptr, recordXml(newer) + "<case/>", "List index out of bounds (0)"},
         {"statement the table does not fit",
          [](TestDatabase &d) {
@@ -236,8 +230,7 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
          "Opening and ending tag mismatch: case line 4 and wrong"},
     };
     for (const Case &c : cases) {
-        if (c.prepare)
-            c.prepare(db);
+        if (c.prepare) c.prepare(db);
         closeReader();
         const QStringList before = rows();
         dateLabel.setText(QStringLiteral("old"));
@@ -272,8 +265,7 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
 
 TEST_F(ImportWindow, ShowsProgressAndIgnoresClicksWhileImporting) {
     QString body;
-    for (int i = 0; i < 1200; ++i)
-        body += recordXml({QString::number(84710000 + i), "n", "s", "2020-01-01", "x"});
+    for (int i = 0; i < 1200; ++i) body += recordXml({QString::number(84710000 + i), "n", "s", "2020-01-01", "x"});
     choose(writeFile("big.xml", body));
 
     QList<int> seen;

@@ -1,9 +1,9 @@
 #include "data/AppError.h"
 #include "updates/JpegDecode.h"
 
+#include "support/Jpeg.h"
 #include <QBuffer>
 #include <QImage>
-#include "support/Jpeg.h"
 
 #include <gtest/gtest.h>
 

@@ -18,8 +18,7 @@ namespace {
 QStringList fieldsOf(const xmlNode *record) {
     const FieldList list = SplitFlatRecord(FlattenNode(record));
     QStringList out;
-    for (qsizetype i = 0; i < list.count(); ++i)
-        out.append(list.text(i));
+    for (qsizetype i = 0; i < list.count(); ++i) out.append(list.text(i));
     return out;
 }
 
@@ -74,12 +73,12 @@ TEST(XmlDocument, EveryDeclaredEncodingIsRead) {
 
 TEST(XmlDocument, Gb2312BytesFromIconvAreRead) {
     QProcess iconv;
-    iconv.start(QStringLiteral("iconv"), {QStringLiteral("-f"), QStringLiteral("UTF-8"), QStringLiteral("-t"),
-                                          QStringLiteral("GB2312")});
+    iconv.start(QStringLiteral("iconv"),
+                {QStringLiteral("-f"), QStringLiteral("UTF-8"), QStringLiteral("-t"), QStringLiteral("GB2312")});
     ASSERT_TRUE(iconv.waitForStarted());
-    iconv.write(QStringLiteral(
-                    "<?xml version=\"1.0\" encoding=\"gb2312\"?><root><r><a>进口</a><b>不锈钢</b></r></root>")
-                    .toUtf8());
+    iconv.write(
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"gb2312\"?><root><r><a>进口</a><b>不锈钢</b></r></root>")
+            .toUtf8());
     iconv.closeWriteChannel();
     ASSERT_TRUE(iconv.waitForFinished());
     const XmlDocument doc = XmlDocument::fromBytes(iconv.readAllStandardOutput());
@@ -109,8 +108,7 @@ TEST(XmlDocument, LoadFailureNamesReasonLineAndSourceText) {
     for (const Case &c : cases) {
         const QStringList parts = loadError(c.bytes).split(u'\n');
         ASSERT_EQ(parts.size(), 3) << c.bytes.toStdString();
-        EXPECT_TRUE(parts[0].contains(QLatin1String(c.reasonPart), Qt::CaseInsensitive))
-            << parts[0].toStdString();
+        EXPECT_TRUE(parts[0].contains(QLatin1String(c.reasonPart), Qt::CaseInsensitive)) << parts[0].toStdString();
         EXPECT_EQ(parts[1], QStringLiteral("Line: %1").arg(c.line));
         EXPECT_EQ(parts[2], c.quoted);
     }
@@ -132,11 +130,10 @@ TEST(XmlDocument, MissingFileFailsWithTheReason) {
 TEST(XmlDocument, EntityBombNeitherHangsNorExpands) {
     QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE root [\n<!ENTITY lol \"lol\">\n";
     for (int i = 1; i <= 9; ++i)
-        bomb +=
-            QStringLiteral("<!ENTITY lol%1 \"%2\">\n")
-                .arg(i)
-                .arg(QStringLiteral("&lol%1;").arg(i == 1 ? QString() : QString::number(i - 1)).repeated(10))
-                .toUtf8();
+        bomb += QStringLiteral("<!ENTITY lol%1 \"%2\">\n")
+                    .arg(i)
+                    .arg(QStringLiteral("&lol%1;").arg(i == 1 ? QString() : QString::number(i - 1)).repeated(10))
+                    .toUtf8();
     bomb += "]>\n<root><r><a>&lol9;</a><b>after</b></r><r>&lol9;</r></root>\n";
 
     QElapsedTimer timer;
@@ -170,8 +167,7 @@ TEST(XmlDocument, ExternalEntitiesAndDtdsAreNeverRead) {
 
     const QList<QByteArray> docs = {
         "<!DOCTYPE root [<!ENTITY xxe SYSTEM \"" + secret + "\">]><root><r><a>&xxe;</a><b>1</b></r></root>",
-        "<!DOCTYPE root [<!ENTITY % p SYSTEM \"" + evilDtd +
-            "\"> %p;]><root><r><a>&leak;</a><b>1</b></r></root>",
+        "<!DOCTYPE root [<!ENTITY % p SYSTEM \"" + evilDtd + "\"> %p;]><root><r><a>&leak;</a><b>1</b></r></root>",
         "<!DOCTYPE root SYSTEM \"" + evilDtd + "\"><root><r><a>&leak;</a><b>1</b></r></root>",
         "<!DOCTYPE root [<!ENTITY xxe SYSTEM \"" + net + "\">]><root><r><a>&xxe;</a><b>1</b></r></root>",
         "<!DOCTYPE root SYSTEM \"" + net + "\"><root><r><a>x</a><b>1</b></r></root>",

@@ -18,8 +18,8 @@ void badge(QPainter &p, const QRectF &box, const QColor &light, const QColor &da
     p.setPen(QPen(dark.darker(130), 1));
     p.setBrush(body);
     p.drawEllipse(box.adjusted(0.5, 0.5, -0.5, -0.5));
-    QRectF shine(box.left() + box.width() * 0.16, box.top() + box.height() * 0.05,
-                 box.width() * 0.68, box.height() * 0.46);
+    QRectF shine(box.left() + box.width() * 0.16, box.top() + box.height() * 0.05, box.width() * 0.68,
+                 box.height() * 0.46);
     QLinearGradient g(shine.topLeft(), shine.bottomLeft());
     g.setColorAt(0, QColor(255, 255, 255, 170));
     g.setColorAt(1, QColor(255, 255, 255, 10));
@@ -52,7 +52,7 @@ void fillPerson(QPainter &p, const QRectF &box, const QColor &light, const QColo
     p.drawPath(person(box));
 }
 
-}  // namespace
+} // namespace
 
 void gearIcon(QPainter &p, const QRectF &box) {
     p.save();
@@ -86,12 +86,12 @@ void peopleIcon(QPainter &p, const QRectF &box) {
     p.save();
     const qreal w = box.width(), h = box.height();
     const QRectF back(0, 0, w * 0.42, h * 0.74);
-    fillPerson(p, back.translated(box.left() + w * 0.02, box.top() + h * 0.1),
-               QColor(160, 208, 244), QColor(72, 142, 204));
-    fillPerson(p, back.translated(box.left() + w * 0.56, box.top() + h * 0.1),
-               QColor(160, 208, 244), QColor(72, 142, 204));
-    fillPerson(p, QRectF(box.left() + w * 0.24, box.top() + h * 0.2, w * 0.52, h * 0.8),
-               QColor(255, 196, 110), QColor(226, 118, 28));
+    fillPerson(p, back.translated(box.left() + w * 0.02, box.top() + h * 0.1), QColor(160, 208, 244),
+               QColor(72, 142, 204));
+    fillPerson(p, back.translated(box.left() + w * 0.56, box.top() + h * 0.1), QColor(160, 208, 244),
+               QColor(72, 142, 204));
+    fillPerson(p, QRectF(box.left() + w * 0.24, box.top() + h * 0.2, w * 0.52, h * 0.8), QColor(255, 196, 110),
+               QColor(226, 118, 28));
     p.restore();
 }
 
@@ -152,8 +152,7 @@ void importIcon(QPainter &p, const QRectF &box) {
     tray.lineTo(box.left() + w * 0.06, box.bottom() - w * 0.06);
     tray.lineTo(box.right() - w * 0.06, box.bottom() - w * 0.06);
     tray.lineTo(box.right() - w * 0.06, box.top() + w * 0.56);
-    p.setPen(QPen(QColor(255, 255, 255), std::max(1.5, w * 0.12), Qt::SolidLine, Qt::RoundCap,
-                  Qt::RoundJoin));
+    p.setPen(QPen(QColor(255, 255, 255), std::max(1.5, w * 0.12), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawPath(tray);
     // The arrow pointing into it.
@@ -188,9 +187,8 @@ void productMark(QPainter &p, const QRectF &box) {
         const qreal y = box.top() + w * (0.28 + i * 0.16);
         p.drawLine(QPointF(box.left() + w * 0.16, y), QPointF(box.left() + w * (0.5 - i * 0.08), y));
     }
-    magnifierIcon(p, QRectF(box.left() + w * 0.3, box.top() + w * 0.22, w * 0.58, w * 0.58),
-                  Qt::white);
+    magnifierIcon(p, QRectF(box.left() + w * 0.3, box.top() + w * 0.22, w * 0.58, w * 0.58), Qt::white);
     p.restore();
 }
 
-}  // namespace art
+} // namespace art

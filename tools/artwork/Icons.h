@@ -15,4 +15,4 @@ void importIcon(QPainter &p, const QRectF &box);
 // The product's mark: a blue rounded square holding a white magnifier over code lines.
 void productMark(QPainter &p, const QRectF &box);
 
-}  // namespace art
+} // namespace art

@@ -22,8 +22,8 @@ void requireFonts() {
         const QFont f = font(12, false, serif);
         const QString got = QFontInfo(f).family();
         if (got != f.family()) {
-            std::fprintf(stderr, "font \"%s\" not found (got \"%s\"); install fonts-noto-cjk\n",
-                         qPrintable(f.family()), qPrintable(got));
+            std::fprintf(stderr, "font \"%s\" not found (got \"%s\"); install fonts-noto-cjk\n", qPrintable(f.family()),
+                         qPrintable(got));
             std::exit(1);
         }
     }
@@ -36,12 +36,11 @@ QImage blank(int w, int h, const QColor &fill) {
 }
 
 void smooth(QPainter &p) {
-    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
-                     QPainter::SmoothPixmapTransform);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
 }
 
-void engravedText(QPainter &p, const QRectF &rect, const QString &text, const QFont &f,
-                  const QColor &ink, const QColor &shadow) {
+void engravedText(QPainter &p, const QRectF &rect, const QString &text, const QFont &f, const QColor &ink,
+                  const QColor &shadow) {
     p.save();
     p.setFont(f);
     if (shadow.alpha() > 0) {
@@ -66,4 +65,4 @@ void glossyRect(QPainter &p, const QRectF &r, qreal radius, const QColor &top, c
     p.restore();
 }
 
-}  // namespace art
+} // namespace art

@@ -19,11 +19,11 @@ QImage blank(int w, int h, const QColor &fill = Qt::white);
 void smooth(QPainter &p);
 
 // Text centred in rect, with a one-pixel light shadow below so it reads as engraved on the header.
-void engravedText(QPainter &p, const QRectF &rect, const QString &text, const QFont &f,
-                  const QColor &ink, const QColor &shadow = QColor(255, 255, 255, 170));
+void engravedText(QPainter &p, const QRectF &rect, const QString &text, const QFont &f, const QColor &ink,
+                  const QColor &shadow = QColor(255, 255, 255, 170));
 
 // A rounded rectangle filled top-to-bottom from top to bottom colour, with a one-pixel border.
 void glossyRect(QPainter &p, const QRectF &r, qreal radius, const QColor &top, const QColor &bottom,
                 const QColor &border);
 
-}  // namespace art
+} // namespace art

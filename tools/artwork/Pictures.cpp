@@ -51,8 +51,7 @@ void headerMark(QPainter &p) {
     engravedText(p, QRectF(274, 100, 96, 16), "商品编码查询工具", font(11), QColor(48, 86, 140));
 }
 
-QImage toolButton(const QImage &hdr, QPoint at, int width, bool hot, const IconFn &icon,
-                  const QString &label) {
+QImage toolButton(const QImage &hdr, QPoint at, int width, bool hot, const IconFn &icon, const QString &label) {
     QImage img = hdr.copy(QRect(at, QSize(width, 82)));
     QPainter p(&img);
     smooth(p);
@@ -60,8 +59,7 @@ QImage toolButton(const QImage &hdr, QPoint at, int width, bool hot, const IconF
     const qreal cx = 39;
     if (hot) {
         const QRectF glow(cx - 36, 2, 72, 76);
-        glossyRect(p, glow, 7, QColor(255, 255, 255, 235), QColor(214, 236, 255, 200),
-                   QColor(92, 148, 214));
+        glossyRect(p, glow, 7, QColor(255, 255, 255, 235), QColor(214, 236, 255, 200), QColor(92, 148, 214));
         p.setPen(QPen(QColor(255, 255, 255, 200), 1));
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(glow.adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
@@ -94,22 +92,19 @@ QImage tab(const QImage &hdr, QPoint at, bool hot, const QString &label) {
 }
 
 // A blue push button with a white icon and label, used for the search and the import.
-QImage blueButton(const QImage &hdr, QPoint at, QSize size, bool hot, const IconFn &icon,
-                  const QString &label) {
+QImage blueButton(const QImage &hdr, QPoint at, QSize size, bool hot, const IconFn &icon, const QString &label) {
     QImage img = hdr.copy(QRect(at, size));
     QPainter p(&img);
     smooth(p);
     const QRectF r(0, 0, size.width(), size.height());
-    if (hot)
-        glossyRect(p, r, 4, QColor(128, 190, 248), QColor(52, 124, 210), QColor(30, 84, 160));
-    else
-        glossyRect(p, r, 4, QColor(92, 156, 226), QColor(36, 96, 180), QColor(26, 72, 144));
+    if (hot) glossyRect(p, r, 4, QColor(128, 190, 248), QColor(52, 124, 210), QColor(30, 84, 160));
+    else glossyRect(p, r, 4, QColor(92, 156, 226), QColor(36, 96, 180), QColor(26, 72, 144));
     p.setPen(QPen(QColor(255, 255, 255, hot ? 170 : 90), 1));
     p.drawLine(QPointF(4, 1.5), QPointF(size.width() - 4, 1.5));
     const qreal s = size.height() - 8;
     icon(p, QRectF(7, 4, s, s));
-    engravedText(p, QRectF(7 + s, 0, size.width() - 10 - s, size.height()), label, font(13, true),
-                 Qt::white, QColor(10, 40, 90, 140));
+    engravedText(p, QRectF(7 + s, 0, size.width() - 10 - s, size.height()), label, font(13, true), Qt::white,
+                 QColor(10, 40, 90, 140));
     return img;
 }
 
@@ -117,8 +112,7 @@ QImage browseButton(const QImage &hdr, bool hot) {
     QImage img = hdr.copy(QRect(at::browse, QSize(29, 24)));
     QPainter p(&img);
     smooth(p);
-    glossyRect(p, QRectF(0, 0, 29, 24), 4, Qt::white,
-               hot ? QColor(222, 238, 255) : QColor(208, 226, 247),
+    glossyRect(p, QRectF(0, 0, 29, 24), 4, Qt::white, hot ? QColor(222, 238, 255) : QColor(208, 226, 247),
                hot ? QColor(52, 112, 196) : QColor(112, 152, 204));
     p.setPen(Qt::NoPen);
     p.setBrush(hot ? QColor(20, 80, 170) : navy);
@@ -177,8 +171,7 @@ QImage aboutPicture() {
     p.drawText(QRectF(56, 170, 150, 24), Qt::AlignLeft | Qt::AlignVCenter, "Zendrik 软件");
     p.setFont(font(11));
     p.setPen(QColor(110, 118, 130));
-    p.drawText(QRectF(180, 170, 196, 24), Qt::AlignRight | Qt::AlignVCenter,
-               "版权所有 © Zendrik 软件");
+    p.drawText(QRectF(180, 170, 196, 24), Qt::AlignRight | Qt::AlignVCenter, "版权所有 © Zendrik 软件");
     return img;
 }
 
@@ -200,12 +193,11 @@ QImage banner() {
     p.drawText(QRectF(66, 4, 300, 30), Qt::AlignLeft | Qt::AlignVCenter, "Zendrik查");
     p.setFont(font(14));
     p.setPen(QColor(255, 236, 170));
-    p.drawText(QRectF(66, 34, 315, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               "商品归类 · 税率 · 监管条件   一查即得");
+    p.drawText(QRectF(66, 34, 315, 24), Qt::AlignLeft | Qt::AlignVCenter, "商品归类 · 税率 · 监管条件   一查即得");
     return img;
 }
 
-}  // namespace
+} // namespace
 
 QImage header() {
     QImage img = blank(1366, 138);
@@ -245,8 +237,11 @@ QList<Picture> allPictures() {
         out.append({t.name, toolButton(hdr, t.at, t.width, false, t.icon, t.label)});
         out.append({QString(t.name) + "_hot", toolButton(hdr, t.at, t.hotWidth, true, t.icon, t.label)});
     }
-    const struct { const char *name; QPoint at; const char *label; } tabs[] = {
-        {"tab1", at::tab1, "通关要素"}, {"tab2", at::tab2, "总署数据"}, {"tab3", at::tab3, "历史申报"}};
+    const struct {
+        const char *name;
+        QPoint at;
+        const char *label;
+    } tabs[] = {{"tab1", at::tab1, "通关要素"}, {"tab2", at::tab2, "总署数据"}, {"tab3", at::tab3, "历史申报"}};
     for (const auto &t : tabs) {
         out.append({t.name, tab(hdr, t.at, false, t.label)});
         out.append({QString(t.name) + "_hot", tab(hdr, t.at, true, t.label)});
@@ -256,12 +251,11 @@ QList<Picture> allPictures() {
         const QString suffix = hot ? "_hot" : "";
         out.append({"query" + suffix, blueButton(hdr, at::query, QSize(64, 23), hot, lens, "查询")});
         out.append({"import_browse" + suffix, browseButton(hdr, hot)});
-        out.append({"import_go" + suffix,
-                    blueButton(hdr, at::importGo, QSize(64, 24), hot, importIcon, "导入")});
+        out.append({"import_go" + suffix, blueButton(hdr, at::importGo, QSize(64, 24), hot, importIcon, "导入")});
     }
     out.append({"about_picture", aboutPicture()});
     out.append({"banner", banner()});
     return out;
 }
 
-}  // namespace art
+} // namespace art

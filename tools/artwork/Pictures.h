@@ -8,7 +8,7 @@
 namespace art {
 
 struct Picture {
-    QString name;  // file name without ".bmp"
+    QString name; // file name without ".bmp"
     QImage image;
 };
 
@@ -17,13 +17,13 @@ struct Picture {
 namespace at {
 constexpr QPoint update{32, 8}, about{112, 8}, exitButton{192, 8};
 constexpr QPoint tab1{0, 112}, tab2{88, 112}, tab3{176, 112};
-constexpr QPoint query{740, 93};  // the 64 x 23 picture centred in its 72 x 33 control at 736, 88
+constexpr QPoint query{740, 93}; // the 64 x 23 picture centred in its 72 x 33 control at 736, 88
 constexpr QPoint advert{394, 8};
-constexpr QPoint codeEdit{440, 95}, nameEdit{608, 95};  // both 121 x 16
-constexpr QPoint browse{360, 23}, importGo{392, 23};    // on the import window
-}  // namespace at
+constexpr QPoint codeEdit{440, 95}, nameEdit{608, 95}; // both 121 x 16
+constexpr QPoint browse{360, 23}, importGo{392, 23}; // on the import window
+} // namespace at
 
 QImage header();
 QList<Picture> allPictures();
 
-}  // namespace art
+} // namespace art

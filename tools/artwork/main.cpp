@@ -54,7 +54,7 @@ QImage importMockup(const QList<art::Picture> &all) {
     return img;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -53,26 +53,19 @@ void BuilderDatabase::exec(const QString &sql) {
 
 void BuilderDatabase::createTables() {
     for (const QString &s : Schema::createStatements())
-        if (!isIndex(s))
-            exec(s);
+        if (!isIndex(s)) exec(s);
 }
 
 void BuilderDatabase::createIndexes() {
     for (const QString &s : Schema::createStatements())
-        if (isIndex(s))
-            exec(s);
+        if (isIndex(s)) exec(s);
 }
 
-void BuilderDatabase::begin() {
-    exec(QStringLiteral("begin"));
-}
-void BuilderDatabase::commit() {
-    exec(QStringLiteral("commit"));
-}
+void BuilderDatabase::begin() { exec(QStringLiteral("begin")); }
+void BuilderDatabase::commit() { exec(QStringLiteral("commit")); }
 
 void BuilderDatabase::rollback() {
-    if (!sqlite3_get_autocommit(handle_))
-        sqlite3_exec(handle_, "rollback", nullptr, nullptr, nullptr);
+    if (!sqlite3_get_autocommit(handle_)) sqlite3_exec(handle_, "rollback", nullptr, nullptr, nullptr);
 }
 
 void BuilderDatabase::finish() {
@@ -84,27 +77,21 @@ Inserter::Inserter(BuilderDatabase &db, const char *sql) : db_(db.handle()) {
     check(sqlite3_prepare_v2(db_, sql, -1, &stmt_, nullptr));
 }
 
-Inserter::~Inserter() {
-    sqlite3_finalize(stmt_);
-}
+Inserter::~Inserter() { sqlite3_finalize(stmt_); }
 
 void Inserter::check(int rc) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
         throw AppError(QString::fromUtf8(sqlite3_errmsg(db_)));
 }
 
-Inserter &Inserter::text(const QString &value) {
-    return utf8(value.toUtf8());
-}
+Inserter &Inserter::text(const QString &value) { return utf8(value.toUtf8()); }
 
 Inserter &Inserter::utf8(const QByteArray &value) {
     check(sqlite3_bind_text(stmt_, next_++, value.constData(), int(value.size()), SQLITE_TRANSIENT));
     return *this;
 }
 
-Inserter &Inserter::textOrNull(const QString &value) {
-    return value.isEmpty() ? null() : text(value);
-}
+Inserter &Inserter::textOrNull(const QString &value) { return value.isEmpty() ? null() : text(value); }
 
 Inserter &Inserter::integer(qint64 value) {
     check(sqlite3_bind_int64(stmt_, next_++, value));
@@ -112,8 +99,7 @@ Inserter &Inserter::integer(qint64 value) {
 }
 
 Inserter &Inserter::real(std::optional<double> value) {
-    if (!value)
-        return null();
+    if (!value) return null();
     check(sqlite3_bind_double(stmt_, next_++, *value));
     return *this;
 }

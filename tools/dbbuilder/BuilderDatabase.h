@@ -10,7 +10,7 @@ struct sqlite3_stmt;
 // through prepared statements on the raw handle: a million inserts take seconds, not minutes.
 // Every failure throws AppError with SQLite's message.
 class BuilderDatabase {
-  public:
+public:
     explicit BuilderDatabase(const QString &path);
     ~BuilderDatabase();
     BuilderDatabase(const BuilderDatabase &) = delete;
@@ -32,7 +32,7 @@ class BuilderDatabase {
     sqlite3 *handle() const { return handle_; }
     const QString &path() const { return path_; }
 
-  private:
+private:
     QString path_;
     QString connection_;
     sqlite3 *handle_ = nullptr;
@@ -40,7 +40,7 @@ class BuilderDatabase {
 
 // One prepared INSERT, bound value by value in column order, then insert().
 class Inserter {
-  public:
+public:
     Inserter(BuilderDatabase &db, const char *sql);
     ~Inserter();
     Inserter(const Inserter &) = delete;
@@ -54,7 +54,7 @@ class Inserter {
     Inserter &null();
     void insert();
 
-  private:
+private:
     void check(int rc);
     sqlite3 *db_;
     sqlite3_stmt *stmt_ = nullptr;

@@ -13,14 +13,12 @@ namespace {
 
 // A database file and the journal files SQLite keeps beside it.
 void removeDatabaseFiles(const QString &path) {
-    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
-        QFile::remove(path + suffix);
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + suffix);
 }
 
 // Decides whether a command writing a new file at `path` goes ahead.
 bool mayWrite(const QString &path, Existing existing) {
-    if (!QFileInfo::exists(path))
-        return true;
+    if (!QFileInfo::exists(path)) return true;
     switch (existing) {
     case Existing::Keep:
         return false;
@@ -64,27 +62,22 @@ void buildFresh(const QString &path, const std::function<void(BuilderDatabase &)
 
 } // namespace
 
-QString demoDataDir() {
-    return QStringLiteral(":/demo");
-}
+QString demoDataDir() { return QStringLiteral(":/demo"); }
 
 bool createDatabase(const QString &path, Existing existing) {
-    if (!mayWrite(path, existing))
-        return false;
+    if (!mayWrite(path, existing)) return false;
     buildFresh(path, [](BuilderDatabase &) {});
     return true;
 }
 
 bool buildDemo(const QString &path, Existing existing, const QString &sourceDir) {
-    if (!mayWrite(path, existing))
-        return false;
+    if (!mayWrite(path, existing)) return false;
     buildFresh(path, [&](BuilderDatabase &db) { loadReferenceFiles(db, sourceDir); });
     return true;
 }
 
 bool generateDatabase(const QString &path, const GeneratorOptions &options, Existing existing) {
-    if (!mayWrite(path, existing))
-        return false;
+    if (!mayWrite(path, existing)) return false;
     buildFresh(path, [&](BuilderDatabase &db) {
         // The small tables come from the demo set: real licence documents and trade modes.
         loadReferenceFiles(db, demoDataDir(), {"licences.csv", "trade-modes.csv", "news.csv", "ads.csv"});

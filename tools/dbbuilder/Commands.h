@@ -9,9 +9,9 @@
 namespace Builder {
 
 enum class Existing {
-    Refuse,  // an existing database file is an error
+    Refuse, // an existing database file is an error
     Replace, // --force
-    Keep,    // --if-missing: an existing file is left alone and nothing is built
+    Keep, // --if-missing: an existing file is left alone and nothing is built
 };
 
 // Where the demo data set lives: compiled into the tool.

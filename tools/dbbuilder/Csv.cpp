@@ -23,8 +23,7 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
     CsvFile csv;
     csv.name_ = name;
     QStringView text(input);
-    if (text.startsWith(QChar(0xFEFF)))
-        text = text.mid(1);
+    if (text.startsWith(QChar(0xFEFF))) text = text.mid(1);
 
     bool haveHeader = false;
     int line = 1;
@@ -34,12 +33,11 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
         CsvRecord record;
         record.line = line;
         QString field;
-        bool quoted = false;     // inside a quoted field
+        bool quoted = false; // inside a quoted field
         bool anyContent = false; // the record has more than an empty line
         for (;;) {
             if (i >= n) {
-                if (quoted)
-                    throw AppError(csvError(name, record.line, QStringLiteral("unclosed quote")));
+                if (quoted) throw AppError(csvError(name, record.line, QStringLiteral("unclosed quote")));
                 break;
             }
             const QChar c = text[i++];
@@ -52,8 +50,7 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
                         quoted = false;
                     }
                 } else {
-                    if (c == u'\n')
-                        ++line;
+                    if (c == u'\n') ++line;
                     field += c;
                 }
                 continue;
@@ -66,8 +63,7 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
                 field.clear();
                 anyContent = true;
             } else if (c == u'\n' || c == u'\r') {
-                if (c == u'\r' && i < n && text[i] == u'\n')
-                    ++i;
+                if (c == u'\r' && i < n && text[i] == u'\n') ++i;
                 ++line;
                 break;
             } else {
@@ -75,8 +71,7 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
                 anyContent = true;
             }
         }
-        if (!anyContent)
-            continue; // blank line
+        if (!anyContent) continue; // blank line
         record.fields.append(field);
         if (!haveHeader) {
             csv.header_ = record.fields;
@@ -90,7 +85,6 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
 
 int CsvFile::requireColumn(const QString &title) const {
     const int index = column(title);
-    if (index < 0)
-        throw AppError(csvError(name_, 1, QStringLiteral("no column \"%1\" in the header").arg(title)));
+    if (index < 0) throw AppError(csvError(name_, 1, QStringLiteral("no column \"%1\" in the header").arg(title)));
     return index;
 }

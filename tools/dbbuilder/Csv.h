@@ -13,7 +13,7 @@ struct CsvRecord {
 // quote inside stands for one, commas and line breaks inside are kept), a leading byte-order
 // mark ignored, blank lines skipped. The first record is the header.
 class CsvFile {
-  public:
+public:
     // Throws AppError "<name>:<line>: <reason>" when the file cannot be read or a quote is
     // left open. `name` is how messages call the file.
     static CsvFile read(const QString &path, const QString &name);
@@ -27,7 +27,7 @@ class CsvFile {
     // Index of a header column the file must have; throws naming the file when absent.
     int requireColumn(const QString &title) const;
 
-  private:
+private:
     QString name_;
     QStringList header_;
     std::vector<CsvRecord> records_;

@@ -13,28 +13,24 @@
 
 namespace {
 
-QByteArray u8(const char *s) {
-    return QByteArray(s);
-}
+QByteArray u8(const char *s) { return QByteArray(s); }
 
-QByteArray rate(double r) {
-    return QByteArray::number(r) + '%';
-}
+QByteArray rate(double r) { return QByteArray::number(r) + '%'; }
 
 class Random {
-  public:
+public:
     explicit Random(quint64 seed) : engine_(seed) {}
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(engine_); }
     bool chance(int percent) { return below(100) < percent; }
     template <typename T> const T &pick(const std::vector<T> &v) { return v[below(int(v.size()))]; }
 
-  private:
+private:
     std::mt19937_64 engine_;
 };
 
 struct TariffLine {
-    QByteArray code;     // plain, 10 digits
-    QByteArray name;     // UTF-8
+    QByteArray code; // plain, 10 digits
+    QByteArray name; // UTF-8
     QByteArray material; // the material word of the name, for declaration elements
     const CommodityGroup *group;
 };
@@ -43,14 +39,12 @@ const CommodityGroup &pickGroup(Random &rnd) {
     const auto &groups = commodityGroups();
     static const int total = [&] {
         int t = 0;
-        for (const auto &g : groups)
-            t += g.weight;
+        for (const auto &g : groups) t += g.weight;
         return t;
     }();
     int r = rnd.below(total);
     for (const auto &g : groups) {
-        if (r < g.weight)
-            return g;
+        if (r < g.weight) return g;
         r -= g.weight;
     }
     return groups.back();
@@ -103,8 +97,7 @@ std::vector<TariffLine> generateTariff(BuilderDatabase &db, Random &rnd, int cou
     while (int(lines.size()) < count) {
         const CommodityGroup &g = pickGroup(rnd);
         QByteArray code = makeCode(rnd, g);
-        if (used.contains(code))
-            continue;
+        if (used.contains(code)) continue;
         used.insert(code);
         QByteArray material = u8(rnd.pick(g.materials));
         QByteArray name = u8(rnd.pick(g.qualifiers)) + material + u8(rnd.pick(g.products));
@@ -128,13 +121,9 @@ std::vector<TariffLine> generateTariff(BuilderDatabase &db, Random &rnd, int cou
         // About half of the lines have agreement rates, under their 8-digit tariff number.
         if (rnd.chance(50)) {
             const QByteArray asean = mfn > 0 && rnd.chance(15) ? QByteArray("5") : QByteArray("0");
-            special.text(QString::number(++specialId))
-                .utf8(ScrambleCode(code.left(8)))
-                .utf8(name)
-                .utf8(rate(mfn));
+            special.text(QString::number(++specialId)).utf8(ScrambleCode(code.left(8))).utf8(name).utf8(rate(mfn));
             rnd.chance(40) ? special.utf8(QByteArray::number(mfn * 0.7, 'g', 3)) : special.null();
-            for (int i = 0; i < 10; ++i)
-                special.utf8(asean);
+            for (int i = 0; i < 10; ++i) special.utf8(asean);
             rnd.chance(10) ? special.utf8("0") : special.null();
             const bool exportDuty = g.chapters.front() == 25 || g.chapters.front() == 74;
             exportDuty ? special.utf8(rate(20 + 5 * rnd.below(5))) : special.null();
@@ -162,12 +151,10 @@ void generateRulings(BuilderDatabase &db, Random &rnd, const std::vector<TariffL
 void generateCases(BuilderDatabase &db, Random &rnd, const std::vector<TariffLine> &lines, int count) {
     // Every day from 2012 to 2025, written once: YYYY-MM-DD sorts in time order as text.
     std::vector<QByteArray> days;
-    for (QDate d(2012, 1, 1); d.year() <= 2025; d = d.addDays(1))
-        days.push_back(d.toString(Qt::ISODate).toLatin1());
+    for (QDate d(2012, 1, 1); d.year() <= 2025; d = d.addDays(1)) days.push_back(d.toString(Qt::ISODate).toLatin1());
     std::vector<QByteArray> scrambled;
     scrambled.reserve(lines.size());
-    for (const TariffLine &t : lines)
-        scrambled.push_back(ScrambleCode(t.code));
+    for (const TariffLine &t : lines) scrambled.push_back(ScrambleCode(t.code));
 
     Inserter ins(db, "insert into case_hs values (?,?,?,?,?,?,?,?)");
     for (int id = 1; id <= count; ++id) {
@@ -176,9 +163,8 @@ void generateCases(BuilderDatabase &db, Random &rnd, const std::vector<TariffLin
         const CommodityGroup &g = *t.group;
         const QByteArray brand = u8(rnd.pick(kBrands));
         const QByteArray name = rnd.chance(30) ? brand + "牌" + t.name : t.name;
-        const QByteArray spec = QByteArray::number(rnd.below(4)) + '|' + QByteArray::number(rnd.below(3)) +
-                                '|' + u8(rnd.pick(g.uses)) + '|' + t.material + '|' + brand + '|' +
-                                model(rnd);
+        const QByteArray spec = QByteArray::number(rnd.below(4)) + '|' + QByteArray::number(rnd.below(3)) + '|' +
+                                u8(rnd.pick(g.uses)) + '|' + t.material + '|' + brand + '|' + model(rnd);
         const QByteArray &day = days[rnd.below(int(days.size()))];
         ins.integer(id)
             .utf8(name)

@@ -6,8 +6,7 @@
 std::optional<double> percentRate(const QString &text) {
     static const QRegularExpression plain(QStringLiteral("^\\s*(\\d+(?:\\.\\d+)?)\\s*%?\\s*$"));
     const QRegularExpressionMatch m = plain.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
+    if (!m.hasMatch()) return std::nullopt;
     return m.captured(1).toDouble();
 }
 

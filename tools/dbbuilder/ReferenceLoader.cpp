@@ -62,9 +62,8 @@ void forEachRow(const CsvFile &csv, const std::function<void(const QStringList &
     const qsizetype width = csv.header().size();
     for (const CsvRecord &r : csv.records()) {
         if (r.fields.size() != width)
-            throw AppError(
-                csvError(csv.name(), r.line,
-                         QStringLiteral("expected %1 columns, found %2").arg(width).arg(r.fields.size())));
+            throw AppError(csvError(csv.name(), r.line,
+                                    QStringLiteral("expected %1 columns, found %2").arg(width).arg(r.fields.size())));
         try {
             handle(r.fields);
         } catch (const AppError &e) {
@@ -75,33 +74,28 @@ void forEachRow(const CsvFile &csv, const std::function<void(const QStringList &
 
 QString scrambledCode(const QString &text) {
     const QString code = text.trimmed();
-    if (!isPlainCode(code))
-        throw AppError(QStringLiteral("commodity code \"%1\" is not 4 to 10 digits").arg(text));
+    if (!isPlainCode(code)) throw AppError(QStringLiteral("commodity code \"%1\" is not 4 to 10 digits").arg(text));
     return ScrambleCode(code);
 }
 
 QString required(const QString &text, const char *what) {
     const QString t = text.trimmed();
-    if (t.isEmpty())
-        throw AppError(QStringLiteral("empty %1").arg(QLatin1String(what)));
+    if (t.isEmpty()) throw AppError(QStringLiteral("empty %1").arg(QLatin1String(what)));
     return t;
 }
 
 int loadTariff(BuilderDatabase &db, const CsvFile &csv, int &specialRows) {
     QHash<QString, int> col;
-    for (const QString &c : kTariffColumns)
-        col[c] = csv.requireColumn(c);
+    for (const QString &c : kTariffColumns) col[c] = csv.requireColumn(c);
     // Agreement columns: every header "agreement_<partner>" that maps onto hs_dm_tax.
     QList<QPair<int, QStringList>> agreements;
     QList<int> anyRateColumns = {col["export_tax_rate"], col["export_t8_unidentified"]};
     for (int i = 0; i < csv.header().size(); ++i) {
         const QString &h = csv.header()[i];
-        if (!h.startsWith(QStringLiteral("agreement_")))
-            continue;
+        if (!h.startsWith(QStringLiteral("agreement_"))) continue;
         anyRateColumns.append(i);
         const QStringList targets = partnerColumns(h.mid(10));
-        if (!targets.isEmpty())
-            agreements.append({i, targets});
+        if (!targets.isEmpty()) agreements.append({i, targets});
     }
 
     db.exec(QStringLiteral("delete from official_hs"));
@@ -132,10 +126,8 @@ int loadTariff(BuilderDatabase &db, const CsvFile &csv, int &specialRows) {
             .insert();
 
         bool any = false;
-        for (int c : anyRateColumns)
-            any = any || !f[c].trimmed().isEmpty();
-        if (!any)
-            return;
+        for (int c : anyRateColumns) any = any || !f[c].trimmed().isEmpty();
+        if (!any) return;
         // The special-rate view looks a code up by its 8-digit tariff number, so the rows of
         // the 10-digit lines under one number all sit under that number.
         QHash<QString, QString> v;
@@ -147,10 +139,8 @@ int loadTariff(BuilderDatabase &db, const CsvFile &csv, int &specialRows) {
         v["EX_OFFICIAL_TAX"] = f[col["export_tax_rate"]].trimmed();
         v["EX_ZD_TAX"] = f[col["export_t8_unidentified"]].trimmed();
         for (const auto &[index, targets] : agreements)
-            for (const QString &t : targets)
-                v[t] = f[index].trimmed();
-        for (const QString &c : kDmTaxColumns)
-            special.textOrNull(v.value(c));
+            for (const QString &t : targets) v[t] = f[index].trimmed();
+        for (const QString &c : kDmTaxColumns) special.textOrNull(v.value(c));
         special.insert();
     });
     return id;
@@ -163,8 +153,7 @@ int loadLicences(BuilderDatabase &db, const CsvFile &csv) {
     int rows = 0;
     forEachRow(csv, [&](const QStringList &f) {
         const QString c = required(f[code], "licence code");
-        if (c.size() != 1)
-            throw AppError(QStringLiteral("licence code \"%1\" is not one character").arg(c));
+        if (c.size() != 1) throw AppError(QStringLiteral("licence code \"%1\" is not one character").arg(c));
         ins.text(c).text(required(f[name], "licence name")).insert();
         ++rows;
     });
@@ -196,17 +185,14 @@ int loadTradeModes(BuilderDatabase &db, const CsvFile &csv, QStringList &notes) 
     int rows = 0;
     forEachRow(csv, [&](const QStringList &f) {
         const QString mode = required(f[name], "trade mode");
-        ins.text(mode)
-            .text(conditions < 0 ? defaultTradeConditions(mode, licences) : f[conditions].trimmed())
-            .insert();
+        ins.text(mode).text(conditions < 0 ? defaultTradeConditions(mode, licences) : f[conditions].trimmed()).insert();
         ++rows;
     });
     return rows;
 }
 
 int loadRulings(BuilderDatabase &db, const CsvFile &csv) {
-    const int code = csv.requireColumn("code"), name = csv.requireColumn("name"),
-              spec = csv.requireColumn("spec");
+    const int code = csv.requireColumn("code"), name = csv.requireColumn("name"), spec = csv.requireColumn("spec");
     db.exec(QStringLiteral("delete from hs_classify"));
     Inserter ins(db, "insert into hs_classify (id, code_t, g_name, class_spec) values (?,?,?,?)");
     int id = 0;
@@ -221,17 +207,15 @@ int loadRulings(BuilderDatabase &db, const CsvFile &csv) {
 }
 
 int loadCases(BuilderDatabase &db, const CsvFile &csv) {
-    const int code = csv.requireColumn("code"), name = csv.requireColumn("name"),
-              spec = csv.requireColumn("spec"), date = csv.requireColumn("date"),
-              source = csv.requireColumn("source");
+    const int code = csv.requireColumn("code"), name = csv.requireColumn("name"), spec = csv.requireColumn("spec"),
+              date = csv.requireColumn("date"), source = csv.requireColumn("source");
     db.exec(QStringLiteral("delete from case_hs"));
     Inserter ins(db, "insert into case_hs values (?,?,?,?,?,?,?,?)");
     int id = 0;
     forEachRow(csv, [&](const QStringList &f) {
         const QString d = f[date].trimmed();
         // Update dates are compared as text: only one fixed-width, year-first layout sorts right.
-        if (!isIsoDate(d))
-            throw AppError(QStringLiteral("date \"%1\" is not YYYY-MM-DD").arg(d));
+        if (!isIsoDate(d)) throw AppError(QStringLiteral("date \"%1\" is not YYYY-MM-DD").arg(d));
         ins.integer(++id)
             .text(required(f[name], "name"))
             .text(scrambledCode(f[code]))
@@ -264,10 +248,7 @@ int loadAds(BuilderDatabase &db, const CsvFile &csv) {
     Inserter ins(db, "insert into news_ad values (?,?,?)");
     int rows = 0;
     forEachRow(csv, [&](const QStringList &f) {
-        ins.text(required(f[image], "imagename"))
-            .text(f[url].trimmed())
-            .textOrNull(f[type].trimmed())
-            .insert();
+        ins.text(required(f[image], "imagename")).text(f[url].trimmed()).textOrNull(f[type].trimmed()).insert();
         ++rows;
     });
     return rows;
@@ -283,8 +264,7 @@ bool isPlainCode(const QString &code) {
 LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QStringList &only) {
     LoadSummary summary;
     const QDir folder(dir);
-    if (!folder.exists())
-        throw AppError(QStringLiteral("%1: no such folder").arg(dir));
+    if (!folder.exists()) throw AppError(QStringLiteral("%1: no such folder").arg(dir));
 
     // Licences come before trade modes: default trade conditions are built from them.
     struct Step {
@@ -299,28 +279,20 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
              return QStringLiteral("%1 rows into official_hs, %2 into hs_dm_tax").arg(rows).arg(special);
          }},
         {"licences.csv",
-         [&](const CsvFile &c) {
-             return QStringLiteral("%1 rows into hs_licensed").arg(loadLicences(db, c));
-         }},
+         [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_licensed").arg(loadLicences(db, c)); }},
         {"trade-modes.csv",
          [&](const CsvFile &c) {
              return QStringLiteral("%1 rows into hs_trade").arg(loadTradeModes(db, c, summary.notes));
          }},
         {"rulings.csv",
-         [&](const CsvFile &c) {
-             return QStringLiteral("%1 rows into hs_classify").arg(loadRulings(db, c));
-         }},
-        {"cases.csv",
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into case_hs").arg(loadCases(db, c)); }},
-        {"news.csv",
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into news").arg(loadNews(db, c)); }},
-        {"ads.csv",
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into news_ad").arg(loadAds(db, c)); }},
+         [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_classify").arg(loadRulings(db, c)); }},
+        {"cases.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into case_hs").arg(loadCases(db, c)); }},
+        {"news.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into news").arg(loadNews(db, c)); }},
+        {"ads.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into news_ad").arg(loadAds(db, c)); }},
     };
     for (const Step &step : steps) {
         const QString name = QString::fromLatin1(step.file);
-        if (!only.isEmpty() && !only.contains(name))
-            continue;
+        if (!only.isEmpty() && !only.contains(name)) continue;
         const QString path = folder.filePath(name);
         if (!QFileInfo::exists(path)) {
             summary.notes << QStringLiteral("%1: not found, skipped").arg(name);
@@ -330,7 +302,6 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         summary.notes << QStringLiteral("%1: %2").arg(name, step.load(csv));
         ++summary.filesLoaded;
     }
-    if (summary.filesLoaded == 0)
-        throw AppError(QStringLiteral("%1: none of the reference files is there").arg(dir));
+    if (summary.filesLoaded == 0) throw AppError(QStringLiteral("%1: none of the reference files is there").arg(dir));
     return summary;
 }

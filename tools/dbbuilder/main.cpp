@@ -11,16 +11,13 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage:\n"
-    "  zendrik-dbbuilder create DB [--force]\n"
-    "  zendrik-dbbuilder load DB DIR\n"
-    "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
-    "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n";
+const char kUsage[] = "usage:\n"
+                      "  zendrik-dbbuilder create DB [--force]\n"
+                      "  zendrik-dbbuilder load DB DIR\n"
+                      "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
+                      "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n";
 
-void say(const QString &text) {
-    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-}
+void say(const QString &text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
 
 struct UsageError {
     QString message;
@@ -38,8 +35,7 @@ struct Arguments {
             if (!a.startsWith(QStringLiteral("--"))) {
                 positional << a;
             } else if (valued.contains(a)) {
-                if (i + 1 >= args.size())
-                    throw UsageError{a + QStringLiteral(" needs a value")};
+                if (i + 1 >= args.size()) throw UsageError{a + QStringLiteral(" needs a value")};
                 values[a] = args[++i];
             } else {
                 flags << a;
@@ -48,22 +44,18 @@ struct Arguments {
     }
     void expect(int count, const QStringList &allowedFlags) const {
         if (positional.size() != count)
-            throw UsageError{
-                QStringLiteral("expected %1 argument(s), got %2").arg(count).arg(positional.size())};
+            throw UsageError{QStringLiteral("expected %1 argument(s), got %2").arg(count).arg(positional.size())};
         for (const QString &f : flags)
-            if (!allowedFlags.contains(f))
-                throw UsageError{QStringLiteral("unknown option ") + f};
+            if (!allowedFlags.contains(f)) throw UsageError{QStringLiteral("unknown option ") + f};
     }
     int number(const QString &name, bool required) const {
         if (!values.contains(name)) {
-            if (required)
-                throw UsageError{name + QStringLiteral(" is required")};
+            if (required) throw UsageError{name + QStringLiteral(" is required")};
             return 0;
         }
         bool ok = false;
         const int n = values[name].toInt(&ok);
-        if (!ok || n < 0)
-            throw UsageError{name + QStringLiteral(" needs a number, not ") + values[name]};
+        if (!ok || n < 0) throw UsageError{name + QStringLiteral(" needs a number, not ") + values[name]};
         return n;
     }
 };
@@ -71,10 +63,8 @@ struct Arguments {
 Builder::Existing existing(const Arguments &a) {
     if (a.flags.contains(QStringLiteral("--if-missing")) && a.flags.contains(QStringLiteral("--force")))
         throw UsageError{QStringLiteral("--if-missing and --force exclude each other")};
-    if (a.flags.contains(QStringLiteral("--if-missing")))
-        return Builder::Existing::Keep;
-    if (a.flags.contains(QStringLiteral("--force")))
-        return Builder::Existing::Replace;
+    if (a.flags.contains(QStringLiteral("--if-missing"))) return Builder::Existing::Keep;
+    if (a.flags.contains(QStringLiteral("--force"))) return Builder::Existing::Replace;
     return Builder::Existing::Refuse;
 }
 
@@ -83,8 +73,7 @@ QString sizeOf(const QString &path) {
 }
 
 int run(const QStringList &args) {
-    if (args.isEmpty())
-        throw UsageError{QStringLiteral("no command")};
+    if (args.isEmpty()) throw UsageError{QStringLiteral("no command")};
     const QString command = args.first();
     QElapsedTimer clock;
     clock.start();
@@ -97,16 +86,14 @@ int run(const QStringList &args) {
         const Arguments a(args.mid(1), {});
         a.expect(2, {});
         const LoadSummary s = Builder::loadDatabase(a.positional[0], a.positional[1]);
-        for (const QString &note : s.notes)
-            say(note);
+        for (const QString &note : s.notes) say(note);
         say(QStringLiteral("loaded %1 in %2 s").arg(a.positional[0]).arg(clock.elapsed() / 1000.0));
     } else if (command == QLatin1String("demo")) {
         const Arguments a(args.mid(1), {});
         a.expect(1, {"--if-missing", "--force"});
         if (Builder::buildDemo(a.positional[0], existing(a)))
             say(QStringLiteral("built the demo database %1").arg(a.positional[0]));
-        else
-            say(QStringLiteral("%1 exists, left as it is (delete it to rebuild)").arg(a.positional[0]));
+        else say(QStringLiteral("%1 exists, left as it is (delete it to rebuild)").arg(a.positional[0]));
     } else if (command == QLatin1String("generate")) {
         const Arguments a(args.mid(1), {"--tariff", "--rulings", "--cases", "--seed"});
         a.expect(1, {"--force"});
@@ -114,8 +101,7 @@ int run(const QStringList &args) {
         o.tariff = a.number(QStringLiteral("--tariff"), true);
         o.rulings = a.number(QStringLiteral("--rulings"), true);
         o.cases = a.number(QStringLiteral("--cases"), true);
-        if (a.values.contains(QStringLiteral("--seed")))
-            o.seed = a.number(QStringLiteral("--seed"), true);
+        if (a.values.contains(QStringLiteral("--seed"))) o.seed = a.number(QStringLiteral("--seed"), true);
         Builder::generateDatabase(a.positional[0], o, existing(a));
         say(QStringLiteral("generated %1 (%2 tariff lines, %3 rulings, %4 cases) in %5 s, %6")
                 .arg(a.positional[0])

@@ -23,8 +23,7 @@ const QColor kBody(118, 166, 224); // edges; also the title gradient's last row
 // Title gradient at window row r (1..30): pale at the top, body colour at the bottom.
 QColor title(int r) {
     auto mix = [](QColor a, QColor b, double t) {
-        return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
-                                a.greenF() + (b.greenF() - a.greenF()) * t,
+        return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
                                 a.blueF() + (b.blueF() - a.blueF()) * t);
     };
     if (r <= 14) return mix(QColor(238, 246, 254), QColor(207, 227, 249), (r - 1) / 13.0);
@@ -85,9 +84,9 @@ QImage captionPlate() {
         for (int x = 0; x < 29; ++x) {
             const double a = across(x) * down(y);
             const QColor c = img.pixelColor(x, y);
-            img.setPixelColor(x, y, QColor::fromRgbF(c.redF() + (1 - c.redF()) * a,
-                                                     c.greenF() + (1 - c.greenF()) * a,
-                                                     c.blueF() + (1 - c.blueF()) * a));
+            img.setPixelColor(x, y,
+                              QColor::fromRgbF(c.redF() + (1 - c.redF()) * a, c.greenF() + (1 - c.greenF()) * a,
+                                               c.blueF() + (1 - c.blueF()) * a));
         }
     for (int y = 7; y <= 24; ++y) {
         img.setPixelColor(26, y, img.pixelColor(26, y).darker(118));
@@ -170,9 +169,8 @@ int main(int argc, char **argv) {
         const char *name;
         QImage image;
     } pictures[] = {
-        {"left", leftEdge()},     {"title", titleStrip()}, {"plate", captionPlate()},
-        {"right", rightEdge()},   {"bottom", bottomEdge()}, {"min", minButton()},
-        {"max", maxButton()},     {"close", closeButton()},
+        {"left", leftEdge()},     {"title", titleStrip()}, {"plate", captionPlate()}, {"right", rightEdge()},
+        {"bottom", bottomEdge()}, {"min", minButton()},    {"max", maxButton()},      {"close", closeButton()},
     };
     for (const auto &pic : pictures) {
         const QString path = out.filePath(QLatin1String(pic.name) + QLatin1String(".bmp"));

@@ -27,10 +27,9 @@ bool makeDatabase(const QString &file) {
         db.setDatabaseName(file);
         ok = db.open();
         QSqlQuery q(db);
-        for (const QString &s : Schema::createStatements())
-            ok = ok && q.exec(s);
-        ok = ok && q.exec(QStringLiteral(
-                       "insert into case_hs values (1,'种子','6E','s','2023-01-01','2023-01-01',0,'x')"));
+        for (const QString &s : Schema::createStatements()) ok = ok && q.exec(s);
+        ok = ok &&
+             q.exec(QStringLiteral("insert into case_hs values (1,'种子','6E','s','2023-01-01','2023-01-01',0,'x')"));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench"));
@@ -55,8 +54,7 @@ bool writeUpdateFile(const QString &path, int records) {
     }
     text += QStringLiteral("</cases>\n");
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    if (!f.open(QIODevice::WriteOnly)) return false;
     f.write(QStringEncoder("GB2312").encode(text));
     return true;
 }
@@ -80,10 +78,8 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QString::fromLocal8Bit(argv[i]).toInt();
-    if (sizes.isEmpty())
-        sizes = {10000, 100000};
+    for (int i = 1; i < argc; ++i) sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    if (sizes.isEmpty()) sizes = {10000, 100000};
 
     QTemporaryDir dir;
     DatabasePath::setExecutableDir(dir.path() + u'/');
@@ -103,8 +99,7 @@ int main(int argc, char **argv) {
         timer.start();
         window.img2Click();
         const qint64 ms = timer.elapsed();
-        const QString outcome =
-            platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text;
+        const QString outcome = platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text;
         std::printf("%7d records, %5.1f MB: %6lld ms, %lld rows in case_hs afterwards  %s\n", records,
                     QFile(file).size() / 1e6, ms, caseRows(dir.filePath(QStringLiteral("quorvel.mdb"))),
                     qPrintable(outcome));

@@ -14,9 +14,9 @@
 #include "app/Unit2.h"
 #include "app/Unit4.h"
 #include "chrome/UnitAboutUs.h"
-#include "updates/UnitImport.h"
 #include "data/DatabasePath.h"
 #include "platform/RecordingPlatform.h"
+#include "updates/UnitImport.h"
 #include "vendorsite/VendorSite.h"
 
 #include <QApplication>
@@ -31,11 +31,11 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|about|import OUT.png [FOLDER] [CODE]\n";
+        QTextStream(stderr)
+            << "usage: zendrik-render main|main-online|detail|special|rates|about|import OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
-    if (args.size() > 3)
-        DatabasePath::setExecutableDir(args[3]);
+    if (args.size() > 3) DatabasePath::setExecutableDir(args[3]);
     RecordingPlatform platform; // offline, and boxes are printed instead of shown
     VendorSite site;
     if (args[1] == QLatin1String("main-online")) {
@@ -50,8 +50,7 @@ int main(int argc, char **argv) {
     QWidget *window = nullptr;
     TForm2 form;
     const QString code = args.value(4);
-    if (args[1] == QLatin1String("main") || args[1] == QLatin1String("main-online"))
-        window = &form;
+    if (args[1] == QLatin1String("main") || args[1] == QLatin1String("main-online")) window = &form;
     // The main window with the rulings or the case grid shown; CODE, when given, is searched.
     if (args[1] == QLatin1String("rulings") || args[1] == QLatin1String("cases")) {
         if (!code.isEmpty()) {
@@ -94,7 +93,6 @@ int main(int argc, char **argv) {
     }
     window->show();
     QApplication::processEvents();
-    for (const auto &box : platform.boxes)
-        QTextStream(stderr) << box.caption << ": " << box.text << "\n";
+    for (const auto &box : platform.boxes) QTextStream(stderr) << box.caption << ": " << box.text << "\n";
     return window->grab().save(args[2]) ? 0 : 1;
 }

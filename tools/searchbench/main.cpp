@@ -36,7 +36,9 @@ struct Figures {
 
 Figures figures(QList<double> ms) {
     std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) { return ms[std::min<qsizetype>(ms.size() - 1, qsizetype(q * (ms.size() - 1) + 0.5))]; };
+    const auto at = [&](double q) {
+        return ms[std::min<qsizetype>(ms.size() - 1, qsizetype(q * (ms.size() - 1) + 0.5))];
+    };
     return {at(0.5), at(0.95)};
 }
 
@@ -52,9 +54,8 @@ struct Search {
         grid.gridModel()->setColumns({{QStringLiteral("code"), QStringLiteral("商品编码"), 70},
                                       {QStringLiteral("name"), QStringLiteral("商品名称"), 180},
                                       {QStringLiteral("spec"), QStringLiteral("申报要素"), 300, false, true}});
-        grid.gridModel()->setDisplayHook(QStringLiteral("code"), [](const QVariant &v) {
-            return CodeDisplay::caseCode(CodeDisplay::plainCode(v));
-        });
+        grid.gridModel()->setDisplayHook(
+            QStringLiteral("code"), [](const QVariant &v) { return CodeDisplay::caseCode(CodeDisplay::plainCode(v)); });
         grid.setFitRowsToLines(true);
         grid.setRowHeight(26);
         grid.setDataSource(&qry[2]);
@@ -114,7 +115,8 @@ int main(int argc, char **argv) {
         else if (a == QLatin1String("--png") && i + 1 < args.size()) png = args[++i];
         else if (!a.startsWith(QLatin1String("--")) && folder.isEmpty()) folder = a;
         else {
-            QTextStream(stderr) << "usage: zendrik-searchbench FOLDER [--runs N] [--code 4DIGITS] [--name TEXT ...] [--png FILE]\n";
+            QTextStream(stderr)
+                << "usage: zendrik-searchbench FOLDER [--runs N] [--code 4DIGITS] [--name TEXT ...] [--png FILE]\n";
             return 2;
         }
     }
@@ -133,7 +135,8 @@ int main(int argc, char **argv) {
             mid.open();
             code = CodeDisplay::plainCode(mid.value(QStringLiteral("code"))).left(4);
         }
-        if (names.isEmpty()) names = {QStringLiteral("钢管"), QStringLiteral("电动"), QStringLiteral("钢"), QStringLiteral("机")};
+        if (names.isEmpty())
+            names = {QStringLiteral("钢管"), QStringLiteral("电动"), QStringLiteral("钢"), QStringLiteral("机")};
         struct Case {
             QString label, code, name;
         };
@@ -144,7 +147,8 @@ int main(int argc, char **argv) {
 
         out << QStringLiteral("%1 runs per case; times in ms: median and 95th percentile of the search, medians of\n"
                               "each table, of the search plus the case grid's first 30 rows painted, and of the\n"
-                              "search's CPU time\n").arg(runs);
+                              "search's CPU time\n")
+                   .arg(runs);
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
                    .arg(QStringLiteral("case"), -24)
                    .arg(QStringLiteral("cases"), 8)
@@ -154,7 +158,7 @@ int main(int argc, char **argv) {
                    .arg(QStringLiteral("rulings"), 8)
                    .arg(QStringLiteral("cases"), 8)
                    .arg(QStringLiteral("screen"), 8)
-               << QStringLiteral(" %1\n").arg(QStringLiteral("cpu"), 8);
+            << QStringLiteral(" %1\n").arg(QStringLiteral("cpu"), 8);
         for (const Case &c : cases) {
             s.codeNow = c.code;
             s.nameNow = c.name;

@@ -13,18 +13,19 @@ namespace {
 constexpr qsizetype kMaxRequestBytes = 64 * 1024;
 
 const std::pair<const char *, VendorSite::Fault> kFaultNames[] = {
-    {"none", VendorSite::Fault::None},       {"404", VendorSite::Fault::NotFound},
-    {"notjpeg", VendorSite::Fault::NotJpeg}, {"empty", VendorSite::Fault::Empty},
-    {"hang", VendorSite::Fault::Hang},       {"badxml", VendorSite::Fault::MalformedXml},
+    {"none", VendorSite::Fault::None},         {"404", VendorSite::Fault::NotFound},
+    {"notjpeg", VendorSite::Fault::NotJpeg},   {"empty", VendorSite::Fault::Empty},
+    {"hang", VendorSite::Fault::Hang},         {"badxml", VendorSite::Fault::MalformedXml},
     {"redirect", VendorSite::Fault::Redirect}, {"moved", VendorSite::Fault::Moved},
 };
 
 QString xmlText(const QString &text) { return text.toHtmlEscaped(); }
 
 // root > item > one element per field.
-QString feed(const QString &encoding, const char *rootName, const char *itemName,
-             const QList<const char *> &fieldNames, const QList<QStringList> &items) {
-    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n<%2>\n").arg(encoding, QLatin1String(rootName));
+QString feed(const QString &encoding, const char *rootName, const char *itemName, const QList<const char *> &fieldNames,
+             const QList<QStringList> &items) {
+    QString xml =
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n<%2>\n").arg(encoding, QLatin1String(rootName));
     for (const QStringList &item : items) {
         xml += QStringLiteral("  <%1>").arg(QLatin1String(itemName));
         for (qsizetype i = 0; i < item.size(); ++i) {
@@ -75,10 +76,8 @@ bool VendorSite::listen(quint16 port) { return server_.listen(QHostAddress::Loca
 QString VendorSite::root() const { return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort()); }
 
 void VendorSite::setFault(const QByteArray &path, Fault fault) {
-    if (fault == Fault::None)
-        faults_.remove(path);
-    else
-        faults_[path] = fault;
+    if (fault == Fault::None) faults_.remove(path);
+    else faults_[path] = fault;
 }
 
 int VendorSite::hits(const QByteArray &path) const {
@@ -96,7 +95,8 @@ QList<QStringList> VendorSite::defaultNews() {
 }
 
 QList<QStringList> VendorSite::defaultAds() {
-    return {{QStringLiteral("{root}") + QLatin1String(kPicturePath), QStringLiteral("{root}") + QLatin1String(kAdLinkPath)}};
+    return {{QStringLiteral("{root}") + QLatin1String(kPicturePath),
+             QStringLiteral("{root}") + QLatin1String(kAdLinkPath)}};
 }
 
 QByteArray VendorSite::newsFeed() const {
@@ -169,7 +169,8 @@ void VendorSite::read(QTcpSocket *socket) {
     if (const qsizetype q = request.path.indexOf('?'); q >= 0) request.path.truncate(q);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0) request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+        if (colon > 0)
+            request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
     }
     requests_.append(request);
     emit requested(request);
@@ -180,38 +181,48 @@ void VendorSite::read(QTcpSocket *socket) {
 
 void VendorSite::answer(QTcpSocket *socket, const Request &request) {
     // A moved path's content answers under its new address as under its old one.
-    const QByteArray path = request.path.startsWith(kMovedPrefix) ? request.path.mid(qstrlen(kMovedPrefix))
-                                                                  : request.path;
+    const QByteArray path =
+        request.path.startsWith(kMovedPrefix) ? request.path.mid(qstrlen(kMovedPrefix)) : request.path;
     const Fault fault = request.path.startsWith(kMovedPrefix) ? Fault::None : faults_.value(path, Fault::None);
     switch (fault) {
-    case Fault::None: break;
-    case Fault::NotFound: return send(socket, 404, "Not Found", "text/html", page(QStringLiteral("404"), QStringLiteral("Not found.")));
+    case Fault::None:
+        break;
+    case Fault::NotFound:
+        return send(socket, 404, "Not Found", "text/html", page(QStringLiteral("404"), QStringLiteral("Not found.")));
     case Fault::NotJpeg:
-        return send(socket, 200, "OK", "text/html", page(QStringLiteral("Zendrik网"), QStringLiteral("This is not a picture.")));
-    case Fault::Empty: return send(socket, 200, "OK", "image/jpeg", QByteArray());
-    case Fault::Hang: return; // the socket stays open and silent until the client gives up
+        return send(socket, 200, "OK", "text/html",
+                    page(QStringLiteral("Zendrik网"), QStringLiteral("This is not a picture.")));
+    case Fault::Empty:
+        return send(socket, 200, "OK", "image/jpeg", QByteArray());
+    case Fault::Hang:
+        return; // the socket stays open and silent until the client gives up
     case Fault::MalformedXml:
         return send(socket, 200, "OK", "text/xml", "<?xml version=\"1.0\"?>\n<newslist>\n  <news><id>1</id><title>");
     case Fault::Redirect:
         return send(socket, 302, "Found", "text/html", page(QStringLiteral("Moved"), QStringLiteral("Moved.")),
                     "Location: " + root().toLatin1() + "/\r\n");
     case Fault::Moved:
-        return send(socket, 301, "Moved Permanently", "text/html", page(QStringLiteral("Moved"), QStringLiteral("Moved.")),
+        return send(socket, 301, "Moved Permanently", "text/html",
+                    page(QStringLiteral("Moved"), QStringLiteral("Moved.")),
                     "Location: " + root().toLatin1() + kMovedPrefix + path + "\r\n");
     }
-    if (request.method != "GET")
-        return send(socket, 405, "Method Not Allowed", "text/plain", "GET only\n");
+    if (request.method != "GET") return send(socket, 405, "Method Not Allowed", "text/plain", "GET only\n");
     if (path == kNewsPath) return send(socket, 200, "OK", "text/xml; charset=GBK", newsFeed());
     if (path == kAdsPath) return send(socket, 200, "OK", "text/xml; charset=UTF-8", adsFeed());
     if (path == kPicturePath) return send(socket, 200, "OK", "image/jpeg", picture_);
-    if (path == "/") return send(socket, 200, "OK", "text/html; charset=UTF-8", page(QStringLiteral("Zendrik网"), QStringLiteral("报关资讯与商品编码查询。")));
+    if (path == "/")
+        return send(socket, 200, "OK", "text/html; charset=UTF-8",
+                    page(QStringLiteral("Zendrik网"), QStringLiteral("报关资讯与商品编码查询。")));
     if (path == kAdLinkPath)
-        return send(socket, 200, "OK", "text/html; charset=UTF-8", page(QStringLiteral("报关培训"), QStringLiteral("广告页面。")));
+        return send(socket, 200, "OK", "text/html; charset=UTF-8",
+                    page(QStringLiteral("报关培训"), QStringLiteral("广告页面。")));
     if (path == kDownloadPath)
-        return send(socket, 200, "OK", "text/html; charset=UTF-8", page(QStringLiteral("数据更新下载"), QStringLiteral("最新的案例数据更新文件。")));
+        return send(socket, 200, "OK", "text/html; charset=UTF-8",
+                    page(QStringLiteral("数据更新下载"), QStringLiteral("最新的案例数据更新文件。")));
     if (path.startsWith(kNewsPagePrefix) && path.endsWith(".html")) {
         const QString id = QString::fromUtf8(path.mid(qstrlen(kNewsPagePrefix)).chopped(5));
-        return send(socket, 200, "OK", "text/html; charset=UTF-8", page(QStringLiteral("新闻 %1").arg(id), QStringLiteral("新闻正文。")));
+        return send(socket, 200, "OK", "text/html; charset=UTF-8",
+                    page(QStringLiteral("新闻 %1").arg(id), QStringLiteral("新闻正文。")));
     }
     send(socket, 404, "Not Found", "text/html", page(QStringLiteral("404"), QStringLiteral("Not found.")));
 }

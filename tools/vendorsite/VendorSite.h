@@ -30,13 +30,13 @@ public:
 
     enum class Fault {
         None,
-        NotFound,     // 404 Not Found
-        NotJpeg,      // 200 with an HTML page
-        Empty,        // 200 with a zero-length body
-        Hang,         // accepts the request and never answers
+        NotFound, // 404 Not Found
+        NotJpeg, // 200 with an HTML page
+        Empty, // 200 with a zero-length body
+        Hang, // accepts the request and never answers
         MalformedXml, // 200 with an XML document cut short
-        Redirect,     // 302 Found to the home page
-        Moved,        // 301 Moved Permanently to the same content under kMovedPrefix
+        Redirect, // 302 Found to the home page
+        Moved, // 301 Moved Permanently to the same content under kMovedPrefix
     };
     static constexpr char kMovedPrefix[] = "/moved";
     static std::optional<Fault> faultNamed(const QString &name);
@@ -83,8 +83,8 @@ private:
     void accept();
     void read(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const Request &request);
-    void send(QTcpSocket *socket, int status, const QByteArray &reason, const QByteArray &type,
-              const QByteArray &body, const QByteArray &extraHeaders = {});
+    void send(QTcpSocket *socket, int status, const QByteArray &reason, const QByteArray &type, const QByteArray &body,
+              const QByteArray &extraHeaders = {});
 
     QTcpServer server_;
     QHash<QTcpSocket *, QByteArray> pending_;
