@@ -7,6 +7,7 @@ pkgs=(
   libsqlite3-dev libxml2-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming xvfb xauth
+  clang-format
 )
 missing=()
 for p in "${pkgs[@]}"; do

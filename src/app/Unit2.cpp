@@ -84,6 +84,13 @@ TForm2::TForm2(QWidget *parent) : SkinnedWindow(parent) {
 }
 
 TForm2::~TForm2() {
+    // The hook calls into this window: it goes first, before the children are deleted (their
+    // deletion still sends events while this object is no longer a TForm2).
+    if (aplctnvnts1) {
+        qApp->removeEventFilter(aplctnvnts1);
+        delete aplctnvnts1;
+        aplctnvnts1 = nullptr;
+    }
     // The grids show the queries' results: unlink them before the queries go.
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd4, dbgrd5, dbgrd6}) g->setDataSource(nullptr);
 }

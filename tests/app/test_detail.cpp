@@ -314,9 +314,10 @@ TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
                   c.tariffRowShown ? QStringList{QStringLiteral("87654321")} : QStringList());
         EXPECT_EQ(f.dbgrd5->model()->rowCount(), c.tradeModesShown ? 5 : 0);
         // The trade modes show the conditions of the code whose condition step ran last.
-        if (c.tradeModesShown)
+        if (c.tradeModesShown) {
             EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")),
                       c.tariffRowShown ? QStringList({"", "", "C", "", ""}) : QStringList({"AB", "B", "", "", ""}));
+        }
         EXPECT_EQ(column(f.dbgrd6, QStringLiteral("docu_code")),
                   c.licencesFromBefore ? QStringList({"A", "B", "AC"}) : QStringList());
     }

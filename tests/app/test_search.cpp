@@ -235,7 +235,9 @@ TEST_F(SearchWindow, CtrlFFindsRowsByTheirDisplayedText) {
         d->matchCase->setChecked(c.matchCase);
         const bool found = d->findNext();
         EXPECT_EQ(found, !c.foundCode.isEmpty()) << c.text.toStdString();
-        if (found) EXPECT_EQ(g->gridModel()->text(g->currentIndex().row(), 0), c.foundCode) << c.text.toStdString();
+        if (found) {
+            EXPECT_EQ(g->gridModel()->text(g->currentIndex().row(), 0), c.foundCode) << c.text.toStdString();
+        }
     }
     EXPECT_GE(d->text->count(), 3) << "texts searched before are offered again";
 }

@@ -133,8 +133,9 @@ TEST(SpecialRates, HeaderHasThreeLevelsThatSpanNeighbouringColumns) {
                                "东盟:6-6@1-1", "文莱:6-6@2-2", "马来西亚:10-10@2-2"})
         EXPECT_TRUE(actual.contains(QString(cell))) << cell.toStdString() << "\n" << actual.join(u'\n').toStdString();
     for (const MultiLevelHeader::Cell &c : h->cells())
-        if (c.text == QStringLiteral("东盟") && c.rect.width() > 100)
+        if (c.text == QStringLiteral("东盟") && c.rect.width() > 100) {
             EXPECT_EQ(c.rect.width(), 40 * 6 + 90 + 50 * 2) << "spans 柬埔寨 to 越南";
+        }
     // Moving it back restores the declared layout.
     h->moveSection(h->count() - 1, 6);
     actual = headerLayout(h);

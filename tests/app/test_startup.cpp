@@ -162,11 +162,14 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
         ASSERT_EQ(platform.boxes.size(), 1) << int(c.setup);
         EXPECT_EQ(platform.boxes[0].caption, QStringLiteral("Error"));
         EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::Stop);
-        if (!c.message.isEmpty()) EXPECT_EQ(platform.boxes[0].text, c.message) << int(c.setup);
-        if (c.setup == MissingBanner)
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(platform.boxes[0].text, c.message) << int(c.setup);
+        }
+        if (c.setup == MissingBanner) {
             EXPECT_EQ(
                 platform.boxes[0].text,
                 QStringLiteral("Cannot open file \"%1images/banner.bmp\". No such file or directory").arg(db.dir()));
+        }
         if (c.setup == MissingFile) {
             EXPECT_TRUE(platform.boxes[0].text.contains(QStringLiteral("quorvel.mdb")));
             EXPECT_FALSE(QFile::exists(db.file())) << "the database file must never be created";
