@@ -18,6 +18,7 @@ void runProgram(const QString &guardName) {
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
     TForm2 form;
     TForm1 about; // created hidden after the main window, as the program's About window
+    form.fitToScreen();
     form.show();
     QApplication::exec();
 }
