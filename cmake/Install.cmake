@@ -33,7 +33,7 @@ set(CPACK_PACKAGE_NAME zendrik)
 set(CPACK_PACKAGE_VENDOR Zendrik)
 set(CPACK_PACKAGE_CONTACT "Zendrik <support@zendrik.cn>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "commodity-code lookup for customs declarants")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Type a commodity-code prefix or a fragment of a commodity name and see the matching rows of\n"
     "the tariff, the classification rulings and the declaration cases; detail and special rates\n"
     "of one code; import of update files. Includes the command-line lookup and the database builder.")
