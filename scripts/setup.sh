@@ -8,6 +8,7 @@ pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming xvfb xauth openbox x11-utils xdotool
   clang-format
+  desktop-file-utils appstream qt6-translations-l10n dpkg-dev file
 )
 missing=()
 for p in "${pkgs[@]}"; do
