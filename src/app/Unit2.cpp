@@ -296,7 +296,7 @@ void TForm2::loadFallbackBanner() {
     if (!file.open(QIODevice::ReadOnly)) throw AppError(Messages::cannotOpenFile(path, file.errorString()));
     QPixmap banner;
     if (!banner.loadFromData(file.readAll(), "BMP"))
-        throw AppError(Messages::cannotOpenFile(path, QStringLiteral("The file is not a readable bitmap.")));
+        throw AppError(Messages::cannotOpenFile(path, QStringLiteral("该文件不是可读取的位图。")));
     imgLogo->setPixmap(banner);
 }
 

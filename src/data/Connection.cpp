@@ -62,11 +62,11 @@ bool isReadOnlyFailure(const QString &reason) {
 void Connection::ensureOpen() {
     if (isOpen()) return;
     const QString path = DatabasePath::dataSource(connectionString_);
-    if (path.isEmpty()) throw AppError(QStringLiteral("No data source is named in the connection string."));
+    if (path.isEmpty()) throw AppError(QStringLiteral("连接字符串中没有指定数据源。"));
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) throw AppError(QStringLiteral("Could not find file '%1'.").arg(path));
+    if (!info.exists() || info.isDir()) throw AppError(QStringLiteral("找不到数据库文件“%1”。").arg(path));
     // An empty file is no database; SQLite would quietly make one of it.
-    if (info.size() == 0) throw AppError(QStringLiteral("Unrecognized database format '%1' (empty file).").arg(path));
+    if (info.size() == 0) throw AppError(QStringLiteral("无法识别的数据库格式：“%1”（空文件）。").arg(path));
 
     QSqlDatabase db = database();
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
@@ -78,10 +78,10 @@ void Connection::ensureOpen() {
         reason = openAndProbe(db, info.absoluteFilePath(), QStringLiteral("mode=ro&immutable=1"));
     }
     if (reason.contains(QLatin1String("locked")) || reason.contains(QLatin1String("busy")))
-        throw AppError(QStringLiteral("The database '%1' is in use by another program (%2).").arg(path, reason));
+        throw AppError(QStringLiteral("数据库“%1”正被其他程序使用（%2）。").arg(path, reason));
     if (reason.contains(QLatin1String("unable to open")))
-        throw AppError(QStringLiteral("Cannot open database '%1': %2").arg(path, reason));
-    if (!reason.isEmpty()) throw AppError(QStringLiteral("Unrecognized database format '%1' (%2).").arg(path, reason));
+        throw AppError(QStringLiteral("无法打开数据库“%1”：%2").arg(path, reason));
+    if (!reason.isEmpty()) throw AppError(QStringLiteral("无法识别的数据库格式：“%1”（%2）。").arg(path, reason));
     QSqlQuery probe(db);
     // Several windows keep connections open at once: WAL lets readers and a writer coexist.
     probe.exec(QStringLiteral("pragma journal_mode=WAL"));

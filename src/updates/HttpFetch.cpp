@@ -20,7 +20,7 @@ QByteArray get(const QString &address, const Limits &limits) {
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() ||
         (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
-        throw AppError(QStringLiteral("Invalid address \"%1\".").arg(address));
+        throw AppError(QStringLiteral("地址“%1”无效。").arg(address));
 
     const int timeoutMs = limits.timeoutMs;
 
@@ -66,10 +66,9 @@ QByteArray get(const QString &address, const Limits &limits) {
     if (stop == Stop::None && reply->bytesAvailable() > limits.maxBodyBytes) stop = Stop::TooLarge;
     if (stop == Stop::Timeout || (stop == Stop::None && (error == QNetworkReply::OperationCanceledError ||
                                                          error == QNetworkReply::TimeoutError)))
-        throw AppError(QStringLiteral("No answer from %1 within %2 seconds.").arg(address, seconds(timeoutMs)));
+        throw AppError(QStringLiteral("%1 在 %2 秒内没有应答。").arg(address, seconds(timeoutMs)));
     if (stop == Stop::TooLarge)
-        throw AppError(
-            QStringLiteral("The answer from %1 is larger than %2 bytes.").arg(address).arg(limits.maxBodyBytes));
+        throw AppError(QStringLiteral("%1 的应答超过 %2 字节。").arg(address).arg(limits.maxBodyBytes));
 
     // A status line came back: anything but 2xx is an error, a redirect not followed too.
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -81,7 +80,7 @@ QByteArray get(const QString &address, const Limits &limits) {
         }
     }
     if (error != QNetworkReply::NoError)
-        throw AppError(QStringLiteral("Cannot fetch %1: %2").arg(address, reply->errorString()));
+        throw AppError(QStringLiteral("无法获取 %1：%2").arg(address, reply->errorString()));
     return reply->readAll();
 }
 

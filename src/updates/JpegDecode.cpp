@@ -81,17 +81,14 @@ QImage decode(const QByteArray &bytes) {
     case Outcome::Done:
         return image;
     case Outcome::Failed:
-        throw AppError(
-            QStringLiteral("The picture is not a readable JPEG image: %1").arg(QString::fromLocal8Bit(err.message)));
+        throw AppError(QStringLiteral("图片不是可读取的 JPEG 图像：%1").arg(QString::fromLocal8Bit(err.message)));
     case Outcome::TooLarge:
-        throw AppError(
-            QStringLiteral("The picture is too large: %1 x %2 pixels.").arg(cinfo.image_width).arg(cinfo.image_height));
+        throw AppError(QStringLiteral("图片过大：%1 × %2 像素。").arg(cinfo.image_width).arg(cinfo.image_height));
     case Outcome::NoMemory:
         break;
     }
-    throw AppError(QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.")
-                       .arg(cinfo.output_width)
-                       .arg(cinfo.output_height));
+    throw AppError(
+        QStringLiteral("内存不足，无法处理 %1 × %2 像素的图片。").arg(cinfo.output_width).arg(cinfo.output_height));
 }
 
 } // namespace JpegDecode

@@ -82,8 +82,8 @@ QString decodeForQuote(const QByteArray &bytes) {
 }
 
 [[noreturn]] void failWith(const xmlError *error, const QByteArray &bytes) {
-    QString reason = error && error->message ? QString::fromUtf8(error->message).trimmed()
-                                             : QStringLiteral("The document could not be parsed.");
+    QString reason =
+        error && error->message ? QString::fromUtf8(error->message).trimmed() : QStringLiteral("无法解析该文档。");
     const int line = error ? error->line : 0;
     QString quoted;
     if (line > 0) {
@@ -111,7 +111,7 @@ XmlDocument XmlDocument::fromBytes(const QByteArray &bytes, const QString &sourc
         throw AppError(QStringLiteral("%1: the document is too large.\nLine: 0\n").arg(sourceName));
     xmlInitParser();
     ContextPtr ctxt(xmlNewParserCtxt());
-    if (!ctxt) throw AppError(QStringLiteral("Out of memory while creating the XML parser."));
+    if (!ctxt) throw AppError(QStringLiteral("创建 XML 解析器时内存不足。"));
     FirstError firstError;
     ctxt->_private = &firstError;
     ctxt->sax->serror = collectError;

@@ -91,7 +91,7 @@ TEST(Cli, ReportsUsageAndDatabaseErrors) {
         {{"search", "--code", "  ", "--db", db.dir()}, 2, "商品编码和品名不能都为空！"},
         {{"search", "--name"}, 2, "--name needs a value"},
         {{"search", "--bogus"}, 2, "unknown argument --bogus"},
-        {{"search", "--code", "01", "--db", db.dir() + "missing"}, 1, "Could not find file"},
+        {{"search", "--code", "01", "--db", db.dir() + "missing"}, 1, "找不到数据库文件"},
     };
     for (const Case &c : cases) {
         const CliRun r = cli(c.args);

@@ -221,7 +221,7 @@ TEST(Feed, PictureFailuresStopStartUp) {
     } cases[] = {
         {Fault::NotFound, "HTTP/1.1 404 Not Found"},
         {Fault::Redirect, "HTTP/1.1 302 Found"},
-        {Fault::NotJpeg, "The picture is not a readable JPEG image: Not a JPEG file: starts with 0x3c 0x21"},
+        {Fault::NotJpeg, "图片不是可读取的 JPEG 图像：Not a JPEG file: starts with 0x3c 0x21"},
     };
     for (const Case &c : cases) {
         Fixture f;
@@ -296,7 +296,6 @@ TEST(Feed, ASilentSiteDelaysStartUpBySecondsOnly) {
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")), kOldAds);
     const QStringList boxes = f.boxes();
     ASSERT_EQ(boxes.size(), 2) << boxes.join(u'\n').toStdString();
-    EXPECT_EQ(boxes[0],
-              QStringLiteral("No answer from {root}/download/secretSecurityDownload-0529.html within 3 seconds."));
-    EXPECT_EQ(boxes[1], QStringLiteral("No answer from {root}/ad/banner.jpg within 3 seconds."));
+    EXPECT_EQ(boxes[0], QStringLiteral("{root}/download/secretSecurityDownload-0529.html 在 3 秒内没有应答。"));
+    EXPECT_EQ(boxes[1], QStringLiteral("{root}/ad/banner.jpg 在 3 秒内没有应答。"));
 }

@@ -210,7 +210,7 @@ TEST(Connection, NeverCreatesTheFileAndRejectsOtherFiles) {
         TestDatabase db(false);
         Session s;
         const QString message = s.error(QStringLiteral("select * from news"));
-        EXPECT_EQ(message, QStringLiteral("Could not find file '%1'.").arg(DatabasePath::databaseFile(db.dir())));
+        EXPECT_EQ(message, QStringLiteral("找不到数据库文件“%1”。").arg(DatabasePath::databaseFile(db.dir())));
         EXPECT_FALSE(QFile::exists(db.file()));
     }
     {
@@ -220,8 +220,7 @@ TEST(Connection, NeverCreatesTheFileAndRejectsOtherFiles) {
         f.write(QByteArray(4096, 'x'));
         f.close();
         Session s;
-        EXPECT_TRUE(
-            s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
+        EXPECT_TRUE(s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("无法识别的数据库格式")));
     }
 }
 
@@ -231,8 +230,7 @@ TEST(Connection, AnEmptyFileIsNoDatabaseAndStaysEmpty) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     Session s;
-    EXPECT_TRUE(
-        s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("Unrecognized database format")));
+    EXPECT_TRUE(s.error(QStringLiteral("select * from news")).startsWith(QStringLiteral("无法识别的数据库格式")));
     EXPECT_EQ(QFileInfo(db.file()).size(), 0);
 }
 

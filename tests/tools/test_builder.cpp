@@ -135,7 +135,7 @@ TEST(BuilderLoad, TariffRowsStoredScrambledWithParsedRates) {
     Fixture f;
     const LoadSummary s = Builder::loadDatabase(f.db(), f.dir());
     EXPECT_EQ(s.filesLoaded, 5);
-    EXPECT_TRUE(s.notes.join('\n').contains("news.csv: not found"));
+    EXPECT_TRUE(s.notes.join('\n').contains("news.csv：没有找到"));
 
     Reader r(f.db());
     const auto rows = r.rows("select hs_code, name, spec, low_rate, high_rate, reg_rate, tax_rate, "
@@ -181,8 +181,7 @@ TEST(BuilderLoad, TariffRowsStoredScrambledWithParsedRates) {
 TEST(BuilderLoad, OtherTablesAndNoInventedTradeConditions) {
     Fixture f;
     const LoadSummary summary = Builder::loadDatabase(f.db(), f.dir());
-    EXPECT_TRUE(summary.notes.contains("trade-modes.csv: no conditions column, trade modes loaded without supervision "
-                                       "conditions"))
+    EXPECT_TRUE(summary.notes.contains("trade-modes.csv：没有监管条件列，贸易方式已导入，但不带监管条件"))
         << summary.notes.join('\n').toStdString();
     Reader r(f.db());
     EXPECT_EQ(r.count("hs_licensed"), 7);
@@ -225,14 +224,14 @@ TEST(BuilderLoad, BadRowFailsWithFileAndLineAndWritesNothing) {
         {"tariff.csv",
          "0101210090,马,千克,头,0%,,0%,9%,0%,,,0%,AB,P/Q,1:品名,,0,,\n"
          "0102210000,牛,千克\n",
-         "tariff.csv:3: expected 19 columns, found 3"},
+         "tariff.csv:3: 应有 19 列，实有 3 列"},
         {"tariff.csv", "01A2210000,牛,千克,头,0%,,0%,9%,0%,,,0%,AB,P/Q,1:品名,,0,,\n",
-         "tariff.csv:2: commodity code \"01A2210000\" is not 4 to 10 digits"},
-        {"rulings.csv", "0409000000,\"two\nlines\",x\n0409,,x\n", "rulings.csv:4: empty name"},
-        {"cases.csv", "0409000000,蜂蜜,x,2024-3-5,报关单\n", "cases.csv:2: date \"2024-3-5\" is not YYYY-MM-DD"},
-        {"cases.csv", "0409000000,蜂蜜,x,2024-02-30,报关单\n", "cases.csv:2: date \"2024-02-30\""},
-        {"licences.csv", "AB,两个字符,1,0\n", "licences.csv:2: licence code \"AB\" is not one character"},
-        {"news.csv", "1,\"open quote\n", "news.csv:2: unclosed quote"},
+         "tariff.csv:2: 商品编码“01A2210000”不是 4 到 10 位数字"},
+        {"rulings.csv", "0409000000,\"two\nlines\",x\n0409,,x\n", "rulings.csv:4: 品名为空"},
+        {"cases.csv", "0409000000,蜂蜜,x,2024-3-5,报关单\n", "cases.csv:2: 日期“2024-3-5”不是 YYYY-MM-DD 格式"},
+        {"cases.csv", "0409000000,蜂蜜,x,2024-02-30,报关单\n", "cases.csv:2: 日期“2024-02-30”"},
+        {"licences.csv", "AB,两个字符,1,0\n", "licences.csv:2: 监管证件代码“AB”不是一个字符"},
+        {"news.csv", "1,\"open quote\n", "news.csv:2: 引号没有闭合"},
     };
     const QHash<QString, QString> headers = {
         {"tariff.csv", kTariffHeader},
@@ -386,8 +385,8 @@ TEST(BuilderTool, PublishedExportFolder) {
     ASSERT_TRUE(p.waitForFinished(60000));
     const QString err = QString::fromUtf8(p.readAllStandardError());
     ASSERT_EQ(p.exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(err.contains("cn-tariff-2026.csv: 3 rows into official_hs")) << err.toStdString();
-    EXPECT_TRUE(err.contains("cn-trade-modes-2018.csv: no conditions column")) << err.toStdString();
+    EXPECT_TRUE(err.contains("cn-tariff-2026.csv：3 行导入 official_hs")) << err.toStdString();
+    EXPECT_TRUE(err.contains("cn-trade-modes-2018.csv：没有监管条件列")) << err.toStdString();
 
     Reader r(f.db());
     EXPECT_EQ(r.count("official_hs"), 3);

@@ -55,7 +55,7 @@ TEST(HttpFetch, ASilentServerTimesOut) {
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(errorOf(s.at(VendorSite::kNewsPath), limits),
-              QStringLiteral("No answer from %1 within 0.3 seconds.").arg(s.at(VendorSite::kNewsPath)));
+              QStringLiteral("%1 在 0.3 秒内没有应答。").arg(s.at(VendorSite::kNewsPath)));
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(s.site.hits(VendorSite::kNewsPath), 1);
 }
@@ -75,11 +75,11 @@ TEST(HttpFetch, OtherFailuresNameTheirCause) {
         HttpFetch::Limits limits;
         QString message;
     } cases[] = {
-        {closed, {}, QStringLiteral("Cannot fetch %1: Connection refused").arg(closed)},
+        {closed, {}, QStringLiteral("无法获取 %1：Connection refused").arg(closed)},
         {s.at(VendorSite::kPicturePath), small,
-         QStringLiteral("The answer from %1 is larger than 100 bytes.").arg(s.at(VendorSite::kPicturePath))},
-        {QStringLiteral("not an address"), {}, QStringLiteral("Invalid address \"not an address\".")},
-        {QStringLiteral("ftp://127.0.0.1/x"), {}, QStringLiteral("Invalid address \"ftp://127.0.0.1/x\".")},
+         QStringLiteral("%1 的应答超过 100 字节。").arg(s.at(VendorSite::kPicturePath))},
+        {QStringLiteral("not an address"), {}, QStringLiteral("地址“not an address”无效。")},
+        {QStringLiteral("ftp://127.0.0.1/x"), {}, QStringLiteral("地址“ftp://127.0.0.1/x”无效。")},
     };
     for (const Case &c : cases) EXPECT_EQ(errorOf(c.address, c.limits), c.message);
 }

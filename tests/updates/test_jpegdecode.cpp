@@ -68,12 +68,11 @@ TEST(JpegDecode, BadDataFailsWithAMessageInsteadOfEndingTheProgram) {
         QString message;
     } cases[] = {
         {"html page", "<html><body>moved</body></html>",
-         QStringLiteral("The picture is not a readable JPEG image: Not a JPEG file: starts with 0x3c 0x68")},
+         QStringLiteral("图片不是可读取的 JPEG 图像：Not a JPEG file: starts with 0x3c 0x68")},
         {"start marker only", QByteArray("\xFF\xD8", 2), QStringLiteral("Premature end of JPEG file")},
         {"cut in the header", good.left(100), QStringLiteral("Premature end of JPEG file")},
         {"cut in the picture data", good.left(good.size() / 2), QStringLiteral("Premature end of JPEG file")},
-        {"absurd size", withDimensions(good, 60000, 60000),
-         QStringLiteral("The picture is too large: 60000 x 60000 pixels.")},
+        {"absurd size", withDimensions(good, 60000, 60000), QStringLiteral("图片过大：60000 × 60000 像素。")},
         {"zero size", withDimensions(good, 0, 65), QStringLiteral("Empty JPEG image")},
     };
     for (const Case &c : cases) {

@@ -28,7 +28,7 @@ BuilderDatabase::BuilderDatabase(const QString &path)
         const QString reason = db.lastError().text();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection_);
-        throw AppError(QStringLiteral("%1: cannot open: %2").arg(path, reason));
+        throw AppError(QStringLiteral("%1：无法打开：%2").arg(path, reason));
     }
     const QVariant h = db.driver()->handle();
     handle_ = *static_cast<sqlite3 *const *>(h.constData());

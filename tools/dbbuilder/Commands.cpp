@@ -27,7 +27,7 @@ bool mayWrite(const QString &path, Existing existing) {
     case Existing::Refuse:
         break;
     }
-    throw AppError(QStringLiteral("%1 exists; use --force to replace it").arg(path));
+    throw AppError(QStringLiteral("%1 已经存在；要替换它请加 --force").arg(path));
 }
 
 // Builds a new database in a temporary file beside `path` and moves it into place only when
@@ -56,7 +56,7 @@ void buildFresh(const QString &path, const std::function<void(BuilderDatabase &)
     removeDatabaseFiles(path);
     if (!QFile::rename(temp, path)) {
         removeDatabaseFiles(temp);
-        throw AppError(QStringLiteral("%1: cannot move the new database into place").arg(path));
+        throw AppError(QStringLiteral("%1：无法把新数据库移到位").arg(path));
     }
 }
 

@@ -11,11 +11,11 @@ QString csvError(const QString &file, int line, const QString &reason) {
 CsvFile CsvFile::read(const QString &path, const QString &name) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("%1: cannot read: %2").arg(name, file.errorString()));
+        throw AppError(QStringLiteral("%1：无法读取：%2").arg(name, file.errorString()));
     const QByteArray bytes = file.readAll();
     QString text = QString::fromUtf8(bytes);
     if (text.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBF\xBD"))
-        throw AppError(QStringLiteral("%1: not UTF-8 text").arg(name));
+        throw AppError(QStringLiteral("%1：不是 UTF-8 文本").arg(name));
     return parse(text, name);
 }
 
@@ -37,7 +37,7 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
         bool anyContent = false; // the record has more than an empty line
         for (;;) {
             if (i >= n) {
-                if (quoted) throw AppError(csvError(name, record.line, QStringLiteral("unclosed quote")));
+                if (quoted) throw AppError(csvError(name, record.line, QStringLiteral("引号没有闭合")));
                 break;
             }
             const QChar c = text[i++];
@@ -85,6 +85,6 @@ CsvFile CsvFile::parse(const QString &input, const QString &name) {
 
 int CsvFile::requireColumn(const QString &title) const {
     const int index = column(title);
-    if (index < 0) throw AppError(csvError(name_, 1, QStringLiteral("no column \"%1\" in the header").arg(title)));
+    if (index < 0) throw AppError(csvError(name_, 1, QStringLiteral("标题行中没有“%1”列").arg(title)));
     return index;
 }

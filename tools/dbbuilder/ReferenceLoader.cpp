@@ -60,8 +60,8 @@ void forEachRow(const CsvFile &csv, const std::function<void(const QStringList &
     const qsizetype width = csv.header().size();
     for (const CsvRecord &r : csv.records()) {
         if (r.fields.size() != width)
-            throw AppError(csvError(csv.name(), r.line,
-                                    QStringLiteral("expected %1 columns, found %2").arg(width).arg(r.fields.size())));
+            throw AppError(
+                csvError(csv.name(), r.line, QStringLiteral("应有 %1 列，实有 %2 列").arg(width).arg(r.fields.size())));
         try {
             handle(r.fields);
         } catch (const AppError &e) {
@@ -72,13 +72,13 @@ void forEachRow(const CsvFile &csv, const std::function<void(const QStringList &
 
 QString scrambledCode(const QString &text) {
     const QString code = text.trimmed();
-    if (!isPlainCode(code)) throw AppError(QStringLiteral("commodity code \"%1\" is not 4 to 10 digits").arg(text));
+    if (!isPlainCode(code)) throw AppError(QStringLiteral("商品编码“%1”不是 4 到 10 位数字").arg(text));
     return ScrambleCode(code);
 }
 
 QString required(const QString &text, const char *what) {
     const QString t = text.trimmed();
-    if (t.isEmpty()) throw AppError(QStringLiteral("empty %1").arg(QLatin1String(what)));
+    if (t.isEmpty()) throw AppError(QStringLiteral("%1为空").arg(QString::fromUtf8(what)));
     return t;
 }
 
@@ -108,7 +108,7 @@ int loadTariff(BuilderDatabase &db, const CsvFile &csv, int &specialRows) {
     forEachRow(csv, [&](const QStringList &f) {
         const QString code = f[col["code"]].trimmed();
         const QString hsCode = scrambledCode(code);
-        const QString name = required(f[col["name"]], "name");
+        const QString name = required(f[col["name"]], "品名");
         tariff.integer(++id)
             .text(hsCode)
             .text(name)
@@ -150,9 +150,9 @@ int loadLicences(BuilderDatabase &db, const CsvFile &csv) {
     Inserter ins(db, "insert into hs_licensed (docu_code, docu_name) values (?,?)");
     int rows = 0;
     forEachRow(csv, [&](const QStringList &f) {
-        const QString c = required(f[code], "licence code");
-        if (c.size() != 1) throw AppError(QStringLiteral("licence code \"%1\" is not one character").arg(c));
-        ins.text(c).text(required(f[name], "licence name")).insert();
+        const QString c = required(f[code], "监管证件代码");
+        if (c.size() != 1) throw AppError(QStringLiteral("监管证件代码“%1”不是一个字符").arg(c));
+        ins.text(c).text(required(f[name], "监管证件名称")).insert();
         ++rows;
     });
     return rows;
@@ -164,14 +164,12 @@ int loadLicences(BuilderDatabase &db, const CsvFile &csv) {
 int loadTradeModes(BuilderDatabase &db, const CsvFile &csv, QStringList &notes) {
     const int name = csv.requireColumn("short_name");
     const int conditions = csv.column("conditions");
-    if (conditions < 0)
-        notes << QStringLiteral("%1: no conditions column, trade modes loaded without supervision conditions")
-                     .arg(csv.name());
+    if (conditions < 0) notes << QStringLiteral("%1：没有监管条件列，贸易方式已导入，但不带监管条件").arg(csv.name());
     db.exec(QStringLiteral("delete from hs_trade"));
     Inserter ins(db, "insert into hs_trade (abbr_trade, ex_control) values (?,?)");
     int rows = 0;
     forEachRow(csv, [&](const QStringList &f) {
-        ins.text(required(f[name], "trade mode"));
+        ins.text(required(f[name], "贸易方式"));
         if (conditions < 0) ins.null();
         else ins.text(f[conditions].trimmed());
         ins.insert();
@@ -188,7 +186,7 @@ int loadRulings(BuilderDatabase &db, const CsvFile &csv) {
     forEachRow(csv, [&](const QStringList &f) {
         ins.integer(++id)
             .text(scrambledCode(f[code]))
-            .text(required(f[name], "name"))
+            .text(required(f[name], "品名"))
             .textOrNull(f[spec].trimmed())
             .insert();
     });
@@ -204,9 +202,9 @@ int loadCases(BuilderDatabase &db, const CsvFile &csv) {
     forEachRow(csv, [&](const QStringList &f) {
         const QString d = f[date].trimmed();
         // Update dates are compared as text: only one fixed-width, year-first layout sorts right.
-        if (!isIsoDate(d)) throw AppError(QStringLiteral("date \"%1\" is not YYYY-MM-DD").arg(d));
+        if (!isIsoDate(d)) throw AppError(QStringLiteral("日期“%1”不是 YYYY-MM-DD 格式").arg(d));
         ins.integer(++id)
-            .text(required(f[name], "name"))
+            .text(required(f[name], "品名"))
             .text(scrambledCode(f[code]))
             .textOrNull(f[spec].trimmed())
             .text(d)
@@ -224,7 +222,7 @@ int loadNews(BuilderDatabase &db, const CsvFile &csv) {
     Inserter ins(db, "insert into news values (?,?)");
     int rows = 0;
     forEachRow(csv, [&](const QStringList &f) {
-        ins.text(required(f[id], "id")).text(required(f[title], "title")).insert();
+        ins.text(required(f[id], "id")).text(required(f[title], "标题")).insert();
         ++rows;
     });
     return rows;
@@ -253,7 +251,7 @@ bool isPlainCode(const QString &code) {
 LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QStringList &only) {
     LoadSummary summary;
     const QDir folder(dir);
-    if (!folder.exists()) throw AppError(QStringLiteral("%1: no such folder").arg(dir));
+    if (!folder.exists()) throw AppError(QStringLiteral("%1：文件夹不存在").arg(dir));
 
     // Each file under its own name, or else under the name of the published export (the newest
     // year when there are several), so the export's folder loads as it is.
@@ -267,22 +265,20 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         {"tariff.csv", "cn-tariff-*.csv",
          [&](const CsvFile &c) {
              const int rows = loadTariff(db, c, special);
-             return QStringLiteral("%1 rows into official_hs, %2 into hs_dm_tax").arg(rows).arg(special);
+             return QStringLiteral("%1 行导入 official_hs，%2 行导入 hs_dm_tax").arg(rows).arg(special);
          }},
         {"licences.csv", "cn-licence-documents.csv",
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_licensed").arg(loadLicences(db, c)); }},
+         [&](const CsvFile &c) { return QStringLiteral("%1 行导入 hs_licensed").arg(loadLicences(db, c)); }},
         {"trade-modes.csv", "cn-trade-modes-*.csv",
          [&](const CsvFile &c) {
-             return QStringLiteral("%1 rows into hs_trade").arg(loadTradeModes(db, c, summary.notes));
+             return QStringLiteral("%1 行导入 hs_trade").arg(loadTradeModes(db, c, summary.notes));
          }},
         {"rulings.csv", nullptr,
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_classify").arg(loadRulings(db, c)); }},
+         [&](const CsvFile &c) { return QStringLiteral("%1 行导入 hs_classify").arg(loadRulings(db, c)); }},
         {"cases.csv", nullptr,
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into case_hs").arg(loadCases(db, c)); }},
-        {"news.csv", nullptr,
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into news").arg(loadNews(db, c)); }},
-        {"ads.csv", nullptr,
-         [&](const CsvFile &c) { return QStringLiteral("%1 rows into news_ad").arg(loadAds(db, c)); }},
+         [&](const CsvFile &c) { return QStringLiteral("%1 行导入 case_hs").arg(loadCases(db, c)); }},
+        {"news.csv", nullptr, [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news").arg(loadNews(db, c)); }},
+        {"ads.csv", nullptr, [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news_ad").arg(loadAds(db, c)); }},
     };
     for (const Step &step : steps) {
         const QString name = QString::fromLatin1(step.file);
@@ -294,13 +290,13 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         }
         const QString path = folder.filePath(file);
         if (!QFileInfo::exists(path)) {
-            summary.notes << QStringLiteral("%1: not found, skipped").arg(name);
+            summary.notes << QStringLiteral("%1：没有找到，跳过").arg(name);
             continue;
         }
         const CsvFile csv = CsvFile::read(path, file);
-        summary.notes << QStringLiteral("%1: %2").arg(file, step.load(csv));
+        summary.notes << QStringLiteral("%1：%2").arg(file, step.load(csv));
         ++summary.filesLoaded;
     }
-    if (summary.filesLoaded == 0) throw AppError(QStringLiteral("%1: none of the reference files is there").arg(dir));
+    if (summary.filesLoaded == 0) throw AppError(QStringLiteral("%1：其中没有任何参考数据文件").arg(dir));
     return summary;
 }

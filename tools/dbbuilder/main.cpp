@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kUsage[] = "usage:\n"
+const char kUsage[] = "用法：\n"
                       "  zendrik-dbbuilder create DB [--force]\n"
                       "  zendrik-dbbuilder load DB DIR\n"
                       "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
@@ -35,7 +35,7 @@ struct Arguments {
             if (!a.startsWith(QStringLiteral("--"))) {
                 positional << a;
             } else if (valued.contains(a)) {
-                if (i + 1 >= args.size()) throw UsageError{a + QStringLiteral(" needs a value")};
+                if (i + 1 >= args.size()) throw UsageError{a + QStringLiteral(" 需要一个值")};
                 values[a] = args[++i];
             } else {
                 flags << a;
@@ -44,18 +44,18 @@ struct Arguments {
     }
     void expect(int count, const QStringList &allowedFlags) const {
         if (positional.size() != count)
-            throw UsageError{QStringLiteral("expected %1 argument(s), got %2").arg(count).arg(positional.size())};
+            throw UsageError{QStringLiteral("应有 %1 个参数，实有 %2 个").arg(count).arg(positional.size())};
         for (const QString &f : flags)
-            if (!allowedFlags.contains(f)) throw UsageError{QStringLiteral("unknown option ") + f};
+            if (!allowedFlags.contains(f)) throw UsageError{QStringLiteral("未知选项 ") + f};
     }
     int number(const QString &name, bool required) const {
         if (!values.contains(name)) {
-            if (required) throw UsageError{name + QStringLiteral(" is required")};
+            if (required) throw UsageError{name + QStringLiteral(" 是必需的")};
             return 0;
         }
         bool ok = false;
         const int n = values[name].toInt(&ok);
-        if (!ok || n < 0) throw UsageError{name + QStringLiteral(" needs a number, not ") + values[name]};
+        if (!ok || n < 0) throw UsageError{name + QStringLiteral(" 需要一个数字，而不是 ") + values[name]};
         return n;
     }
 };
@@ -73,7 +73,7 @@ QString sizeOf(const QString &path) {
 }
 
 int run(const QStringList &args) {
-    if (args.isEmpty()) throw UsageError{QStringLiteral("no command")};
+    if (args.isEmpty()) throw UsageError{QStringLiteral("没有给出命令")};
     const QString command = args.first();
     QElapsedTimer clock;
     clock.start();
@@ -81,19 +81,19 @@ int run(const QStringList &args) {
         const Arguments a(args.mid(1), {});
         a.expect(1, {"--force"});
         Builder::createDatabase(a.positional[0], existing(a));
-        say(QStringLiteral("created %1").arg(a.positional[0]));
+        say(QStringLiteral("已创建 %1").arg(a.positional[0]));
     } else if (command == QLatin1String("load")) {
         const Arguments a(args.mid(1), {});
         a.expect(2, {});
         const LoadSummary s = Builder::loadDatabase(a.positional[0], a.positional[1]);
         for (const QString &note : s.notes) say(note);
-        say(QStringLiteral("loaded %1 in %2 s").arg(a.positional[0]).arg(clock.elapsed() / 1000.0));
+        say(QStringLiteral("已导入 %1，用时 %2 秒").arg(a.positional[0]).arg(clock.elapsed() / 1000.0));
     } else if (command == QLatin1String("demo")) {
         const Arguments a(args.mid(1), {});
         a.expect(1, {"--if-missing", "--force"});
         if (Builder::buildDemo(a.positional[0], existing(a)))
-            say(QStringLiteral("built the demo database %1").arg(a.positional[0]));
-        else say(QStringLiteral("%1 exists, left as it is (delete it to rebuild)").arg(a.positional[0]));
+            say(QStringLiteral("已生成演示数据库 %1").arg(a.positional[0]));
+        else say(QStringLiteral("%1 已经存在，保持不变（删除它即可重新生成）").arg(a.positional[0]));
     } else if (command == QLatin1String("generate")) {
         const Arguments a(args.mid(1), {"--tariff", "--rulings", "--cases", "--seed"});
         a.expect(1, {"--force"});
@@ -103,7 +103,7 @@ int run(const QStringList &args) {
         o.cases = a.number(QStringLiteral("--cases"), true);
         if (a.values.contains(QStringLiteral("--seed"))) o.seed = a.number(QStringLiteral("--seed"), true);
         Builder::generateDatabase(a.positional[0], o, existing(a));
-        say(QStringLiteral("generated %1 (%2 tariff lines, %3 rulings, %4 cases) in %5 s, %6")
+        say(QStringLiteral("已生成 %1（税则 %2 行，归类决定 %3 条，案例 %4 条），用时 %5 秒，%6")
                 .arg(a.positional[0])
                 .arg(o.tariff)
                 .arg(o.rulings)
@@ -111,7 +111,7 @@ int run(const QStringList &args) {
                 .arg(clock.elapsed() / 1000.0)
                 .arg(sizeOf(a.positional[0])));
     } else {
-        throw UsageError{QStringLiteral("unknown command ") + command};
+        throw UsageError{QStringLiteral("未知命令 ") + command};
     }
     return 0;
 }
@@ -127,7 +127,7 @@ int main(int argc, char **argv) {
         std::fputs(kUsage, stderr);
         return 2;
     } catch (const AppError &e) {
-        say(QStringLiteral("error: ") + e.message());
+        say(QStringLiteral("错误：") + e.message());
         return 1;
     }
 }
