@@ -3,24 +3,31 @@
 // the geometry X reports) and the pixels on the screen. The test runs its windows on that
 // server itself, whatever platform the environment names.
 #include "app/DataGrid.h"
+#include "app/FindDialog.h"
 #include "app/Unit2.h"
+#include "app/Unit4.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/Image1.h"
 #include "chrome/SkinnedWindow.h"
 #include "chrome/UnitAboutUs.h"
+#include "data/CodeCodec.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"
 #include "support/XSession.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -310,6 +317,80 @@ TEST_F(MainWindowUnderWindowManager, PictureButtonDraggedOffShowsItsNormalPictur
     EXPECT_EQ(button->picture().toImage(), normalPicture);
     // Released elsewhere: no click.
     for (QWidget *w : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<TForm1 *>(w) && w->isVisible());
+}
+
+TEST_F(MainWindowUnderWindowManager, RateHeaderScrolledSidewaysShowsWhatAWholeRepaintShows) {
+    db.exec(QStringLiteral("insert into hs_dm_tax (id,code,name,low_tax,yatai_tax,wl_tax,ecfa) "
+                           "values ('1','%1','品名','5','4','0','3')")
+                .arg(ScrambleCode(QStringLiteral("01012100"))));
+    form->showSpecialRates(QStringLiteral("01012100"));
+    auto *view = form->pnl3->findChild<TForm4 *>();
+    ASSERT_NE(view, nullptr);
+    DataGrid *grid = view->dbgrdh1;
+    QHeaderView *header = grid->horizontalHeader();
+    QTest::qWait(300);
+    // The keyboard walks the current cell to the right; the grid scrolls a column at a time.
+    const QRect firstCell = grid->visualRect(grid->model()->index(0, 2));
+    pointerTo(grid->viewport()->mapToGlobal(firstCell.center()));
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(waitFor([&] { return grid->hasFocus(); }));
+    const QRect onScreen(header->viewport()->mapToGlobal(QPoint(0, 0)), header->viewport()->size());
+    int scrolled = 0;
+    for (int step = 0; step < 36; ++step) {
+        const int before = grid->horizontalScrollBar()->value();
+        xdotool({QStringLiteral("key"), step < 18 ? QStringLiteral("Right") : QStringLiteral("Left")}, 120);
+        if (grid->horizontalScrollBar()->value() == before) continue;
+        ++scrolled;
+        const QImage shown = screenShot().copy(onScreen);
+        header->viewport()->repaint();
+        QTest::qWait(100);
+        const QImage whole = screenShot().copy(onScreen);
+        EXPECT_EQ(shown, whole) << "after " << step + 1 << " keys";
+        if (scrolled == 3) saveShot("wm_rates_scrolled.png", form->geometry());
+    }
+    EXPECT_GE(scrolled, 4);
+}
+
+TEST_F(MainWindowUnderWindowManager, FindDialogLeavesTheFoundRowHighlighted) {
+    for (int i = 0; i < 5; ++i)
+        LookupFixture::addTariff(db, 10 + i, QStringLiteral("020%1000000").arg(i), QStringLiteral("品名%1").arg(i),
+                                 QStringLiteral("A"));
+    form->edtCode->setText(QStringLiteral("020"));
+    form->imgQueryClick();
+    DataGrid *grid = form->dbgrd1;
+    ASSERT_EQ(grid->model()->rowCount(), 5);
+    // A click on a names cell gives the grid the focus (a code cell would open the detail view).
+    const int nameColumn = LookupFixture::columnOf(grid, QStringLiteral("name"));
+    pointerTo(grid->viewport()->mapToGlobal(grid->visualRect(grid->model()->index(0, nameColumn)).center()));
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(waitFor([&] { return grid->hasFocus(); }));
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+f")});
+    FindDialog *find = grid->findDialog();
+    ASSERT_TRUE(waitFor([&] { return find->isActiveWindow(); }));
+    find->text->setEditText(QStringLiteral("品名3"));
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")}, 400); // the find-next button is the default
+    ASSERT_EQ(grid->currentIndex().row(), 3);
+    EXPECT_TRUE(find->isActiveWindow());
+    const QRect cell = grid->visualRect(grid->currentIndex());
+    const QImage shot = screenShot();
+    const QColor highlight = grid->palette().color(QPalette::Active, QPalette::Highlight);
+    EXPECT_EQ(shot.pixelColor(grid->viewport()->mapToGlobal(cell.topLeft() + QPoint(3, 2))), highlight);
+    saveShot("wm_find.png", form->geometry().united(find->frameGeometry()));
+}
+
+TEST_F(MainWindowUnderWindowManager, AboutWindowClosesOnEscape) {
+    pointerTo(form->imgabout->mapToGlobal(QPoint(40, 60)));
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    TForm1 *about = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *a = qobject_cast<TForm1 *>(w); a && a->isActiveWindow()) about = a;
+        return about != nullptr;
+    }));
+    QTest::qWait(200);
+    saveShot("wm_about.png", about->frameGeometry().adjusted(-10, -10, 10, 10));
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(waitFor([&] { return !about->isVisible(); }));
 }
 
 TEST_F(MainWindowUnderWindowManager, CloseButtonEndsTheProgramLoop) {
