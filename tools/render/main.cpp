@@ -13,10 +13,10 @@
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
+#include "app/UnitImport.h"
 #include "chrome/UnitAboutUs.h"
 #include "data/DatabasePath.h"
 #include "platform/RecordingPlatform.h"
-#include "updates/UnitImport.h"
 #include "vendorsite/VendorSite.h"
 
 #include <QApplication>
@@ -82,7 +82,7 @@ int main(int argc, char **argv) {
     }
     std::unique_ptr<TfrmImport> importWindow;
     if (args[1] == QLatin1String("import")) {
-        importWindow = std::make_unique<TfrmImport>(form.lbl8);
+        importWindow = std::make_unique<TfrmImport>();
         platform.nextFileName = code;
         if (!code.isEmpty()) importWindow->img1Click();
         window = importWindow.get();
