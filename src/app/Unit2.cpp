@@ -1,6 +1,7 @@
 #include "app/Unit2.h"
 
 #include "app/DataGrid.h"
+#include "app/UnitImport.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/Colors.h"
 #include "chrome/Fonts.h"
@@ -10,7 +11,6 @@
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
 #include "platform/Platform.h"
-#include "updates/UnitImport.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -238,29 +238,26 @@ void TForm2::FormCreate() {
             lblAdUrl->setText(vendorAddress(QStringLiteral("/ad/customs.html")));
         }
 
-        qry8.close();
-        qry8.setConnection(&con1);
-        qry8.setSql(QLatin1String(kUpdateDateStatement));
-        qry8.open();
-        lbl8->setText(QStringLiteral("数据更新时间:") + qry8.asString(QStringLiteral("update_date")));
-        lbl8->adjustSize();
+        // A case table without rows or without dates has no update date: the label stays empty.
+        qry8.open(con1, QLatin1String(kUpdateDateStatement));
+        const QVariant newest = qry8.value(QStringLiteral("update_date"));
+        showUpdateDate(lbl8, newest.isNull() ? QString() : newest.toString());
 
         tickerIndex = 0;
 
-        qry9.close();
-        qry9.setConnection(&con1);
-        qry9.setSql(QStringLiteral("select * from news"));
-        qry9.open();
+        qry9.open(con1, QStringLiteral("select * from news"));
         newsIds = std::make_unique<QStringList>();
         newsTitles = std::make_unique<QStringList>();
         for (; !qry9.eof(); qry9.next()) {
             newsIds->append(qry9.asString(QStringLiteral("id")));
             newsTitles->append(qry9.asString(QStringLiteral("title")));
         }
-        if (newsTitles->isEmpty()) throw AppError(Messages::listIndex(0));
-        lbl9->setText(newsTitles->at(0));
-        lbl9->adjustSize();
-        lbl12->setText(newsIds->at(0));
+        // Without news the ticker stays idle and start-up goes on.
+        if (!newsTitles->isEmpty()) {
+            lbl9->setText(newsTitles->at(0));
+            lbl9->adjustSize();
+            lbl12->setText(newsIds->at(0));
+        }
 
         struct Start {
             Query &query;
@@ -273,10 +270,7 @@ void TForm2::FormCreate() {
             {qry3, "select top 20 id,code,name,spec from case_hs order by code", dbgrd3},
         };
         for (Start &s : starts) {
-            s.query.close();
-            s.query.setConnection(&con1);
-            s.query.setSql(QString::fromUtf8(s.statement));
-            s.query.open();
+            s.query.open(con1, QString::fromUtf8(s.statement));
             s.grid->setDataSource(&s.query);
             if (s.grid == dbgrd3) {
                 dbgrd3->setColumnWidth(0, 70);
@@ -315,8 +309,15 @@ void TForm2::closeEvent(QCloseEvent *event) {
 void TForm2::imgupdateClick() {
     Platform::instance().openAddress(vendorAddress(QStringLiteral("/download/toDownloadSoftware-2.html")));
     // A new import window per click, without owner; it lives until the program ends.
-    auto *importWindow = new TfrmImport(lbl8);
+    auto *importWindow = new TfrmImport;
+    connect(importWindow, &TfrmImport::updateDateChanged, this,
+            [this](const QString &date) { showUpdateDate(lbl8, date); });
     importWindow->show();
+}
+
+void TForm2::showUpdateDate(QLabel *label, const QString &date) {
+    label->setText(date.isNull() ? QString() : QStringLiteral("数据更新时间:") + date);
+    label->adjustSize(); // sized to its text
 }
 
 void TForm2::imgaboutClick() {

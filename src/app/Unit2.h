@@ -61,6 +61,8 @@ public:
     void imgupdateClick();
     void imgaboutClick();
     void imgreturnClick();
+    // The update-date label's caption for the newest update date; empty when there is none.
+    static void showUpdateDate(QLabel *label, const QString &date);
 
     // Search (Unit2Search.cpp).
     void imgQueryClick();

@@ -100,16 +100,12 @@ void TForm2::showSpecialRates(const QString &shownCode) {
 
 QString TForm2::Panel2Databound(const QString &scrambledCode) {
     try {
-        qry4.setConnection(&con1);
-        qry4.setSql(QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,unit1,"
-                                   "unit2,lice from official_hs where hs_code = '") +
-                    scrambledCode + QStringLiteral("'"));
-        qry4.open();
+        qry4.open(con1, QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,unit1,"
+                                       "unit2,lice from official_hs where hs_code = '") +
+                            scrambledCode + QStringLiteral("'"));
         dbgrd4->setDataSource(&qry4);
 
-        qry5.setConnection(&con1);
-        qry5.setSql(QStringLiteral("select abbr_trade,ex_control as lice from hs_trade"));
-        qry5.open();
+        qry5.open(con1, QStringLiteral("select abbr_trade,ex_control as lice from hs_trade"));
         dbgrd5->setDataSource(&qry5);
 
         QString statement = QStringLiteral("select docu_code,docu_name from hs_licensed where ");
@@ -127,9 +123,7 @@ QString TForm2::Panel2Databound(const QString &scrambledCode) {
             detailConditions.clear();
             statement += QStringLiteral("docu_code='") + QStringLiteral("'");
         }
-        qry6.setConnection(&con1);
-        qry6.setSql(statement);
-        qry6.open();
+        qry6.open(con1, statement);
         dbgrd6->setDataSource(&qry6);
     } catch (const AppError &e) {
         Notify::error(this, e.message());

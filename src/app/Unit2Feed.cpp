@@ -3,15 +3,13 @@
 #include "chrome/ClickLabel.h"
 #include "data/AppError.h"
 #include "platform/Platform.h"
-#include "updates/FlatRecord.h"
+#include "updates/FeedRefresh.h"
 #include "updates/HttpFetch.h"
 #include "updates/JpegDecode.h"
 #include "updates/XmlDocument.h"
 
 #include <QLabel>
 #include <QPixmap>
-#include <QSqlError>
-#include <functional>
 #include <optional>
 
 namespace {
@@ -31,32 +29,6 @@ XmlDocument loadFeed(const QString &address) {
     return XmlDocument::fromBytes(HttpFetch::get(address, limits), address);
 }
 
-void run(Query &query, Connection &connection, const QString &statement) {
-    query.close();
-    query.setConnection(&connection);
-    query.setSql(statement);
-    query.execSql();
-}
-
-QString withoutApostrophes(QString text) { return text.remove(u'\''); }
-
-// Deletes a table's feed rows and inserts one row per record of the feed. All of it commits
-// together: a bad record or a failing statement leaves the table as it was.
-void refreshTable(Connection &connection, Query &query, const QString &deleteStatement, const XmlDocument &feed,
-                  const std::function<QString(const FieldList &)> &insertStatement) {
-    connection.ensureOpen();
-    QSqlDatabase db = connection.database();
-    if (!db.transaction()) throw AppError(db.lastError().text());
-    try {
-        run(query, connection, deleteStatement);
-        for (const xmlNode *record = feed.root()->children; record; record = record->next)
-            run(query, connection, insertStatement(SplitFlatRecord(FlattenNode(record))));
-        if (!db.commit()) throw AppError(db.lastError().text());
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
-}
 } // namespace
 
 void TForm2::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
@@ -67,30 +39,15 @@ void TForm2::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
         } catch (const AppError &) {
             news.emplace(loadFeed(newsAddress)); // a second attempt at once
         }
-        // Fields are read in order, so a short record fails on the first missing one.
-        refreshTable(con1, qry8, QStringLiteral("delete from news"), *news, [](const FieldList &fields) {
-            const QString id = fields.text(0);
-            const QString title = withoutApostrophes(fields.text(1));
-            return QStringLiteral("insert into news values ('%1','%2')").arg(id, title);
-        });
-
-        const XmlDocument ads = loadFeed(adAddress);
-        refreshTable(con1, qry8, QStringLiteral("delete from news_ad where type<>'0'"), ads,
-                     [](const FieldList &fields) {
-                         const QString first = fields.text(0);
-                         const QString second = withoutApostrophes(fields.text(1));
-                         return QStringLiteral("insert into news_ad values ('%1','%2','1')").arg(first, second);
-                     });
+        FeedRefresh::news(con1, *news);
+        FeedRefresh::advertisements(con1, loadFeed(adAddress));
     } catch (const AppError &e) {
         Notify::error(this, e.message());
     }
 }
 
 void TForm2::GetLogo() {
-    qry9.close();
-    qry9.setConnection(&con1);
-    qry9.setSql(QStringLiteral("select * from news_ad"));
-    qry9.open();
+    qry9.open(con1, QStringLiteral("select * from news_ad"));
     if (qry9.eof()) {
         // No advertisement stored: show the local banner and link, as when the site is away.
         loadFallbackBanner();

@@ -110,12 +110,9 @@ QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const { return 
 void TForm4::FormCreate(const QLabel *handOff) {
     try {
         con1.setConnectionString(DatabasePath::lookupConnectionString());
-        qry1.close();
-        qry1.setConnection(&con1);
         // A scrambled code is upper-case hex digits only, so it goes into the literal as it is.
-        qry1.setSql(QStringLiteral("select * from hs_dm_tax where code='") + ScrambleCode(handOff->text()) +
-                    QStringLiteral("'"));
-        qry1.open();
+        qry1.open(con1, QStringLiteral("select * from hs_dm_tax where code='") + ScrambleCode(handOff->text()) +
+                            QStringLiteral("'"));
         dbgrdh1->setDataSource(&qry1);
         dbgrdh1->gridModel()->setOddRowColor(Qt::white);
         dbgrdh1->gridModel()->setEvenRowColor(DataGrid::kEvenRowColor);

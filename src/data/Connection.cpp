@@ -4,17 +4,27 @@
 #include "data/DatabasePath.h"
 #include "data/Dialect.h"
 #include "data/SearchIndex.h"
+#include "data/WalGuard.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 std::atomic<int> counter{0};
+
+// How many connections of this process have each database file open.
+QHash<QString, int> &openHere() {
+    static QHash<QString, int> counts;
+    return counts;
+}
 
 sqlite3 *rawHandle(const QSqlDatabase &db) {
     const QVariant v = db.driver()->handle();
@@ -39,23 +49,31 @@ bool Connection::isOpen() const { return QSqlDatabase::database(name_, false).is
 QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
 
 namespace {
-// Opens the file with the given URI parameters and reads its schema; the engine's reason when
-// either fails (the database is closed again then), empty when it is usable.
-QString openAndProbe(QSqlDatabase &db, const QString &file, const QString &parameters) {
+// The outcome of opening: SQLite's extended result code and its text (SQLITE_OK: usable).
+struct Opened {
+    int code = SQLITE_OK;
+    QString reason;
+    int primary() const { return code & 0xff; }
+};
+
+// Opens the file with the given URI parameters and reads its schema; the database is closed
+// again when either fails.
+Opened openAndProbe(QSqlDatabase &db, const QString &file, const QString &parameters) {
     QUrl url = QUrl::fromLocalFile(file);
     url.setQuery(parameters);
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-    if (!db.open()) return db.lastError().databaseText();
-    QSqlQuery probe(db);
-    if (probe.exec(QStringLiteral("select count(*) from sqlite_master"))) return {};
-    const QString reason = probe.lastError().databaseText();
-    probe = QSqlQuery();
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        bool ok = false;
+        const int code = error.nativeErrorCode().toInt(&ok);
+        return {ok && code != SQLITE_OK ? code : SQLITE_CANTOPEN, error.databaseText()};
+    }
+    sqlite3 *handle = rawHandle(db);
+    if (!handle) return {SQLITE_MISUSE, QStringLiteral("no SQLite handle")};
+    if (sqlite3_exec(handle, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK) return {};
+    const Opened failed{sqlite3_extended_errcode(handle), QString::fromUtf8(sqlite3_errmsg(handle))};
     db.close();
-    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
-}
-
-bool isReadOnlyFailure(const QString &reason) {
-    return reason.contains(QLatin1String("readonly")) || reason.contains(QLatin1String("unable to open"));
+    return failed;
 }
 } // namespace
 
@@ -68,23 +86,45 @@ void Connection::ensureOpen() {
     // An empty file is no database; SQLite would quietly make one of it.
     if (info.size() == 0) throw AppError(QStringLiteral("无法识别的数据库格式：“%1”（空文件）。").arg(path));
 
+    const QString file = info.absoluteFilePath();
+    // A user who may not write the file reads it without creating anything beside it: a log or
+    // index file made by this user would stop the owner's writes. The owner's live log is read
+    // through its index when both are there; otherwise the file is read as one nobody changes.
+    const bool writable = ::access(QFile::encodeName(file).constData(), W_OK) == 0;
+    QString parameters = QStringLiteral("mode=rw"); // never creates a file
+    if (!writable)
+        parameters =
+            QFileInfo::exists(file + QStringLiteral("-wal")) && QFileInfo::exists(file + QStringLiteral("-shm"))
+                ? QStringLiteral("mode=ro")
+                : QStringLiteral("mode=ro&immutable=1");
+    // The first connection of the process checks a log left by a program that did not close.
+    if (writable && openHere()[file] == 0) WalGuard::setAsideForeign(file);
+
     QSqlDatabase db = database();
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    // mode=rw opens an existing file for reading and writing and never creates one.
-    QString reason = openAndProbe(db, info.absoluteFilePath(), QStringLiteral("mode=rw"));
-    if (!reason.isEmpty() && isReadOnlyFailure(reason)) {
-        // A database installed where this user may not write (a WAL file needs its -shm beside
-        // it) is still read: as a file nobody changes. Writes then fail with a clear message.
-        reason = openAndProbe(db, info.absoluteFilePath(), QStringLiteral("mode=ro&immutable=1"));
+    Opened opened = openAndProbe(db, file, parameters);
+    if ((opened.primary() == SQLITE_READONLY || opened.primary() == SQLITE_CANTOPEN) &&
+        !parameters.contains(QLatin1String("immutable"))) {
+        // A database installed where this user may not write the folder (a WAL file needs its
+        // -shm beside it) is still read: as a file nobody changes. Writes then fail clearly.
+        opened = openAndProbe(db, file, QStringLiteral("mode=ro&immutable=1"));
     }
-    if (reason.contains(QLatin1String("locked")) || reason.contains(QLatin1String("busy")))
-        throw AppError(QStringLiteral("数据库“%1”正被其他程序使用（%2）。").arg(path, reason));
-    if (reason.contains(QLatin1String("unable to open")))
-        throw AppError(QStringLiteral("无法打开数据库“%1”：%2").arg(path, reason));
-    if (!reason.isEmpty()) throw AppError(QStringLiteral("无法识别的数据库格式：“%1”（%2）。").arg(path, reason));
+    switch (opened.primary()) {
+    case SQLITE_OK:
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw AppError(QStringLiteral("数据库“%1”正被其他程序使用（%2）。").arg(path, opened.reason));
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_IOERR:
+        throw AppError(QStringLiteral("无法打开数据库“%1”：%2").arg(path, opened.reason));
+    default:
+        throw AppError(QStringLiteral("无法识别的数据库格式：“%1”（%2）。").arg(path, opened.reason));
+    }
+    // The journal mode is the file's: the builder writes WAL files, so several windows read while
+    // one writes. A file in another mode is never switched: a lookup must not change the file.
     QSqlQuery probe(db);
-    // Several windows keep connections open at once: WAL lets readers and a writer coexist.
-    probe.exec(QStringLiteral("pragma journal_mode=WAL"));
     // Searches fetch rows from all over a large file: reading them through a memory map costs
     // no system call per page, and that halves a name search on a million cases.
     probe.exec(QStringLiteral("pragma mmap_size=1073741824"));
@@ -95,7 +135,11 @@ void Connection::ensureOpen() {
         // by scanning the names.
         if (SearchIndex::install(handle)) nameIndexes_ = SearchIndex::detect(handle);
     }
+    openFile_ = file;
+    ++openHere()[file];
 }
+
+sqlite3 *Connection::handle() const { return rawHandle(database()); }
 
 Dialect::NameIndexes Connection::nameIndexes() {
     return {nameIndexes_, [this](const QString &statement) -> qint64 {
@@ -107,5 +151,7 @@ Dialect::NameIndexes Connection::nameIndexes() {
 void Connection::close() {
     QSqlDatabase db = database();
     if (db.isOpen()) db.close();
+    if (!openFile_.isEmpty() && --openHere()[openFile_] <= 0) openHere().remove(openFile_);
+    openFile_.clear();
     nameIndexes_.clear();
 }

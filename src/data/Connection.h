@@ -5,6 +5,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct sqlite3;
+
 // One window's connection to the lookup database. Assigning the connection string touches
 // nothing; the first statement opens the file. The file is never created: a missing file is an
 // error, as is a file that is not a database.
@@ -22,6 +24,8 @@ public:
     void close();
     bool isOpen() const;
     QSqlDatabase database() const;
+    // The engine's handle of the open database; null while closed.
+    sqlite3 *handle() const;
     const QString &name() const { return name_; }
     // The searched tables whose name index the open database has (found when it opened), and
     // how to count on this connection: what the dialect needs to steer a name search.
@@ -31,4 +35,5 @@ private:
     QString name_;
     QString connectionString_;
     QSet<QString> nameIndexes_;
+    QString openFile_; // the file while open
 };

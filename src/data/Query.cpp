@@ -143,6 +143,18 @@ void Query::checkDeclaredFields(const QSqlQuery &query) const {
 
 void Query::execSql() { run(); }
 
+void Query::open(Connection &connection, const QString &statement) {
+    setConnection(&connection);
+    setSql(statement);
+    open();
+}
+
+void Query::execSql(Connection &connection, const QString &statement) {
+    setConnection(&connection);
+    setSql(statement);
+    execSql();
+}
+
 bool Query::eof() {
     if (!open_) return true;
     while (row_ >= model_->rowCount() && model_->canFetchMore()) model_->fetchMore();

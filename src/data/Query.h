@@ -37,6 +37,10 @@ public:
     const QString &sql() const { return sql_; }
     void open();
     void execSql();
+    // Closes the query, attaches it to the connection, replaces its statement and opens or
+    // executes it: the sequence every statement of the windows runs.
+    void open(Connection &connection, const QString &statement);
+    void execSql(Connection &connection, const QString &statement);
     bool isOpen() const { return open_; }
 
     // Navigation over the open result.

@@ -128,3 +128,8 @@ FieldList SplitFlatRecord(const QByteArray &flat) {
     }
     return FieldList(std::move(fields));
 }
+
+QByteArray withoutApostrophes(QByteArray text) {
+    text.removeIf([](char c) { return c == '\''; });
+    return text;
+}

@@ -9,6 +9,10 @@
 // never looked at; apostrophes and spaces are deleted from every value.
 QByteArray FlattenNode(const xmlNode *node);
 
+// A value with every apostrophe removed, as stored values are (they go between apostrophes
+// unescaped). 0x27 is never the second byte of a GBK character, so bytes can be filtered.
+QByteArray withoutApostrophes(QByteArray text);
+
 // The numbered fields of a flattened record. Reading past the end is an error.
 class FieldList {
 public:

@@ -34,12 +34,15 @@ QByteArray get(const QString &address, const Limits &limits) {
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setRawHeader("Accept", "text/html, */*");
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Mozilla/3.0 (compatible; Indy Library)"));
+    // A compressed answer is inflated by the network layer; past the size bound it stops when the
+    // answer inflates suspiciously (a small "bomb" that unpacks to gigabytes).
+    request.setDecompressedSafetyCheckThreshold(limits.maxBodyBytes);
     // Stalls end the transfer early; the timer below bounds a slow trickle as well.
     request.setTransferTimeout(timeoutMs);
 
     QNetworkAccessManager manager;
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    enum class Stop { None, Timeout, TooLarge } stop = Stop::None;
+    enum class Stop { None, Timeout, TooLarge, Inflated } stop = Stop::None;
     auto abortWith = [&](Stop why) {
         if (stop == Stop::None) stop = why;
         reply->abort();
@@ -54,7 +57,8 @@ QByteArray get(const QString &address, const Limits &limits) {
         if (length.isValid() && length.toLongLong() > limits.maxBodyBytes) abortWith(Stop::TooLarge);
     });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        if (reply->bytesAvailable() > limits.maxBodyBytes) abortWith(Stop::TooLarge);
+        if (reply->bytesAvailable() > limits.maxBodyBytes)
+            abortWith(reply->rawHeader("Content-Encoding").isEmpty() ? Stop::TooLarge : Stop::Inflated);
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     timer.start(timeoutMs);
@@ -67,6 +71,12 @@ QByteArray get(const QString &address, const Limits &limits) {
     if (stop == Stop::Timeout || (stop == Stop::None && (error == QNetworkReply::OperationCanceledError ||
                                                          error == QNetworkReply::TimeoutError)))
         throw AppError(QStringLiteral("%1 在 %2 秒内没有应答。").arg(address, seconds(timeoutMs)));
+    // The network layer's own inflation check ends the transfer with a content error.
+    const bool compressed = !reply->rawHeader("Content-Encoding").isEmpty();
+    if (stop == Stop::Inflated ||
+        (stop == Stop::None && compressed &&
+         (error == QNetworkReply::UnknownContentError || error == QNetworkReply::ProtocolFailure)))
+        throw AppError(QStringLiteral("来自 %1 的回答解压后大于 %2 字节。").arg(address).arg(limits.maxBodyBytes));
     if (stop == Stop::TooLarge)
         throw AppError(QStringLiteral("%1 的应答超过 %2 字节。").arg(address).arg(limits.maxBodyBytes));
 

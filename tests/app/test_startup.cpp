@@ -133,16 +133,13 @@ TEST(Startup, GridLooksSetAtCreation) {
 }
 
 TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
-    enum Setup { MissingFile, EmptyCases, NullDates, EmptyNews, NullNewsTitle, MissingBanner };
+    enum Setup { MissingFile, NullNewsTitle, MissingBanner };
     struct Case {
         Setup setup;
         QString message;
         bool dateSet;
         bool newsSet;
     } cases[] = {
-        {EmptyCases, QStringLiteral("Could not convert variant of type (Null) into type (String)"), false, false},
-        {NullDates, QStringLiteral("Could not convert variant of type (Null) into type (String)"), false, false},
-        {EmptyNews, QStringLiteral("List index out of bounds (0)"), true, false},
         {NullNewsTitle, QStringLiteral("Could not convert variant of type (Null) into type (String)"), true, false},
         {MissingBanner, QString(), false, false},
         {MissingFile, QString(), false, false},
@@ -150,13 +147,10 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
     for (const Case &c : cases) {
         RecordingPlatform platform;
         TestDatabase db(c.setup != MissingFile);
-        if (c.setup == NullDates) fill(db, 3, {QStringLiteral("n")}, false);
-        if (c.setup == EmptyNews) fill(db, 3, {});
         if (c.setup == NullNewsTitle) {
             fill(db, 3, {});
             db.exec(QStringLiteral("insert into news values ('1', null)"));
         }
-        if (c.setup == EmptyCases) db.exec(QStringLiteral("insert into news values ('1','t')"));
         if (c.setup != MissingBanner) writeBanner(db);
         TForm2 form;
         ASSERT_EQ(platform.boxes.size(), 1) << int(c.setup);
@@ -180,6 +174,29 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
         EXPECT_EQ(form.dbgrd3->model()->rowCount(), 0);
         // The ticker never fails, with or without news lists.
         form.tmr1Timer();
+    }
+}
+
+// Reference data alone is enough: without cases, without update dates or without news the
+// window starts completely, with an empty update-date label or an idle ticker.
+TEST(Startup, StartsCompletelyWithoutCasesDatesOrNews) {
+    enum Setup { NoCases, NoDates, NoNews };
+    for (Setup setup : {NoCases, NoDates, NoNews}) {
+        RecordingPlatform platform;
+        TestDatabase db;
+        fill(db, 3, setup == NoNews ? QStringList() : QStringList{QStringLiteral("n")}, setup != NoDates);
+        if (setup == NoCases) db.exec(QStringLiteral("delete from case_hs"));
+        writeBanner(db);
+        TForm2 form;
+        EXPECT_EQ(boxTexts(platform), QStringList()) << int(setup);
+        EXPECT_EQ(form.dbgrd1->model()->rowCount(), 3) << int(setup);
+        EXPECT_EQ(form.dbgrd2->model()->rowCount(), 3) << int(setup);
+        EXPECT_EQ(form.dbgrd3->model()->rowCount(), setup == NoCases ? 0 : 3) << int(setup);
+        EXPECT_EQ(form.lbl8->text().isEmpty(), setup != NoNews) << int(setup);
+        EXPECT_EQ(form.lbl9->text().isEmpty(), setup == NoNews) << int(setup);
+        EXPECT_EQ(form.imgLogo->pixmap().size(), QSize(385, 65)) << int(setup);
+        form.tmr1Timer(); // idle without titles
+        EXPECT_EQ(form.lbl9->text().isEmpty(), setup == NoNews) << int(setup);
     }
 }
 

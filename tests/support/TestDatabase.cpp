@@ -21,6 +21,8 @@ TestDatabase::TestDatabase(bool createFile) : connection_(QStringLiteral("fixtur
         EXPECT_TRUE(db.open());
     }
     exec(Schema::createStatements());
+    // As the builder leaves its files: in WAL mode, so readers and a writer coexist.
+    exec(QStringLiteral("pragma journal_mode=WAL"));
 }
 
 TestDatabase::~TestDatabase() {

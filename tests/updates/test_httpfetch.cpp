@@ -3,7 +3,9 @@
 #include "vendorsite/VendorSite.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,4 +84,29 @@ TEST(HttpFetch, OtherFailuresNameTheirCause) {
         {QStringLiteral("ftp://127.0.0.1/x"), {}, QStringLiteral("地址“ftp://127.0.0.1/x”无效。")},
     };
     for (const Case &c : cases) EXPECT_EQ(errorOf(c.address, c.limits), c.message);
+}
+
+// A small compressed answer that inflates far beyond the size bound is refused with a message
+// that says so.
+TEST(HttpFetch, ACompressedAnswerThatInflatesBeyondTheBoundIsRefused) {
+    QProcess gzip;
+    gzip.start(QStringLiteral("sh"), {"-c", "head -c 67108864 /dev/zero | gzip -c"});
+    ASSERT_TRUE(gzip.waitForFinished(30000));
+    const QByteArray bomb = gzip.readAllStandardOutput();
+    ASSERT_GT(bomb.size(), 1000);
+    ASSERT_LT(bomb.size(), 1000000);
+
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &bomb] {
+            if (!socket->readAll().contains("\r\n\r\n")) return;
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Encoding: gzip\r\nContent-Length: " +
+                          QByteArray::number(bomb.size()) + "\r\n\r\n" + bomb);
+        });
+    });
+    const QString address = QStringLiteral("http://127.0.0.1:%1/feed.xml").arg(server.serverPort());
+    EXPECT_EQ(errorOf(address),
+              QStringLiteral("来自 %1 的回答解压后大于 %2 字节。").arg(address).arg(HttpFetch::kMaxBodyBytes));
 }

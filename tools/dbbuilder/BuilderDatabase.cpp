@@ -61,13 +61,6 @@ void BuilderDatabase::createIndexes() {
         if (isIndex(s)) exec(s);
 }
 
-void BuilderDatabase::begin() { exec(QStringLiteral("begin")); }
-void BuilderDatabase::commit() { exec(QStringLiteral("commit")); }
-
-void BuilderDatabase::rollback() {
-    if (!sqlite3_get_autocommit(handle_)) sqlite3_exec(handle_, "rollback", nullptr, nullptr, nullptr);
-}
-
 void BuilderDatabase::finish() {
     exec(QStringLiteral("pragma journal_mode=WAL"));
     exec(QStringLiteral("analyze"));

@@ -21,10 +21,6 @@ public:
     void createTables();
     void createIndexes();
 
-    void begin();
-    void commit();
-    void rollback(); // never throws
-
     // What every write ends with: the WAL journal (several windows read and write the file at
     // once) and fresh planner statistics.
     void finish();

@@ -1,6 +1,7 @@
 #include "dbbuilder/Commands.h"
 
 #include "data/AppError.h"
+#include "data/Transaction.h"
 #include "dbbuilder/BuilderDatabase.h"
 
 #include <QFile>
@@ -43,9 +44,9 @@ void buildFresh(const QString &path, const std::function<void(BuilderDatabase &)
         db.exec(QStringLiteral("pragma journal_mode=off"));
         db.exec(QStringLiteral("pragma synchronous=off"));
         db.createTables();
-        db.begin();
+        Transaction rows(db.handle());
         build(db);
-        db.commit();
+        rows.commit();
         db.createIndexes();
         db.exec(QStringLiteral("pragma synchronous=full"));
         db.finish();
@@ -93,13 +94,10 @@ LoadSummary loadDatabase(const QString &path, const QString &dir) {
         return summary;
     }
     BuilderDatabase db(path);
-    db.begin();
-    try {
+    {
+        Transaction rows(db.handle());
         summary = loadReferenceFiles(db, dir);
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
+        rows.commit();
     }
     db.finish();
     return summary;

@@ -16,11 +16,11 @@
 #include "app/QtChinese.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
+#include "app/UnitImport.h"
 #include "chrome/UnitAboutUs.h"
 #include "data/DatabasePath.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/RecordingPlatform.h"
-#include "updates/UnitImport.h"
 #include "vendorsite/VendorSite.h"
 
 #include <QApplication>
@@ -89,7 +89,7 @@ int main(int argc, char **argv) {
     }
     std::unique_ptr<TfrmImport> importWindow;
     if (args[1] == QLatin1String("import")) {
-        importWindow = std::make_unique<TfrmImport>(form.lbl8);
+        importWindow = std::make_unique<TfrmImport>();
         platform.nextFileName = code;
         if (!code.isEmpty()) importWindow->img1Click();
         window = importWindow.get();

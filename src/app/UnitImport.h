@@ -1,8 +1,7 @@
 #pragma once
 #include "data/Connection.h"
-#include "data/Query.h"
 
-#include <QPointer>
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -11,17 +10,17 @@ class QProgressBar;
 class TMyImage;
 
 // The update-file import window: the user picks a downloaded update file with the browse
-// button and appends its newer case records to case_hs with the import button. An import is
-// all or nothing: it runs in one transaction, so a failure leaves the table as it was.
+// button and appends its newer case records to case_hs with the import button. The import
+// itself is UpdateImport's; the window runs it on its own connection and shows the outcome.
 class TfrmImport : public QWidget {
     Q_OBJECT
 public:
-    // updateDateLabel is the main window's label that shows the newest update date.
-    explicit TfrmImport(QLabel *updateDateLabel, QWidget *parent = nullptr);
+    explicit TfrmImport(QWidget *parent = nullptr);
     ~TfrmImport() override;
 
     void img1Click();
     void img2Click();
+    // The newest update date in case_hs; null when the table has none.
     QString GetMaxUpdatedate();
 
     const QString &chosenPath() const { return filePath_; }
@@ -37,20 +36,20 @@ public:
     QProgressBar *prgImport;
 
     Connection con1;
-    Query qry1;
-    Query qry2;
 
 signals:
-    // Records read so far out of the file's total, every few hundred records.
+    // Records read so far out of the file's total, each time the progress is repainted.
     void importProgress(int done, int total);
+    // After a successful import: the newest update date now in case_hs (null when none).
+    void updateDateChanged(const QString &newestDate);
 
 private:
     void FormCreate();
     void runImport();
     void showProgress(int done, int total);
 
-    QPointer<QLabel> updateDateLabel_;
     QString filePath_;
     QString fileName_;
     bool importing_ = false;
+    QElapsedTimer sinceRepaint_;
 };

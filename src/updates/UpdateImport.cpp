@@ -1,0 +1,163 @@
+#include "updates/UpdateImport.h"
+
+#include "data/AppError.h"
+#include "data/CodeCodec.h"
+#include "data/Connection.h"
+#include "data/Gbk.h"
+#include "data/Transaction.h"
+#include "updates/FlatRecord.h"
+#include "updates/XmlDocument.h"
+
+#include <QStringDecoder>
+#include <sqlite3.h>
+
+namespace UpdateImport {
+
+namespace {
+
+[[noreturn]] void fail(sqlite3 *db) { throw AppError(QString::fromUtf8(sqlite3_errmsg(db))); }
+
+// One statement of the engine, finalized when it goes out of scope.
+class Statement {
+public:
+    Statement() = default;
+    Statement(sqlite3 *db, const char *sql) : db_(db) {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) fail(db);
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(Statement &&other) noexcept {
+        std::swap(db_, other.db_);
+        std::swap(stmt_, other.stmt_);
+        return *this;
+    }
+    explicit operator bool() const { return stmt_ != nullptr; }
+
+    // Reads the one value of a single-row aggregate; an engine error throws.
+    bool row() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail(db_);
+        return rc == SQLITE_ROW;
+    }
+    bool isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+    qint64 integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+    QString text(int column) const {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt_, column)),
+                                 sqlite3_column_bytes(stmt_, column));
+    }
+
+    void bind(int index, qint64 value) { check(sqlite3_bind_int64(stmt_, index, value)); }
+    void bind(int index, const QByteArray &utf8) {
+        check(sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
+    }
+    void execute() {
+        const int rc = sqlite3_step(stmt_);
+        sqlite3_reset(stmt_);
+        if (rc != SQLITE_DONE) fail(db_);
+    }
+
+private:
+    void check(int rc) {
+        if (rc != SQLITE_OK) fail(db_);
+    }
+    sqlite3 *db_ = nullptr;
+    sqlite3_stmt *stmt_ = nullptr;
+};
+
+// The first n GBK characters of text (all of it when shorter).
+QByteArray leftChars(const QByteArray &text, int n) {
+    qsizetype pos = 0;
+    for (int i = 0; i < n && pos < text.size(); ++i)
+        pos += Gbk::isLeadByte(static_cast<unsigned char>(text.at(pos))) && pos + 1 < text.size() ? 2 : 1;
+    return text.left(pos);
+}
+
+// GBK values as the engine stores them. One converter serves the whole file (opening one costs
+// far more than converting a value); reset before each value, it decodes as a fresh one does.
+class Stored {
+public:
+    QByteArray operator()(const QByteArray &gbk) {
+        decoder_.resetState();
+        return QString(decoder_.decode(gbk)).toUtf8();
+    }
+
+private:
+    QStringDecoder decoder_{"GBK"};
+};
+
+std::optional<QString> newestOn(sqlite3 *db) {
+    Statement max(db, "select max(update_date) from case_hs");
+    if (!max.row() || max.isNull(0)) return std::nullopt;
+    return max.text(0);
+}
+
+// One more than the largest id; 1 for a table without ids.
+qint64 nextId(sqlite3 *db) {
+    Statement max(db, "select max(id) from case_hs");
+    return max.row() && !max.isNull(0) ? max.integer(0) + 1 : 1;
+}
+
+} // namespace
+
+bool hasXmlEnding(const QString &fileName) {
+    QString tail = fileName.right(3);
+    for (QChar &c : tail)
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
+    return tail == QLatin1String("xml");
+}
+
+std::optional<QString> newestDate(Connection &connection) {
+    connection.ensureOpen();
+    return newestOn(connection.handle());
+}
+
+Outcome run(Connection &connection, const QString &filePath, const Progress &progress) {
+    connection.ensureOpen();
+    const XmlDocument doc = XmlDocument::fromFile(filePath);
+    sqlite3 *db = connection.handle();
+    Transaction transaction(db);
+
+    qint64 id = nextId(db);
+    // Dates are text in one fixed-width layout and compare byte by byte; with no date in the
+    // table every record is newer.
+    const std::optional<QString> before = newestOn(db);
+    const std::optional<QByteArray> newest = before ? std::optional(Gbk::encode(*before)) : std::nullopt;
+
+    Outcome outcome;
+    for (const xmlNode *child = doc.root()->children; child; child = child->next) ++outcome.read;
+    if (progress) progress(0, outcome.read);
+
+    Stored stored;
+    // Prepared at the first insert: a file with nothing newer runs no insert, as before.
+    Statement insert;
+    int done = 0;
+    for (const xmlNode *child = doc.root()->children; child; child = child->next) {
+        const FieldList fields = SplitFlatRecord(FlattenNode(child));
+        const QByteArray code = ScrambleCode(fields.at(0));
+        const QByteArray a = withoutApostrophes(fields.at(1));
+        const QByteArray b = withoutApostrophes(fields.at(2));
+        const QByteArray date = leftChars(fields.at(3), 10);
+        if (!newest || *newest < date) {
+            const QByteArray &e = fields.at(4);
+            if (!insert) insert = Statement(db, "insert into case_hs values (?1,?2,?3,?4,?5,?5,0,?6)");
+            insert.bind(1, id);
+            insert.bind(2, stored(a));
+            insert.bind(3, code);
+            insert.bind(4, stored(b));
+            insert.bind(5, stored(date));
+            insert.bind(6, stored(e));
+            insert.execute();
+            ++id;
+            ++outcome.imported;
+        } else {
+            ++outcome.skipped;
+        }
+        if (progress) progress(++done, outcome.read);
+    }
+
+    outcome.newestDate = newestOn(db);
+    transaction.commit();
+    return outcome;
+}
+
+} // namespace UpdateImport
