@@ -114,10 +114,9 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
 }
 
 void DataGrid::setDataSource(Query *query) {
-    QSqlQueryModel *source = query ? query->model() : nullptr;
     // Linking again to the same query keeps the columns as the user arranged them.
-    if (source && source == model_->source()) return;
-    model_->setSource(source);
+    if (query && query == model_->source()) return;
+    model_->setSource(query);
     applyColumnWidths();
 }
 

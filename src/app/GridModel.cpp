@@ -1,11 +1,17 @@
 #include "app/GridModel.h"
 
 #include "data/AppError.h"
+#include "data/Connection.h"
+#include "data/Query.h"
+#include "data/SpilledResult.h"
 
 #include <QDateTime>
 #include <QLocale>
+#include <QSqlDriver>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <limits>
+#include <sqlite3.h>
 
 QString formatGeneral(double value) { return QString::number(value, 'g', 15); }
 
@@ -29,32 +35,51 @@ QString formatDateTime(const QString &stored) {
     if (dt.time() != QTime(0, 0)) out += u' ' + locale.toString(dt.time(), QLocale::LongFormat);
     return out;
 }
+sqlite3 *rawHandle(const QSqlDatabase &db) {
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        throw AppError(QStringLiteral("Not an SQLite database"));
+    return *static_cast<sqlite3 *const *>(v.data());
+}
 } // namespace
 
-GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
+GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {
+    background_.setSingleShot(true);
+    connect(&background_, &QTimer::timeout, this, &GridModel::readInBackground);
+}
 
-void GridModel::setSource(QSqlQueryModel *source) {
-    if (source_ == source) return;
+GridModel::~GridModel() = default;
+
+void GridModel::setSource(Query *query) {
+    if (query_ == query) return;
     beginResetModel();
     if (source_) disconnect(source_, nullptr, this, nullptr);
-    source_ = source;
+    detach();
+    query_ = query;
+    source_ = query ? query->model() : nullptr;
     if (source_) {
-        connect(source_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+        // The query's own later reads (a walk over its rows) change nothing here: rows past the
+        // first ones come from the second run.
+        connect(source_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+            beginResetModel();
+            detach();
+        });
         connect(source_, &QAbstractItemModel::modelReset, this, [this] {
-            remap();
+            attach();
             endResetModel();
         });
-        connect(source_, &QAbstractItemModel::rowsInserted, this, [this] {
-            if (!bulk_) announceNewRows();
-        });
-        connect(source_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-                [this](const QModelIndex &, int first, int last) { beginRemoveRows({}, first, last); });
-        connect(source_, &QAbstractItemModel::rowsRemoved, this, [this] {
-            rows_ = source_->rowCount();
-            endRemoveRows();
+        // A query that goes while still linked takes its result along; the second run of its
+        // statement must end before its connection closes.
+        connect(source_, &QObject::destroyed, this, [this] {
+            beginResetModel();
+            detach();
+            query_ = nullptr;
+            source_ = nullptr;
+            attach();
+            endResetModel();
         });
     }
-    remap();
+    attach();
     endResetModel();
 }
 
@@ -67,13 +92,59 @@ void GridModel::setColumns(QList<GridColumn> columns) {
 
 void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
 
+void GridModel::detach() {
+    background_.stop();
+    rows_ = 0;
+    spill_.reset();
+    cache_.clear();
+    head_ = 0;
+    sourceMore_ = false;
+}
+
+void GridModel::attach() {
+    head_ = source_ ? source_->rowCount() : 0;
+    rows_ = head_;
+    sourceMore_ = source_ && source_->canFetchMore();
+    remap();
+    if (sourceMore_) background_.start(kCountDelayMs);
+}
+
+qint64 GridModel::knownRows() const { return head_ + (spill_ ? spill_->rowCount() : 0); }
+
+bool GridModel::allKnown() const { return !sourceMore_ || (spill_ && spill_->atEnd()); }
+
+void GridModel::readTo(qint64 rows, QDeadlineTimer deadline) {
+    if (allKnown() || knownRows() >= rows) return;
+    try {
+        if (!spill_) {
+            Connection *con = query_->connection();
+            spill_ = std::make_unique<SpilledResult>(rawHandle(con->database()),
+                                                     Dialect::translate(query_->sql(), con->nameIndexes()), head_);
+        }
+        spill_->readTo(rows - head_, deadline);
+    } catch (const AppError &e) {
+        // The statement ran a moment ago on the same connection; should it fail now, the grid
+        // shows the rows it has.
+        qWarning("Grid result read stopped: %s", qPrintable(e.message()));
+        sourceMore_ = false;
+    }
+}
+
+void GridModel::readInBackground() {
+    // Slices short enough to keep the window responsive; the whole count is announced once.
+    readTo(std::numeric_limits<qint64>::max(), QDeadlineTimer(10));
+    if (allKnown()) announceNewRows();
+    else background_.start(0);
+}
+
 void GridModel::announceNewRows() {
     // A view that hears of new rows may fetch more at once, inside our own announcement: those
     // rows are announced after it, by this loop, never nested in it.
     if (announcing_) return;
     announcing_ = true;
-    while (source_->rowCount() > rows_) {
-        const int n = source_->rowCount();
+    while (knownRows() > rows_) {
+        const int n = int(std::min<qint64>(knownRows(), std::numeric_limits<int>::max()));
+        if (n <= rows_) break;
         beginInsertRows({}, rows_, n - 1);
         rows_ = n;
         endInsertRows();
@@ -83,14 +154,17 @@ void GridModel::announceNewRows() {
 
 void GridModel::fetchAll() {
     if (!source_) return;
-    bulk_ = true;
-    while (source_->canFetchMore()) source_->fetchMore();
-    bulk_ = false;
+    readTo(std::numeric_limits<qint64>::max());
     announceNewRows();
 }
 
+qsizetype GridModel::rowsInMemory() const {
+    qsizetype n = head_;
+    for (const auto &block : cache_) n += block.second.size();
+    return n;
+}
+
 void GridModel::remap() {
-    rows_ = source_ ? source_->rowCount() : 0;
     columns_.clear();
     sourceColumn_.clear();
     const QSqlRecord record = source_ ? source_->record() : QSqlRecord();
@@ -116,17 +190,38 @@ int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
 
 bool GridModel::canFetchMore(const QModelIndex &parent) const {
-    return !parent.isValid() && source_ && source_->canFetchMore();
+    return !parent.isValid() && source_ && (rows_ < knownRows() || !allKnown());
 }
 
 void GridModel::fetchMore(const QModelIndex &parent) {
-    if (canFetchMore(parent)) source_->fetchMore();
+    if (!canFetchMore(parent)) return;
+    readTo(rows_ + kFetchRows);
+    announceNewRows();
 }
 
 QVariant GridModel::rawValue(int row, int column) const {
     const int sc = sourceColumn_.value(column, -1);
-    if (sc < 0 || !source_) return {};
-    return source_->data(source_->index(row, sc), Qt::DisplayRole);
+    if (sc < 0 || !source_ || row < 0 || row >= rows_) return {};
+    if (row < head_) return source_->data(source_->index(row, sc), Qt::DisplayRole);
+    return spilledRow(row - head_).value(sc);
+}
+
+const QList<QVariant> &GridModel::spilledRow(qint64 row) const {
+    const qint64 block = row / SpilledResult::kBlockRows;
+    const int at = int(row % SpilledResult::kBlockRows);
+    for (qsizetype i = cache_.size() - 1; i >= 0; --i) {
+        if (cache_[i].first != block) continue;
+        // A block read while the end of the result was still being read may lack later rows.
+        if (cache_[i].second.size() <= at) {
+            cache_.removeAt(i);
+            break;
+        }
+        if (i != cache_.size() - 1) cache_.move(i, cache_.size() - 1);
+        return cache_.last().second[at];
+    }
+    if (cache_.size() >= kCachedBlocks) cache_.removeFirst();
+    cache_.append({block, spill_->rows(block * SpilledResult::kBlockRows, SpilledResult::kBlockRows)});
+    return cache_.last().second[at];
 }
 
 QString GridModel::text(int row, int column) const {

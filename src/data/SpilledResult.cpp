@@ -1,0 +1,171 @@
+#include "data/SpilledResult.h"
+
+#include "data/AppError.h"
+
+#include <cstring>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace {
+
+enum Tag : char { Null, Integer, Real, Text, Blob };
+
+// Pending rows go to the file in pieces of this size.
+constexpr qsizetype kFlushBytes = 256 * 1024;
+
+template <typename T> void put(QByteArray &out, T value) {
+    out.append(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+template <typename T> T take(const char *&p) {
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    p += sizeof value;
+    return value;
+}
+
+} // namespace
+
+SpilledResult::SpilledResult(sqlite3 *db, const QString &statement, qint64 skip) : skip_(skip) {
+    const QByteArray text = statement.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw AppError(message);
+    }
+    columns_ = sqlite3_column_count(stmt_);
+    file_ = std::tmpfile();
+    if (!file_) {
+        finish();
+        throw AppError(QStringLiteral("No temporary file for the result"));
+    }
+}
+
+SpilledResult::~SpilledResult() {
+    finish();
+    if (file_) std::fclose(file_);
+}
+
+void SpilledResult::finish() {
+    // Finalizing ends the statement's read of the database, so later statements on the
+    // connection see later changes.
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+}
+
+void SpilledResult::readTo(qint64 rows, QDeadlineTimer deadline) {
+    int sinceCheck = 0;
+    while (stmt_ && rows_ < rows) {
+        const int rc = sqlite3_step(stmt_);
+        if (rc != SQLITE_ROW) {
+            // The end, or a failure after the first rows: what was read stays readable.
+            finish();
+            break;
+        }
+        if (skip_ > 0) {
+            --skip_;
+            continue;
+        }
+        appendRow();
+        if (++sinceCheck == 256) {
+            sinceCheck = 0;
+            if (deadline.hasExpired()) break;
+        }
+    }
+    if (pending_.size() >= kFlushBytes || !stmt_) flush();
+}
+
+void SpilledResult::appendRow() {
+    if (rows_ % kBlockRows == 0) blockStart_.push_back(written_ + pending_.size());
+    for (int c = 0; c < columns_; ++c) {
+        switch (sqlite3_column_type(stmt_, c)) {
+        case SQLITE_NULL:
+            pending_.append(char(Null));
+            break;
+        case SQLITE_INTEGER:
+            pending_.append(char(Integer));
+            put<qint64>(pending_, sqlite3_column_int64(stmt_, c));
+            break;
+        case SQLITE_FLOAT:
+            pending_.append(char(Real));
+            put<double>(pending_, sqlite3_column_double(stmt_, c));
+            break;
+        default: {
+            const bool text = sqlite3_column_type(stmt_, c) == SQLITE_TEXT;
+            const void *bytes =
+                text ? static_cast<const void *>(sqlite3_column_text(stmt_, c)) : sqlite3_column_blob(stmt_, c);
+            const quint32 size = quint32(sqlite3_column_bytes(stmt_, c));
+            pending_.append(char(text ? Text : Blob));
+            put<quint32>(pending_, size);
+            pending_.append(static_cast<const char *>(bytes), size);
+        }
+        }
+    }
+    ++rows_;
+    if (pending_.size() >= kFlushBytes) flush();
+}
+
+void SpilledResult::flush() {
+    const char *p = pending_.constData();
+    qsizetype left = pending_.size();
+    while (left > 0) {
+        const ssize_t n = ::pwrite(fileno(file_), p, size_t(left), written_);
+        if (n <= 0) throw AppError(QStringLiteral("The temporary file of the result cannot be written"));
+        written_ += n;
+        p += n;
+        left -= n;
+    }
+    pending_.clear();
+}
+
+QList<ResultRow> SpilledResult::rows(qint64 first, int count) {
+    QList<ResultRow> out;
+    if (first < 0 || first >= rows_ || count <= 0) return out;
+    count = int(std::min<qint64>(count, rows_ - first));
+    const qint64 last = first + count - 1;
+    if (!pending_.isEmpty()) flush();
+    const size_t lastBlock = size_t(last / kBlockRows);
+    const qint64 from = blockStart_[size_t(first / kBlockRows)];
+    const qint64 to = lastBlock + 1 < blockStart_.size() ? blockStart_[lastBlock + 1] : written_;
+    QByteArray bytes(to - from, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::pread(fileno(file_), bytes.data() + got, size_t(bytes.size() - got), from + got);
+        if (n <= 0) throw AppError(QStringLiteral("The temporary file of the result cannot be read"));
+        got += n;
+    }
+    const char *p = bytes.constData();
+    out.reserve(count);
+    for (qint64 row = first - first % kBlockRows; row <= last; ++row) {
+        const bool keep = row >= first;
+        ResultRow values;
+        if (keep) values.reserve(columns_);
+        for (int c = 0; c < columns_; ++c) {
+            const char tag = *p++;
+            switch (tag) {
+            case Null:
+                if (keep) values.append(QVariant(QMetaType::fromType<QString>()));
+                break;
+            case Integer: {
+                const auto v = take<qint64>(p);
+                if (keep) values.append(QVariant(qlonglong(v)));
+                break;
+            }
+            case Real: {
+                const auto v = take<double>(p);
+                if (keep) values.append(QVariant(v));
+                break;
+            }
+            default: {
+                const auto size = take<quint32>(p);
+                if (keep)
+                    values.append(tag == Text ? QVariant(QString::fromUtf8(p, size)) : QVariant(QByteArray(p, size)));
+                p += size;
+            }
+            }
+        }
+        if (keep) out.append(std::move(values));
+    }
+    return out;
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <QDeadlineTimer>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <cstdio>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One row of a result: its values in field order, as the Qt SQLite driver gives them (integers
+// as qlonglong, reals as double, text as QString, Null as a null QString).
+using ResultRow = QList<QVariant>;
+
+// A statement's result read once, front to back, with its rows kept in an unnamed temporary
+// file rather than in memory: only the file offset of every 64th row stays in memory, so a
+// million rows cost a few hundred kilobytes here whatever their width. Any range of rows read
+// so far is read back by position. Rows before `skip` are stepped over, not kept.
+class SpilledResult {
+public:
+    // Prepares the statement on the connection; a failure throws AppError with the engine's text.
+    SpilledResult(sqlite3 *db, const QString &statement, qint64 skip);
+    ~SpilledResult();
+    SpilledResult(const SpilledResult &) = delete;
+    SpilledResult &operator=(const SpilledResult &) = delete;
+
+    // Rows kept so far (after the skipped ones).
+    qint64 rowCount() const { return rows_; }
+    bool atEnd() const { return stmt_ == nullptr; }
+    // Reads on until `rows` are kept, the result ends or the deadline passes.
+    void readTo(qint64 rows, QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+    // Rows [first, first + count) of those kept.
+    QList<ResultRow> rows(qint64 first, int count);
+
+    static constexpr int kBlockRows = 64;
+
+private:
+    void finish();
+    void appendRow();
+    void flush();
+
+    sqlite3_stmt *stmt_ = nullptr;
+    int columns_ = 0;
+    qint64 skip_ = 0;
+    qint64 rows_ = 0;
+    std::FILE *file_ = nullptr;
+    qint64 written_ = 0; // bytes in the file
+    QByteArray pending_; // bytes of rows not yet written
+    std::vector<qint64> blockStart_; // offset of every kBlockRows-th row
+};
