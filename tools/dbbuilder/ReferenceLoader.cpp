@@ -4,6 +4,7 @@
 #include "data/CodeCodec.h"
 #include "dbbuilder/BuilderDatabase.h"
 #include "dbbuilder/Csv.h"
+#include "dbbuilder/RateLoader.h"
 #include "dbbuilder/Rates.h"
 #include "dbbuilder/TradeConditions.h"
 
@@ -276,7 +277,11 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         {"tariff.csv",
          [&](const CsvFile &c) {
              const int rows = loadTariff(db, c, special);
-             return QStringLiteral("%1 rows into official_hs, %2 into hs_dm_tax").arg(rows).arg(special);
+             const int published = loadPublishedRates(db, c);
+             return QStringLiteral("%1 rows into official_hs, %2 into hs_dm_tax, %3 into tariff_rate")
+                 .arg(rows)
+                 .arg(special)
+                 .arg(published);
          }},
         {"licences.csv",
          [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_licensed").arg(loadLicences(db, c)); }},
@@ -287,6 +292,10 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         {"rulings.csv",
          [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_classify").arg(loadRulings(db, c)); }},
         {"cases.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into case_hs").arg(loadCases(db, c)); }},
+        {"partner-countries.csv",
+         [&](const CsvFile &c) {
+             return QStringLiteral("%1 rows into partner_country").arg(loadPartnerCountries(db, c));
+         }},
         {"news.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into news").arg(loadNews(db, c)); }},
         {"ads.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into news_ad").arg(loadAds(db, c)); }},
     };
