@@ -6,8 +6,9 @@ pkgs=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
   libsqlite3-dev libxml2-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk fonts-arphic-uming xvfb xauth
+  fonts-noto-cjk fonts-arphic-uming xvfb xauth openbox x11-utils xdotool
   clang-format
+  desktop-file-utils appstream qt6-translations-l10n dpkg-dev file
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,6 +1,7 @@
 #include "app/DataGrid.h"
 
 #include "app/FindDialog.h"
+#include "chrome/Colors.h"
 #include "chrome/Fonts.h"
 #include "data/Query.h"
 
@@ -12,7 +13,7 @@
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 
-const QColor DataGrid::kTitleColor(166, 202, 240);
+const QColor DataGrid::kTitleColor = Colors::skyBlue;
 const QColor DataGrid::kEvenRowColor(247, 248, 251);
 
 namespace {
@@ -25,7 +26,7 @@ public:
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
         auto *view = static_cast<const DataGrid *>(parent());
         const GridModel *model = view->gridModel();
-        const bool current = view->hasFocus() && view->currentIndex() == index;
+        const bool current = view->showsCurrentCell() && view->currentIndex() == index;
         const QPalette &pal = option.palette;
         p->save();
         p->fillRect(option.rect, current ? pal.color(QPalette::Active, QPalette::Highlight)
@@ -98,9 +99,10 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background-color: rgb(166,202,240); color: black;"
+        QStringLiteral("QHeaderView::section { background-color: %1; color: black;"
                        " border: none; border-right: 1px solid #808080; border-bottom: 1px solid #808080;"
-                       " padding-left: 2px; }"));
+                       " padding-left: 2px; }")
+            .arg(kTitleColor.name()));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -174,8 +176,21 @@ void DataGrid::paintEvent(QPaintEvent *event) {
 }
 
 FindDialog *DataGrid::findDialog() {
-    if (!find_) find_ = new FindDialog(this);
+    if (!find_) {
+        find_ = new FindDialog(this);
+        // The highlight follows the dialog's activation too.
+        find_->installEventFilter(this);
+    }
     return find_;
+}
+
+bool DataGrid::showsCurrentCell() const { return hasFocus() || (find_ && find_->isActiveWindow()); }
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == find_ && (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate ||
+                             event->type() == QEvent::Hide))
+        viewport()->update();
+    return QTableView::eventFilter(watched, event);
 }
 
 void DataGrid::keyPressEvent(QKeyEvent *event) {

@@ -10,7 +10,7 @@ class Query;
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
-    static const QColor kTitleColor; // RGB 166, 202, 240
+    static const QColor kTitleColor; // sky blue
     static const QColor kEvenRowColor; // RGB 247, 248, 251
 
     explicit DataGrid(QWidget *parent = nullptr);
@@ -34,6 +34,9 @@ public:
 
     // The grid's find dialog, made on first use (Ctrl+F).
     class FindDialog *findDialog();
+    // The current cell is highlighted while the grid has the focus, or its find dialog does, so
+    // the row a search found shows while the user goes on searching.
+    bool showsCurrentCell() const;
 
 protected:
     void positionOnFirstRow();
@@ -44,6 +47,7 @@ protected:
     void verticalScrollbarAction(int action) override;
     void verticalScrollbarValueChanged(int value) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showEnd();

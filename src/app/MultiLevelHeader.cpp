@@ -1,6 +1,8 @@
 #include "app/MultiLevelHeader.h"
 
+#include <QAbstractScrollArea>
 #include <QPainter>
+#include <QScrollBar>
 
 MultiLevelHeader::MultiLevelHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {
     setSectionsMovable(true);
@@ -12,6 +14,11 @@ MultiLevelHeader::MultiLevelHeader(QWidget *parent) : QHeaderView(Qt::Horizontal
     // Spanning cells change when any section moves or resizes: repaint the whole header.
     connect(this, &QHeaderView::sectionResized, viewport(), qOverload<>(&QWidget::update));
     connect(this, &QHeaderView::sectionMoved, viewport(), qOverload<>(&QWidget::update));
+    // A sideways scroll moves the pixels and repaints only the strip that comes into view, but a
+    // wide cell centres its title on the part of it in view: repaint the whole header then too.
+    // The grid's scroll bar moves the header (after the grid's own handler, connected earlier).
+    if (auto *grid = qobject_cast<QAbstractScrollArea *>(parent))
+        connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
 QStringList MultiLevelHeader::titleLevels(int logical) const {
@@ -86,8 +93,10 @@ void MultiLevelHeader::paintEvent(QPaintEvent *) {
         p.drawLine(c.rect.right(), c.rect.top(), c.rect.right(), c.rect.bottom());
         p.drawLine(c.rect.left(), c.rect.bottom(), c.rect.right(), c.rect.bottom());
         p.setPen(Qt::black);
-        // A wide cell scrolled partly out of view centres its title in the part still in view.
+        // A wide cell scrolled partly out of view centres its title in the part still in view; a
+        // cell wholly out of view has no title to draw.
         const QRect shown = c.rect.intersected(viewport()->rect());
+        if (shown.width() <= 5 || shown.height() <= 3) continue;
         p.drawText(shown.adjusted(2, 1, -3, -2), Qt::AlignCenter | Qt::TextWordWrap, c.text);
     }
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "chrome/Colors.h"
+
 #include <QColor>
 #include <QHeaderView>
 #include <QList>
@@ -36,5 +38,5 @@ protected:
 
 private:
     QStringList titleLevels(int logical) const;
-    QColor titleColor_{166, 202, 240};
+    QColor titleColor_ = Colors::skyBlue;
 };

@@ -2,6 +2,7 @@
 
 #include "app/DataGrid.h"
 #include "chrome/ClickLabel.h"
+#include "chrome/Colors.h"
 #include "chrome/Fonts.h"
 #include "chrome/Image1.h"
 #include "chrome/Resources.h"
@@ -22,8 +23,6 @@
 #include <QUrl>
 
 namespace {
-const QColor kSkyBlue(166, 202, 240);
-
 const char kUpdateDateStatement[] = "select max(update_date) as update_date from case_hs";
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, QPoint at) {
@@ -101,7 +100,7 @@ void TForm2::buildControls() {
     setClientSize({kClientWidth, kClientHeight});
     client->setAutoFillBackground(true);
     QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, kSkyBlue);
+    pal.setColor(QPalette::Window, Colors::skyBlue);
     client->setPalette(pal);
     client->setFont(Fonts::song(12));
 
@@ -147,20 +146,20 @@ void TForm2::buildControls() {
 
     lbl7 = new QLabel(QStringLiteral("版本号:V1.0"), client);
     lbl7->setObjectName(QStringLiteral("lbl7"));
-    lbl7->setGeometry(20, 540, 65, 20);
+    lbl7->setGeometry(20, kStatusTop, 65, 20);
     lbl7->setAutoFillBackground(true);
-    lbl8 = label(client, "lbl8", QString(), {112, 540});
+    lbl8 = label(client, "lbl8", QString(), {112, kStatusTop});
 
     lbl9 = new ClickLabel(client);
     lbl9->setObjectName(QStringLiteral("lbl9"));
-    lbl9->move(400, 540);
+    lbl9->move(400, kStatusTop);
     lbl9->setFont(Fonts::tahoma8());
     lbl9->setCursor(Qt::PointingHandCursor);
     setLinkHover(lbl9, false);
 
     lbl13 = new ClickLabel(client);
     lbl13->setObjectName(QStringLiteral("lbl13"));
-    lbl13->setGeometry(700, 540, 138, 12);
+    lbl13->setGeometry(kSiteLinkLeft, kStatusTop, 138, 12);
     lbl13->setFont(Fonts::song(12));
     lbl13->setCursor(Qt::PointingHandCursor);
     lbl13->setText(QStringLiteral("Zendrik网  ") + QUrl(Platform::instance().vendorRoot()).host());
@@ -218,16 +217,6 @@ void TForm2::buildControls() {
     connect(lbl13, &ClickLabel::clicked, this, &TForm2::lbl13Click);
     connect(lbl13, &ClickLabel::entered, this, [this] { setLinkHover(lbl13, true); });
     connect(lbl13, &ClickLabel::left, this, [this] { setLinkHover(lbl13, false); });
-}
-
-void TForm2::resizeEvent(QResizeEvent *event) {
-    SkinnedWindow::resizeEvent(event);
-    // The header and the result panel are aligned to the top and span the client's width.
-    if (!imgForm) return;
-    const int width = client->width();
-    imgForm->resize(width, imgForm->height());
-    pnl1->resize(width, pnl1->height());
-    for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3}) g->resize(pnl1->size());
 }
 
 void TForm2::setLinkHover(QLabel *l, bool hovered) {

@@ -24,6 +24,9 @@ class TForm2 : public SkinnedWindow {
 public:
     static constexpr int kClientWidth = 838;
     static constexpr int kClientHeight = 560;
+    // The status line's top and the site link's left at the designed size.
+    static constexpr int kStatusTop = 540;
+    static constexpr int kSiteLinkLeft = 700;
 
     explicit TForm2(QWidget *parent = nullptr);
     ~TForm2() override;
@@ -104,13 +107,17 @@ public:
     void lbl13Click();
     void imgLogoClick();
 
+    // Shrinks the window to the room its screen has, when it has less than the designed size,
+    // and places it wholly on that screen, centred where it can be (Unit2Layout.cpp).
+    void fitToScreen();
+
     // Vendor addresses, formed from the root address.
     static QString vendorAddress(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
-    void resizeEvent(QResizeEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override; // Unit2Layout.cpp
 
 private:
     void buildControls();

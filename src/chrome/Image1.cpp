@@ -44,15 +44,31 @@ void TMyImage::paintEvent(QPaintEvent *) {
 
 void TMyImage::enterEvent(QEnterEvent *) { pointerEntered(); }
 
+// After a release outside, the toolkit's own leave notice follows the one given on the way
+// out; it shows the saved picture again, which is already shown.
 void TMyImage::leaveEvent(QEvent *) { pointerLeft(); }
 
 void TMyImage::mousePressEvent(QMouseEvent *e) {
-    if (e->button() == Qt::LeftButton) pressed_ = true;
+    if (e->button() == Qt::LeftButton) {
+        pressed_ = true;
+        pressedInside_ = true;
+    }
+}
+
+// The control holds the mouse while a button is down, and the toolkit then sends it no leave
+// or enter notice: it gets them here, as the pointer crosses its edge.
+void TMyImage::mouseMoveEvent(QMouseEvent *e) {
+    if (!pressed_) return;
+    const bool inside = rect().contains(e->position().toPoint());
+    if (inside == pressedInside_) return;
+    pressedInside_ = inside;
+    inside ? pointerEntered() : pointerLeft();
 }
 
 void TMyImage::mouseReleaseEvent(QMouseEvent *e) {
     const bool wasPressed = pressed_;
     pressed_ = false;
+    pressedInside_ = false;
     // A click is a press and a release over the control, as with any button.
     if (wasPressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
 }

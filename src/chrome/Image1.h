@@ -35,6 +35,7 @@ protected:
     void enterEvent(QEnterEvent *) override;
     void leaveEvent(QEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
+    void mouseMoveEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
     // A double-click's second press is no new click.
     void mouseDoubleClickEvent(QMouseEvent *) override {}
@@ -46,4 +47,5 @@ private:
     bool center_ = false;
     bool designMode_ = false;
     bool pressed_ = false;
+    bool pressedInside_ = false; // while pressed: the pointer is over the control
 };

@@ -1,5 +1,6 @@
 #include "chrome/SkinnedWindow.h"
 
+#include "chrome/Fonts.h"
 #include "data/Gbk.h"
 
 #include <QApplication>
@@ -126,11 +127,9 @@ void SkinnedWindow::PaintFrame(QPainter &p) {
             drawPiece(p, framePicture(step.picture), step);
             continue;
         }
-        QFont font(QStringLiteral("宋体"));
-        font.setPixelSize(12);
         p.save();
         p.setClipRect(step.dest);
-        p.setFont(font);
+        p.setFont(Fonts::song(12)); // the same Song face as every other text of the window
         p.setPen(kCaptionColor);
         p.drawText(step.dest, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
         p.restore();
@@ -167,10 +166,7 @@ void SkinnedWindow::resetLooks() { setLooks({}); }
 void SkinnedWindow::resizeEvent(QResizeEvent *) {
     client_->setGeometry(rect().marginsRemoved(frameMargins()));
     resetLooks();
-    applyPendingNudge();
 }
-
-void SkinnedWindow::moveEvent(QMoveEvent *) { applyPendingNudge(); }
 
 void SkinnedWindow::changeEvent(QEvent *e) {
     switch (e->type()) {
@@ -180,7 +176,11 @@ void SkinnedWindow::changeEvent(QEvent *e) {
         FrameActive = isActiveWindow();
         break;
     case QEvent::WindowStateChange:
+        // The maximize button comes and goes with the normal state, and a window coming back
+        // from the minimized state may have been exposed while the platform still called it
+        // minimized: repaint the buttons whatever the looks were.
         resetLooks();
+        update(buttonsRect());
         break;
     case QEvent::WindowTitleChange:
         update(QRect(0, 0, width(), frameMargins().top()));
@@ -319,22 +319,10 @@ void SkinnedWindow::toggleMaximized() {
         showNormal();
         return;
     }
+    // The window stays where the window system puts it. A frame painted by the window itself has
+    // no borders hanging over the screen's edges to make up for, and a window manager treats a
+    // maximized window that moves as restored (its edges would then lie off the screen).
     showMaximized();
-    // Maximizing settles when the window system answers with the new geometry; the 6/3-pixel
-    // nudge follows that answer (applyPendingNudge, from the move and resize events).
-    nudgePending_ = true;
-    applyPendingNudge();
-}
-
-void SkinnedWindow::applyPendingNudge() {
-    if (!nudgePending_) return;
-    if (!(windowState() & Qt::WindowMaximized)) {
-        nudgePending_ = false;
-        return;
-    }
-    if (!screen() || geometry() != screen()->availableGeometry()) return; // not settled yet
-    nudgePending_ = false;
-    move(pos() + QPoint(6, 3));
 }
 
 void SkinnedWindow::minimizeApplication() {

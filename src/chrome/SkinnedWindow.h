@@ -36,7 +36,6 @@ protected:
 
     void paintEvent(QPaintEvent *) override;
     void resizeEvent(QResizeEvent *) override;
-    void moveEvent(QMoveEvent *) override;
     void changeEvent(QEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
@@ -58,7 +57,6 @@ private:
     void frameMove(FrameGeometry::Hit hit, QPoint windowPos, Qt::MouseButtons buttons);
     void frameRelease(FrameGeometry::Hit hit);
     void toggleMaximized();
-    void applyPendingNudge();
     void minimizeApplication();
     void updateCursor(FrameGeometry::Hit hit);
     void resetLooks();
@@ -72,6 +70,5 @@ private:
     ButtonLooks looks_;
     FrameGeometry::Hit pressHit_ = FrameGeometry::Hit::Nowhere;
     QPoint pressPos_;
-    bool nudgePending_ = false;
     Qt::Edges cursorEdges_;
 };

@@ -3,6 +3,7 @@
 #include "chrome/Resources.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 
@@ -36,4 +37,13 @@ void TForm1::showCentredOver(QWidget *mainWindow) {
     centre();
     raise();
     activateWindow();
+}
+
+// Esc closes the window, as with any dialog (closing only hides it).
+void TForm1::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

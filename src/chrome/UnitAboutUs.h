@@ -17,4 +17,7 @@ public:
     void showCentredOver(QWidget *mainWindow);
 
     QLabel *img1; // the picture, drawn unscaled from the top-left; its bottom rows are cut off
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };

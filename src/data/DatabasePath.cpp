@@ -2,11 +2,29 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 QString &pinnedDir() {
     static QString dir;
     return dir;
+}
+
+const QString kDatabaseName = QStringLiteral("quorvel.mdb");
+
+// Copies the installed database into the user's folder through a temporary name, so an
+// interrupted copy never leaves a partial database under the real name. The copy keeps the
+// installed file's read-only mode; the user's own copy must be writable for the import.
+void seedUserCopy(const QString &installed, const QString &userDir) {
+    const QString target = userDir + kDatabaseName;
+    const QString temp = target + QStringLiteral(".seeding");
+    QDir().mkpath(userDir);
+    QFile::remove(temp);
+    if (!QFile::copy(installed, temp)) return;
+    QFile::setPermissions(temp, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (!QFile::rename(temp, target)) QFile::remove(temp);
 }
 } // namespace
 
@@ -33,7 +51,23 @@ QString connectionString(const QString &exeDir) {
     return QLatin1String(kProviderPiece) + databaseFile(exeDir) + QLatin1String(kSecurityPiece);
 }
 
-QString lookupConnectionString() { return connectionString(executableDir()); }
+QString lookupConnectionString() { return connectionString(databaseDir()); }
+
+QString installedDataDir() { return QDir::cleanPath(executableDir() + QStringLiteral("../share/zendrik")) + u'/'; }
+
+QString userDataDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zendrik/");
+}
+
+QString databaseDir() {
+    const QString exeDir = executableDir();
+    if (QFileInfo::exists(exeDir + kDatabaseName)) return exeDir;
+    const QString installed = installedDataDir() + kDatabaseName;
+    if (!QFileInfo::exists(installed)) return exeDir;
+    const QString userDir = userDataDir();
+    if (!QFileInfo::exists(userDir + kDatabaseName)) seedUserCopy(installed, userDir);
+    return userDir;
+}
 
 QString dataSource(const QString &connectionString) {
     const QString key = QStringLiteral("Data Source=");
@@ -51,7 +85,9 @@ QString dataSource(const QString &connectionString) {
 QString besideExecutable(const QString &relativeWindowsPath) {
     QString rel = relativeWindowsPath;
     rel.replace(u'\\', u'/');
-    return executableDir() + rel;
+    const QString beside = executableDir() + rel;
+    const QString installed = installedDataDir() + rel;
+    return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
 }
 
 } // namespace DatabasePath

@@ -13,7 +13,7 @@ public:
     virtual ~Platform() = default;
     // A modal box with one OK button.
     virtual void messageBox(QWidget *parent, const QString &caption, const QString &text, Icon icon) = 0;
-    // Hands an address to the default browser; failures are silent.
+    // Hands an address to the default browser; a failure is shown in a plain box.
     virtual void openAddress(const QString &address) = 0;
     // The open-file dialog; empty when the user cancels.
     virtual QString openFileName(QWidget *parent) = 0;

@@ -1,13 +1,17 @@
 #include "app/Program.h"
+#include "app/Unit2.h"
 #include "platform/RecordingPlatform.h"
 #include "platform/SingleInstance.h"
 #include "support/TestDatabase.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,6 +54,51 @@ TEST(SingleInstance, ASecondStartShowsTheNoticeOnceAndEnds) {
     first.waitForFinished(5000);
     SingleInstance again(QStringLiteral("loOneCopy"));
     EXPECT_TRUE(again.acquire());
+}
+
+// Two real processes: this one runs the program (its window minimised), then the real executable
+// starts a second time and knocks; the running window comes back to the front.
+TEST(SingleInstance, ASecondStartBringsTheRunningWindowToTheFront) {
+    QTemporaryDir runtime; // a private runtime folder, so no real instance interferes
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    TestDatabase db; // empty tables: the start shows its error box, which the platform records
+    RecordingPlatform platform;
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    second.setProcessEnvironment(env);
+
+    bool minimised = false, cameToFront = false;
+    QTimer poll;
+    QElapsedTimer clock;
+    QTimer::singleShot(0, [&] {
+        TForm2 *form = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *f = qobject_cast<TForm2 *>(w)) form = f;
+        if (!form) return QApplication::quit();
+        form->showMinimized();
+        minimised = form->isMinimized();
+        second.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zendrik"), {});
+        clock.start();
+        QObject::connect(&poll, &QTimer::timeout, [&, form] {
+            cameToFront = !form->isMinimized() && form->isVisible();
+            if (cameToFront || clock.elapsed() > 20000) QApplication::quit();
+        });
+        poll.start(50);
+    });
+    runProgram(QStringLiteral("loOneCopy"));
+    poll.stop();
+
+    EXPECT_TRUE(minimised);
+    EXPECT_TRUE(cameToFront) << "the second start did not reach the running window";
+    // The second start goes on to its notice (a real box, here never answered) and then ends.
+    EXPECT_EQ(second.state(), QProcess::Running);
+    second.kill();
+    second.waitForFinished(5000);
+    if (oldRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+    else qputenv("XDG_RUNTIME_DIR", oldRuntime);
 }
 
 TEST(SingleInstance, TheNoticeIsCaptionedWithTheExecutablesName) {

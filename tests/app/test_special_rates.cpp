@@ -9,6 +9,8 @@
 
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -141,6 +143,42 @@ TEST(SpecialRates, HeaderHasThreeLevelsThatSpanNeighbouringColumns) {
     actual = headerLayout(h);
     std::sort(actual.begin(), actual.end());
     EXPECT_EQ(actual, expected);
+}
+
+// The header's pixels as the window shows them: what the paints so far left in the window's
+// backing store, not a fresh rendering.
+QImage shownPixels(QWidget *w) {
+    QWidget *top = w->window();
+    const QPoint at = w->mapTo(top, QPoint(0, 0));
+    return top->screen()
+        ->grabWindow(top->winId(), at.x(), at.y(), w->width(), w->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(SpecialRates, HeaderScrolledSidewaysShowsWhatAWholeRepaintShows) {
+    TestDatabase db;
+    addRateRow(db, QStringLiteral("1"), QStringLiteral("01012100"), 1);
+    View v;
+    v.open(QStringLiteral("01012100"));
+    v.form->resize(420, 200); // narrow: the wide spanning cells are partly in view
+    QTest::qWait(50);
+    MultiLevelHeader *h = v.header();
+    QScrollBar *bar = v.form->dbgrdh1->horizontalScrollBar();
+    ASSERT_GE(bar->maximum(), 8); // the grid scrolls a column at a time
+    // Single steps and jumps, forwards and back, as a user scrolls.
+    for (const int to : {1, 2, 3, 5, 6, 7, bar->maximum(), 6, 4, 3, 0}) {
+        SCOPED_TRACE(to);
+        bar->setValue(std::min(to, bar->maximum()));
+        QTest::qWait(30);
+        const QImage scrolled = shownPixels(h);
+        h->viewport()->repaint();
+        const QImage whole = shownPixels(h);
+        EXPECT_EQ(scrolled, whole);
+        // Cells wholly out of view leave nothing at the header's left end.
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x) EXPECT_NE(whole.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+    }
 }
 
 TEST(SpecialRates, CreationFailuresGoToTheDefaultReportAndTheHeaderStays) {

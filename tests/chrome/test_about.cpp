@@ -87,3 +87,14 @@ TEST(TForm1, ClosingHidesWithoutDestroying) {
     EXPECT_FALSE(about->img1->pixmap().isNull());
     delete about;
 }
+
+TEST(TForm1, EscapeClosesIt) {
+    MainWindow main(QRect(40, 30, 838, 560));
+    TForm1 about;
+    about.showCentredOver(&main);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    QTest::keyClick(&about, Qt::Key_A); // other keys do nothing
+    EXPECT_TRUE(about.isVisible());
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
+}

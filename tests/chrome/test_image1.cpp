@@ -110,13 +110,18 @@ INSTANTIATE_TEST_SUITE_P(
                     HoverCase{"hiddenNeverSwaps", hide, nothing, red, red}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(TMyImage, DraggingOffWhilePressedRestoresThePictureOnRelease) {
+TEST(TMyImage, DraggingOffWhilePressedGivesTheLeaveNotice) {
     Host h;
     QSignalSpy clicks(h.img, &TMyImage::clicked);
     h.moveTo(h.inside);
     h.press(Qt::LeftButton, h.inside);
+    // The button holds the mouse while pressed, and still gets its leave and enter notices.
     h.moveTo(h.outside);
-    EXPECT_EQ(shown(*h.img), green); // the button holds the grab while pressed
+    EXPECT_EQ(shown(*h.img), red);
+    h.moveTo(h.inside);
+    EXPECT_EQ(shown(*h.img), green);
+    h.moveTo(h.outside);
+    EXPECT_EQ(shown(*h.img), red);
     h.release(Qt::LeftButton, h.outside);
     EXPECT_EQ(shown(*h.img), red);
     EXPECT_EQ(clicks.count(), 0);

@@ -141,12 +141,13 @@ TEST_F(SkinnedWindowTest, PaintsTinyWindowsAndShortCaptions) {
 TEST_F(SkinnedWindowTest, PaintsTheButtonsAtRestAndTheCaption) {
     EXPECT_EQ(buttonLooks(), (QList<int>{0, 0, 0}));
     saveShot("frame_normal.png");
-    // The caption is drawn in the caption colour inside its rectangle, starting at x 20.
+    // The caption is drawn in the caption colour inside its rectangle, starting at x 20 (the thin
+    // strokes of a Song face leave many pixels only partly covered: those count too).
     const QImage s = shot();
     int captionPixels = 0, leftmost = 10000;
     for (int y = 10; y < 26; ++y)
-        for (int x = 0; x < 400; ++x)
-            if (QColor(s.pixel(x, y)).blue() > 150 && QColor(s.pixel(x, y)).red() < 60) {
+        for (int x = 4; x < 400; ++x) // right of the left edge, whose outline is a darker blue
+            if (QColor(s.pixel(x, y)).blue() > 150 && QColor(s.pixel(x, y)).red() < 120) {
                 ++captionPixels;
                 leftmost = std::min(leftmost, x);
             }
@@ -237,15 +238,16 @@ TEST_F(SkinnedWindowTest, ReleaseOverCloseEndsTheLoopWithoutACloseRequest) {
     EXPECT_EQ(buttonLooks(), (QList<int>{0, 0, 26}));
 }
 
-TEST_F(SkinnedWindowTest, CaptionDoubleClickTogglesMaximizedWithTheNudge) {
+TEST_F(SkinnedWindowTest, CaptionDoubleClickTogglesMaximized) {
     const QRect normal = window.geometry();
-    QTest::mouseDClick(&window, Qt::LeftButton, {}, captionAt());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.pos() != normal.topLeft() && window.isMaximized(); }));
-    QTest::qWait(50);
-    EXPECT_TRUE(window.isMaximized());
     const QRect screen = window.screen()->availableGeometry();
-    EXPECT_EQ(window.pos(), screen.topLeft() + QPoint(6, 3));
-    EXPECT_EQ(window.size(), screen.size());
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, captionAt());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isMaximized() && window.geometry() == screen; }));
+    QTest::qWait(50);
+    // Not moved off the place maximizing gave it: a moved window is no longer maximized to a
+    // window manager, and its right and bottom edges would lie off the screen.
+    EXPECT_TRUE(window.isMaximized());
+    EXPECT_EQ(window.geometry(), screen);
     saveShot("frame_maximized.png");
 
     // Maximized: the maximize button is not drawn, pressed or hovered, though its zone answers.

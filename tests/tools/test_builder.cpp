@@ -176,19 +176,20 @@ TEST(BuilderLoad, TariffRowsStoredScrambledWithParsedRates) {
     EXPECT_EQ(special[1][9].toString(), "5%");
 }
 
-TEST(BuilderLoad, OtherTablesAndDerivedTradeConditions) {
+// The trade-mode file has no conditions column: every trade mode is stored without conditions
+// rather than with conditions made up from its name.
+TEST(BuilderLoad, OtherTablesAndNoInventedTradeConditions) {
     Fixture f;
-    Builder::loadDatabase(f.db(), f.dir());
+    const LoadSummary summary = Builder::loadDatabase(f.db(), f.dir());
+    EXPECT_TRUE(summary.notes.contains("trade-modes.csv: no conditions column, trade modes loaded without supervision "
+                                       "conditions"))
+        << summary.notes.join('\n').toStdString();
     Reader r(f.db());
     EXPECT_EQ(r.count("hs_licensed"), 7);
 
-    QHash<QString, QString> modes;
-    for (const auto &row : r.rows("select abbr_trade, ex_control from hs_trade"))
-        modes[row[0].toString()] = row[1].toString();
+    const auto modes = r.rows("select abbr_trade, ex_control from hs_trade");
     ASSERT_EQ(modes.size(), 3);
-    EXPECT_EQ(modes["一般贸易"], "47AB");
-    EXPECT_EQ(modes["来料加工"], "ABvx");
-    EXPECT_EQ(modes["边境小额"], "47ABy");
+    for (const auto &mode : modes) EXPECT_TRUE(mode[1].isNull()) << mode[0].toString().toStdString();
 
     const auto ruling = r.rows("select code_t, g_name, class_spec from hs_classify");
     ASSERT_EQ(ruling.size(), 1);
@@ -366,6 +367,33 @@ TEST(BuilderGenerate, SmallCountsGiveExactlyThoseRows) {
     o.tariff = 0;
     EXPECT_THROW(Builder::generateDatabase(tmp.path() + "/none.mdb", o, Builder::Existing::Refuse), AppError);
     EXPECT_FALSE(QFile::exists(tmp.path() + "/none.mdb"));
+}
+
+// The published export's folder loads as it is, in one step: the files under their published
+// names, the newest tariff year chosen, and trade modes without conditions, as the tool says.
+TEST(BuilderTool, PublishedExportFolder) {
+    Fixture f;
+    const QString published = f.tmp.path() + "/published";
+    QDir().mkpath(published);
+    QFile::copy(f.dir() + "/tariff.csv", published + "/cn-tariff-2026.csv");
+    writeFile(published + "/cn-tariff-2025.csv", kTariffHeader + "0101210010,旧税则,千克,,0%,,0%,9%,0%,,,0%,,,,,,,\n");
+    QFile::copy(f.dir() + "/licences.csv", published + "/cn-licence-documents.csv");
+    QFile::copy(f.dir() + "/trade-modes.csv", published + "/cn-trade-modes-2018.csv");
+    writeFile(published + "/cn-partner-countries.csv", "code,zh\n101,阿富汗\n"); // not one of the builder's
+
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + "/zendrik-dbbuilder", {"load", f.db(), published});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    ASSERT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("cn-tariff-2026.csv: 3 rows into official_hs")) << err.toStdString();
+    EXPECT_TRUE(err.contains("cn-trade-modes-2018.csv: no conditions column")) << err.toStdString();
+
+    Reader r(f.db());
+    EXPECT_EQ(r.count("official_hs"), 3);
+    EXPECT_EQ(r.count("hs_licensed"), 7);
+    EXPECT_EQ(r.scalar("select count(*) from hs_trade where ex_control is not null").toInt(), 0);
+    EXPECT_EQ(r.count("hs_trade"), 3);
 }
 
 // The tool itself: exit codes, and demo --if-missing leaving an existing file alone.

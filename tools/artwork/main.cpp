@@ -1,8 +1,10 @@
 // Draws every bitmap of the program's windows and writes them as 24-bit BMP files.
 //   zendrik-artwork [--preview DIR] [OUTDIR]
-// OUTDIR defaults to res/images of the source tree. --preview also writes each picture as PNG
+// OUTDIR defaults to res/images of the source tree. The application icon goes beside it, into
+// OUTDIR/../icons, as PNG files at the sizes of the desktop's icon theme. --preview also writes each picture as PNG
 // and two mock-ups (the main window's header strip, the import window) with the pictures placed
 // where the windows put them, for checking by eye, each also enlarged.
+#include "Icons.h"
 #include "Paint.h"
 #include "Pictures.h"
 
@@ -54,6 +56,18 @@ QImage importMockup(const QList<art::Picture> &all) {
     return img;
 }
 
+// The product's mark on a transparent square, for the desktop's icon theme.
+QImage appIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    art::smooth(p);
+    // A little margin, as icon themes expect, so the rounded square does not touch the edge.
+    const qreal m = size / 16.0;
+    art::productMark(p, QRectF(m, m, size - 2 * m, size - 2 * m));
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -81,6 +95,16 @@ int main(int argc, char **argv) {
             return 1;
         }
         std::printf("%s %dx%d\n", qPrintable(path), pic.image.width(), pic.image.height());
+    }
+    const QString iconDir = QDir(outDir).filePath("../icons");
+    QDir().mkpath(iconDir);
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString path = QDir(iconDir).filePath(QStringLiteral("zendrik-%1.png").arg(size));
+        if (!appIcon(size).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(QDir::cleanPath(path)));
     }
     if (!previewDir.isEmpty()) {
         QDir().mkpath(previewDir);

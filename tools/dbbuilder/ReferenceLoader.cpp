@@ -6,14 +6,12 @@
 #include "dbbuilder/Csv.h"
 #include "dbbuilder/RateLoader.h"
 #include "dbbuilder/Rates.h"
-#include "dbbuilder/TradeConditions.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <functional>
-#include <sqlite3.h>
 
 namespace {
 
@@ -161,32 +159,23 @@ int loadLicences(BuilderDatabase &db, const CsvFile &csv) {
     return rows;
 }
 
-// The licence codes now in hs_licensed, in table order: the base of default trade conditions.
-QString knownLicenceCodes(BuilderDatabase &db) {
-    sqlite3_stmt *stmt = nullptr;
-    sqlite3_prepare_v2(db.handle(), "select docu_code from hs_licensed", -1, &stmt, nullptr);
-    QString codes;
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
-        codes += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    return codes;
-}
-
+// The public code table of trade modes has no conditions column. Conditions are facts of the
+// published regulations, so none are guessed: such trade modes are stored without any (Null),
+// and the detail view shows empty condition cells for them.
 int loadTradeModes(BuilderDatabase &db, const CsvFile &csv, QStringList &notes) {
     const int name = csv.requireColumn("short_name");
     const int conditions = csv.column("conditions");
-    const QString licences = conditions < 0 ? knownLicenceCodes(db) : QString();
     if (conditions < 0)
-        notes << QStringLiteral("%1: no conditions column, conditions derived from the trade "
-                                "mode names and the %2 licence codes")
-                     .arg(csv.name())
-                     .arg(licences.size());
+        notes << QStringLiteral("%1: no conditions column, trade modes loaded without supervision conditions")
+                     .arg(csv.name());
     db.exec(QStringLiteral("delete from hs_trade"));
     Inserter ins(db, "insert into hs_trade (abbr_trade, ex_control) values (?,?)");
     int rows = 0;
     forEachRow(csv, [&](const QStringList &f) {
-        const QString mode = required(f[name], "trade mode");
-        ins.text(mode).text(conditions < 0 ? defaultTradeConditions(mode, licences) : f[conditions].trimmed()).insert();
+        ins.text(required(f[name], "trade mode"));
+        if (conditions < 0) ins.null();
+        else ins.text(f[conditions].trimmed());
+        ins.insert();
         ++rows;
     });
     return rows;
@@ -267,14 +256,16 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
     const QDir folder(dir);
     if (!folder.exists()) throw AppError(QStringLiteral("%1: no such folder").arg(dir));
 
-    // Licences come before trade modes: default trade conditions are built from them.
+    // Each file under its own name, or else under the name of the published export (the newest
+    // year when there are several), so the export's folder loads as it is.
     struct Step {
         const char *file;
+        const char *published;
         std::function<QString(const CsvFile &)> load;
     };
     int special = 0;
     const std::vector<Step> steps = {
-        {"tariff.csv",
+        {"tariff.csv", "cn-tariff-*.csv",
          [&](const CsvFile &c) {
              const int rows = loadTariff(db, c, special);
              const int published = loadPublishedRates(db, c);
@@ -283,32 +274,40 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
                  .arg(special)
                  .arg(published);
          }},
-        {"licences.csv",
+        {"licences.csv", "cn-licence-documents.csv",
          [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_licensed").arg(loadLicences(db, c)); }},
-        {"trade-modes.csv",
+        {"trade-modes.csv", "cn-trade-modes-*.csv",
          [&](const CsvFile &c) {
              return QStringLiteral("%1 rows into hs_trade").arg(loadTradeModes(db, c, summary.notes));
          }},
-        {"rulings.csv",
+        {"rulings.csv", nullptr,
          [&](const CsvFile &c) { return QStringLiteral("%1 rows into hs_classify").arg(loadRulings(db, c)); }},
-        {"cases.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into case_hs").arg(loadCases(db, c)); }},
-        {"partner-countries.csv",
+        {"cases.csv", nullptr,
+         [&](const CsvFile &c) { return QStringLiteral("%1 rows into case_hs").arg(loadCases(db, c)); }},
+        {"partner-countries.csv", "cn-partner-countries.csv",
          [&](const CsvFile &c) {
              return QStringLiteral("%1 rows into partner_country").arg(loadPartnerCountries(db, c));
          }},
-        {"news.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into news").arg(loadNews(db, c)); }},
-        {"ads.csv", [&](const CsvFile &c) { return QStringLiteral("%1 rows into news_ad").arg(loadAds(db, c)); }},
+        {"news.csv", nullptr,
+         [&](const CsvFile &c) { return QStringLiteral("%1 rows into news").arg(loadNews(db, c)); }},
+        {"ads.csv", nullptr,
+         [&](const CsvFile &c) { return QStringLiteral("%1 rows into news_ad").arg(loadAds(db, c)); }},
     };
     for (const Step &step : steps) {
         const QString name = QString::fromLatin1(step.file);
         if (!only.isEmpty() && !only.contains(name)) continue;
-        const QString path = folder.filePath(name);
+        QString file = name;
+        if (!QFileInfo::exists(folder.filePath(file)) && step.published) {
+            const QStringList found = folder.entryList({QString::fromLatin1(step.published)}, QDir::Files, QDir::Name);
+            if (!found.isEmpty()) file = found.last();
+        }
+        const QString path = folder.filePath(file);
         if (!QFileInfo::exists(path)) {
             summary.notes << QStringLiteral("%1: not found, skipped").arg(name);
             continue;
         }
-        const CsvFile csv = CsvFile::read(path, name);
-        summary.notes << QStringLiteral("%1: %2").arg(name, step.load(csv));
+        const CsvFile csv = CsvFile::read(path, file);
+        summary.notes << QStringLiteral("%1: %2").arg(file, step.load(csv));
         ++summary.filesLoaded;
     }
     if (summary.filesLoaded == 0) throw AppError(QStringLiteral("%1: none of the reference files is there").arg(dir));

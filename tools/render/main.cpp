@@ -12,18 +12,24 @@
 //   zendrik-render rulings|cases out.png folder [code]  (the main window on that grid)
 //   zendrik-render about out.png [folder]        (the About window)
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
+//   zendrik-render filedialog out.png [folder] [dir] (the import's open-file dialog, as the
+//                                                 program shows it, in dir)
 #include "app/DataGrid.h"
+#include "app/QtChinese.h"
 #include "app/RatesByOrigin.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
 #include "chrome/UnitAboutUs.h"
 #include "data/DatabasePath.h"
+#include "platform/DesktopPlatform.h"
 #include "platform/RecordingPlatform.h"
 #include "updates/UnitImport.h"
 #include "vendorsite/VendorSite.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,9 +41,11 @@
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    installQtChinese();
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|origin-rates|about|import "
+        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|origin-rates|about|import|"
+                               "filedialog "
                                "OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
@@ -107,12 +115,26 @@ int main(int argc, char **argv) {
         if (!code.isEmpty()) importWindow->img1Click();
         window = importWindow.get();
     }
+    std::unique_ptr<QFileDialog> dialog;
+    if (args[1] == QLatin1String("filedialog")) {
+        importWindow = std::make_unique<TfrmImport>(form.lbl8);
+        importWindow->show();
+        dialog = DesktopPlatform::fileDialog(importWindow.get());
+        if (!code.isEmpty()) dialog->setDirectory(code);
+        window = dialog.get();
+    }
     if (!window) {
         QTextStream(stderr) << "unknown window: " << args[1] << "\n";
         return 2;
     }
     window->show();
     QApplication::processEvents();
+    // The file dialog lists its folder from a background thread: give it a moment.
+    if (dialog) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 800) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
     for (const auto &box : platform.boxes) QTextStream(stderr) << box.caption << ": " << box.text << "\n";
     return window->grab().save(args[2]) ? 0 : 1;
 }
