@@ -237,6 +237,10 @@ QString GridModel::text(int row, int column) const {
             return v.toString();
         }
     }
+    if (v.isNull()) {
+        const auto nullText = nullTexts_.find(columns_[column].field);
+        if (nullText != nullTexts_.end()) return (*nullText)(row);
+    }
     return valueText(v, columns_[column].field);
 }
 

@@ -26,6 +26,8 @@ struct GridColumn {
 
 // Supplies a field's text from its stored value, the same for display and editing.
 using DisplayHook = std::function<QString(const QVariant &value)>;
+// Supplies the text of a Null value of a field from the cell's row.
+using NullTextHook = std::function<QString(int row)>;
 
 // Stands between a query's result and a grid: maps declared columns to fields, applies the
 // display hooks, formats numbers and dates, and colours rows by their record number (odd rows
@@ -48,6 +50,9 @@ public:
     void setColumns(QList<GridColumn> columns);
     void setFieldLabels(QHash<QString, QString> labels) { labels_ = std::move(labels); }
     void setDisplayHook(const QString &field, DisplayHook hook);
+    // Shows something in the Null cells of a field without a display hook; stored values and
+    // every other cell are untouched.
+    void setNullText(const QString &field, NullTextHook hook) { nullTexts_[field] = std::move(hook); }
     void setOddRowColor(const QColor &c) { oddColor_ = c; }
     void setEvenRowColor(const QColor &c) { evenColor_ = c; }
     const QColor &evenRowColor() const { return evenColor_; }
@@ -115,6 +120,7 @@ private:
     QList<int> sourceColumn_; // per column: the source field's index, -1 when absent
     QHash<QString, QString> labels_;
     QHash<QString, DisplayHook> hooks_;
+    QHash<QString, NullTextHook> nullTexts_;
     QColor oddColor_ = Qt::white;
     QColor evenColor_ = Qt::white;
     QFont linkFont_;

@@ -205,6 +205,7 @@ void TForm2::buildControls() {
     setupGrids();
     setupSearch();
     setupDetailView();
+    setupRatesByOrigin();
 
     connect(imgupdate, &TMyImage::clicked, this, &TForm2::imgupdateClick);
     connect(imgabout, &TMyImage::clicked, this, &TForm2::imgaboutClick);

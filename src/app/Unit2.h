@@ -13,6 +13,7 @@ class DataGrid;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class RatesByOrigin;
 class TMyImage;
 
 // The main window: header with picture buttons, the search strip, the three result grids, the
@@ -94,6 +95,12 @@ public:
     void showDetail(const QString &shownCode, const QString &origin);
     void showSpecialRates(const QString &shownCode);
 
+    // Every published rate of the detail view's code, by origin (Unit2Rates.cpp): a link in the
+    // strip between the tariff row and the trade modes opens its window.
+    ClickLabel *lblRatesByOrigin = nullptr;
+    RatesByOrigin *ratesByOrigin = nullptr;
+    void lblRatesByOriginClick();
+
     // Vendor content (Unit2Feed.cpp).
     void UpdateNewad(const QString &newsAddress, const QString &adAddress);
     void GetLogo();
@@ -119,6 +126,7 @@ private:
     void setupGrids(); // Unit2Grids.cpp
     void setupSearch(); // Unit2Search.cpp
     void setupDetailView(); // Unit2Detail.cpp
+    void setupRatesByOrigin(); // Unit2Rates.cpp
     void resultCellClick(DataGrid *grid, const QString &codeField, int column);
     void loadFallbackBanner();
     void setLinkHover(QLabel *label, bool hovered);

@@ -1,5 +1,6 @@
 #include "data/Schema.h"
 
+#include "data/RateSchema.h"
 #include "data/SearchIndex.h"
 
 namespace {
@@ -44,7 +45,7 @@ QStringList createStatements() {
                QStringLiteral("create table news_ad (imagename varchar(255), imageurl varchar(255), "
                               "type varchar(10))"),
            } +
-           SearchIndex::createStatements();
+           RateSchema::createStatements() + SearchIndex::createStatements();
 }
 
 } // namespace Schema

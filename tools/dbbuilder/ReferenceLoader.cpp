@@ -4,6 +4,7 @@
 #include "data/CodeCodec.h"
 #include "dbbuilder/BuilderDatabase.h"
 #include "dbbuilder/Csv.h"
+#include "dbbuilder/RateLoader.h"
 #include "dbbuilder/Rates.h"
 
 #include <QDir>
@@ -265,7 +266,11 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         {"tariff.csv", "cn-tariff-*.csv",
          [&](const CsvFile &c) {
              const int rows = loadTariff(db, c, special);
-             return QStringLiteral("%1 行导入 official_hs，%2 行导入 hs_dm_tax").arg(rows).arg(special);
+             const int published = loadPublishedRates(db, c);
+             return QStringLiteral("%1 行导入 official_hs，%2 行导入 hs_dm_tax，%3 行导入 tariff_rate")
+                 .arg(rows)
+                 .arg(special)
+                 .arg(published);
          }},
         {"licences.csv", "cn-licence-documents.csv",
          [&](const CsvFile &c) { return QStringLiteral("%1 行导入 hs_licensed").arg(loadLicences(db, c)); }},
@@ -277,6 +282,10 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
          [&](const CsvFile &c) { return QStringLiteral("%1 行导入 hs_classify").arg(loadRulings(db, c)); }},
         {"cases.csv", nullptr,
          [&](const CsvFile &c) { return QStringLiteral("%1 行导入 case_hs").arg(loadCases(db, c)); }},
+        {"partner-countries.csv", "cn-partner-countries.csv",
+         [&](const CsvFile &c) {
+             return QStringLiteral("%1 行导入 partner_country").arg(loadPartnerCountries(db, c));
+         }},
         {"news.csv", nullptr, [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news").arg(loadNews(db, c)); }},
         {"ads.csv", nullptr, [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news_ad").arg(loadAds(db, c)); }},
     };

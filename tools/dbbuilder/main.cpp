@@ -1,6 +1,7 @@
 // zendrik-dbbuilder: makes lookup databases (schema, reference data, demo set, synthetic data).
 #include "data/AppError.h"
 #include "dbbuilder/Commands.h"
+#include "dbbuilder/EditionDiff.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,7 +14,8 @@ namespace {
 
 const char kUsage[] = "用法：\n"
                       "  zendrik-dbbuilder create DB [--force]\n"
-                      "  zendrik-dbbuilder load DB DIR\n"
+                      "  zendrik-dbbuilder load DB DIR [--diff] [--format text|csv|json] [--codes FILE]\n"
+                      "  zendrik-dbbuilder diff OLD.mdb NEW.mdb [--format text|csv|json] [--codes FILE]\n"
                       "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
                       "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n";
 
@@ -60,6 +62,27 @@ struct Arguments {
     }
 };
 
+// The report of `diff` and `load --diff`: its format and the user's own list of codes.
+struct DiffOptions {
+    DiffFormat format = DiffFormat::Text;
+    QStringList codes;
+};
+
+DiffOptions diffOptions(const Arguments &a) {
+    DiffOptions o;
+    if (a.values.contains(QStringLiteral("--format"))) {
+        try {
+            o.format = diffFormat(a.values[QStringLiteral("--format")]);
+        } catch (const AppError &e) {
+            throw UsageError{e.message()};
+        }
+    }
+    if (a.values.contains(QStringLiteral("--codes"))) o.codes = readCodeList(a.values[QStringLiteral("--codes")]);
+    return o;
+}
+
+void print(const QString &text) { std::fputs(text.toUtf8().constData(), stdout); }
+
 Builder::Existing existing(const Arguments &a) {
     if (a.flags.contains(QStringLiteral("--if-missing")) && a.flags.contains(QStringLiteral("--force")))
         throw UsageError{QStringLiteral("--if-missing and --force exclude each other")};
@@ -83,11 +106,25 @@ int run(const QStringList &args) {
         Builder::createDatabase(a.positional[0], existing(a));
         say(QStringLiteral("已创建 %1").arg(a.positional[0]));
     } else if (command == QLatin1String("load")) {
-        const Arguments a(args.mid(1), {});
-        a.expect(2, {});
-        const LoadSummary s = Builder::loadDatabase(a.positional[0], a.positional[1]);
+        const Arguments a(args.mid(1), {"--format", "--codes"});
+        a.expect(2, {"--diff"});
+        const QString &db = a.positional[0];
+        // The edition being replaced is read before the load, to report what the new one changes.
+        const bool diff = a.flags.contains(QStringLiteral("--diff")) && QFileInfo::exists(db);
+        const DiffOptions options = diffOptions(a);
+        const Edition before = diff ? readEdition(db) : Edition();
+        const LoadSummary s = Builder::loadDatabase(db, a.positional[1]);
         for (const QString &note : s.notes) say(note);
-        say(QStringLiteral("已导入 %1，用时 %2 秒").arg(a.positional[0]).arg(clock.elapsed() / 1000.0));
+        say(QStringLiteral("已导入 %1，用时 %2 秒").arg(db).arg(clock.elapsed() / 1000.0));
+        if (diff) print(formatChanges(diffEditions(before, readEdition(db), options.codes), options.format));
+        else if (a.flags.contains(QStringLiteral("--diff")))
+            say(QStringLiteral("%1 是新建的数据库：没有可比较的旧版本").arg(db));
+    } else if (command == QLatin1String("diff")) {
+        const Arguments a(args.mid(1), {"--format", "--codes"});
+        a.expect(2, {});
+        const DiffOptions options = diffOptions(a);
+        print(formatChanges(diffEditions(readEdition(a.positional[0]), readEdition(a.positional[1]), options.codes),
+                            options.format));
     } else if (command == QLatin1String("demo")) {
         const Arguments a(args.mid(1), {});
         a.expect(1, {"--if-missing", "--force"});

@@ -7,6 +7,8 @@
 //   zendrik-render detail out.png folder code    (the detail view of a tariff code)
 //   zendrik-render special out.png folder code   (the special tariff rate view of a code)
 //   zendrik-render rates out.png folder code     (that view alone, wide enough for every column)
+//   zendrik-render origin-rates out.png folder code [origin]  (every published rate of a code by
+//                                                 origin, opened from its detail view)
 //   zendrik-render rulings|cases out.png folder [code]  (the main window on that grid)
 //   zendrik-render about out.png [folder]        (the About window)
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
@@ -14,6 +16,7 @@
 //                                                 program shows it, in dir)
 #include "app/DataGrid.h"
 #include "app/QtChinese.h"
+#include "app/RatesByOrigin.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
 #include "app/UnitImport.h"
@@ -24,11 +27,14 @@
 #include "vendorsite/VendorSite.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <memory>
 
@@ -38,7 +44,8 @@ int main(int argc, char **argv) {
     installQtChinese();
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|about|import|filedialog "
+        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|origin-rates|about|import|"
+                               "filedialog "
                                "OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
@@ -74,6 +81,20 @@ int main(int argc, char **argv) {
     if (args[1] == QLatin1String("special")) {
         form.showSpecialRates(code);
         window = &form;
+    }
+    QTemporaryDir settings; // the user's own remembered origin is neither read nor changed
+    if (args[1] == QLatin1String("origin-rates")) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        form.showDetail(code, QStringLiteral("hs_code"));
+        form.lblRatesByOriginClick();
+        if (!form.ratesByOrigin) {
+            QTextStream(stderr) << code << " has no tariff row\n";
+            return 1;
+        }
+        const QString origin = args.value(5);
+        if (!origin.isEmpty())
+            form.ratesByOrigin->origin->setCurrentIndex(form.ratesByOrigin->origin->findText(origin));
+        window = form.ratesByOrigin;
     }
     std::unique_ptr<TForm4> rates;
     if (args[1] == QLatin1String("rates")) {

@@ -1,0 +1,139 @@
+#include "app/RatesByOrigin.h"
+
+#include "data/AppError.h"
+#include "data/CodeCodec.h"
+#include "data/Connection.h"
+#include "data/RateSchema.h"
+#include "platform/Platform.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSettings>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The mark stands before the long list of countries, so it is seen without scrolling.
+enum Column { Kind, Rate, Form, Mark, Countries };
+
+// How a duty is levied, from its published text.
+QString levy(const PublishedRate &r) {
+    if (r.percent) return QStringLiteral("从价");
+    const std::optional<RateAmount> a = rateAmount(r);
+    return a ? QStringLiteral("从量（%1）").arg(a->unit) : QStringLiteral("复合/其他");
+}
+
+QString countriesOf(const PublishedRate &r) {
+    if (r.kind == RateSchema::kAgreement) return OriginRates::memberCountries(r.partner).join(QStringLiteral("、"));
+    if (r.kind == RateSchema::kGeneral) return QStringLiteral("无最惠国待遇的国家或地区");
+    if (r.kind == RateSchema::kExport || r.kind == RateSchema::kExportProvisional) return QStringLiteral("出口");
+    return QStringLiteral("所有国家或地区");
+}
+
+QSettings settings() { return QSettings(QStringLiteral("Zendrik"), QStringLiteral("zendrik")); }
+
+} // namespace
+
+QString RatesByOrigin::settingsKey() { return QStringLiteral("ratesByOrigin/origin"); }
+
+RatesByOrigin::RatesByOrigin(Connection &connection, QWidget *parent)
+    : QWidget(parent, Qt::Window), connection_(connection) {
+    setObjectName(QStringLiteral("RatesByOrigin"));
+    setWindowTitle(QStringLiteral("按原产地查看税率"));
+    auto *layout = new QVBoxLayout(this);
+    title = new QLabel(this);
+    title->setWordWrap(true);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    layout->addWidget(title);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("原产国（地区）："), this));
+    origin = new QComboBox(this);
+    origin->setEditable(true);
+    origin->setInsertPolicy(QComboBox::NoInsert);
+    origin->completer()->setFilterMode(Qt::MatchContains);
+    origin->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    origin->setMinimumWidth(160);
+    row->addWidget(origin);
+    row->addStretch();
+    layout->addLayout(row);
+
+    table = new QTableWidget(0, 5, this);
+    table->setHorizontalHeaderLabels({QStringLiteral("税率种类"), QStringLiteral("税率"), QStringLiteral("计征方式"),
+                                      QStringLiteral("最低"), QStringLiteral("适用国家或地区")});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->verticalHeader()->hide();
+    table->setWordWrap(true);
+    table->horizontalHeader()->setSectionResizeMode(Countries, QHeaderView::Stretch);
+    layout->addWidget(table, 1);
+
+    summary = new QLabel(this);
+    summary->setWordWrap(true);
+    summary->setObjectName(QStringLiteral("summary"));
+    layout->addWidget(summary);
+    resize(760, 600);
+
+    connect(origin, &QComboBox::currentIndexChanged, this, &RatesByOrigin::chooseOrigin);
+}
+
+void RatesByOrigin::showCode(const QString &plainCode, const QString &name) {
+    title->setText(QStringLiteral("%1  %2").arg(plainCode, name));
+    try {
+        connection_.ensureOpen();
+        sheet_ = RateSheet::read(connection_.database(), ScrambleCode(plainCode));
+        const QStringList countries = partnerCountries(connection_.database());
+        const QSignalBlocker quiet(origin);
+        origin->clear();
+        origin->addItems(countries);
+        origin->setCurrentIndex(static_cast<int>(countries.indexOf(settings().value(settingsKey()).toString())));
+    } catch (const AppError &e) {
+        sheet_ = RateSheet();
+        Notify::error(this, e.message());
+    }
+    fill();
+}
+
+void RatesByOrigin::chooseOrigin() {
+    if (origin->currentIndex() >= 0) settings().setValue(settingsKey(), origin->currentText());
+    fill();
+}
+
+void RatesByOrigin::fill() {
+    const QString from = origin->currentIndex() >= 0 ? origin->currentText() : QString();
+    const OriginRates::Choice choice = OriginRates::choose(sheet_, from);
+    table->setVisible(sheet_.status() == RateSheet::Status::Stored);
+    table->setRowCount(0);
+    const QList<PublishedRate> &rates = sheet_.rates();
+    for (int i = 0; i < rates.size(); ++i) {
+        const PublishedRate &r = rates[i];
+        const bool applies = choice.applicable.contains(i);
+        QStringList cells(Countries + 1);
+        cells[Kind] = OriginRates::kindTitle(r);
+        cells[Rate] = OriginRates::rateText(r);
+        cells[Form] = levy(r);
+        cells[Mark] = i == choice.lowest ? QStringLiteral("★") : QString();
+        cells[Countries] = countriesOf(r);
+        table->insertRow(i);
+        for (int c = 0; c < cells.size(); ++c) {
+            auto *item = new QTableWidgetItem(cells[c]);
+            // Agreements that do not cover the origin stay listed, greyed.
+            if (!applies && r.kind == RateSchema::kAgreement) item->setForeground(Qt::gray);
+            if (i == choice.lowest) {
+                QFont f = item->font();
+                f.setBold(true);
+                item->setFont(f);
+                item->setBackground(QColor(255, 244, 204));
+            }
+            table->setItem(i, c, item);
+        }
+    }
+    for (int c = Kind; c < Countries; ++c) table->resizeColumnToContents(c);
+    table->resizeRowsToContents();
+    summary->setText(OriginRates::summary(sheet_, choice, from));
+}
