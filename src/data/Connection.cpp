@@ -68,6 +68,7 @@ void Connection::ensureOpen() {
     // An empty file is no database; SQLite would quietly make one of it.
     if (info.size() == 0) throw AppError(QStringLiteral("Unrecognized database format '%1' (empty file).").arg(path));
 
+    SearchIndex::registerTokenizer();
     QSqlDatabase db = database();
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     // mode=rw opens an existing file for reading and writing and never creates one.
@@ -91,13 +92,12 @@ void Connection::ensureOpen() {
     nameIndexes_.clear();
     if (sqlite3 *handle = rawHandle(db)) {
         Dialect::install(handle);
-        // A database built without the name index, or an engine without FTS5, still searches:
-        // by scanning the names.
-        if (SearchIndex::install(handle)) nameIndexes_ = SearchIndex::detect(handle);
+        // A database built without the name index still searches: by scanning the names.
+        nameIndexes_ = SearchIndex::detect(handle);
     }
 }
 
-Dialect::NameIndexes Connection::nameIndexes() {
+SearchPlan::NameIndexes Connection::nameIndexes() {
     return {nameIndexes_, [this](const QString &statement) -> qint64 {
                 QSqlQuery q(database());
                 return q.exec(statement) && q.next() ? q.value(0).toLongLong() : -1;

@@ -1,4 +1,6 @@
 #pragma once
+#include "data/SearchIntent.h"
+
 #include <QList>
 #include <QSqlQueryModel>
 #include <QString>
@@ -33,9 +35,14 @@ public:
     const QList<FieldDef> &fields() const { return fields_; }
 
     void close();
-    void setSql(const QString &statement); // closes the previous result
+    // Closes the previous result. A search statement comes with its intent, from which the
+    // connection chooses how to run it.
+    void setSql(const QString &statement, SearchIntent intent = {});
     const QString &sql() const { return sql_; }
     void open();
+    // Runs the statement for one pass over its rows, holding none of them: the result checked
+    // against the declared fields and positioned on its first row (invalid when there is none).
+    class QSqlQuery stream();
     void execSql();
     bool isOpen() const { return open_; }
 
@@ -57,7 +64,7 @@ public:
 
 private:
     // Closes the previous result and executes the statement on the connection, opening it.
-    class QSqlQuery run();
+    class QSqlQuery run(bool forwardOnly = false);
     void checkDeclaredFields(const class QSqlQuery &query) const;
     [[noreturn]] void fail(const class QSqlError &error);
 
@@ -65,6 +72,7 @@ private:
     Connection *connection_ = nullptr;
     QList<FieldDef> fields_;
     QString sql_;
+    SearchIntent intent_;
     bool open_ = false;
     int row_ = 0;
     std::unique_ptr<QSqlQueryModel> model_;

@@ -4,6 +4,7 @@
 //   importbench [records...]      (default: 10000 100000)
 #include "data/DatabasePath.h"
 #include "data/Schema.h"
+#include "data/SearchIndex.h"
 #include "platform/RecordingPlatform.h"
 #include "updates/UnitImport.h"
 
@@ -23,6 +24,7 @@ bool makeDatabase(const QString &file) {
     QFile::remove(file);
     bool ok = true;
     {
+        SearchIndex::registerTokenizer();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
         db.setDatabaseName(file);
         ok = db.open();

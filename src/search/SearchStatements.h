@@ -1,14 +1,20 @@
 #pragma once
+#include "data/SearchIntent.h"
+#include "search/SearchTables.h"
+
 #include <QString>
 
-// The three search statements, built from fixed fragments: a table's base statement, a prefix
+// The three search statements, built from a table's description: its select list, a prefix
 // match on its scrambled code column, a substring match on its name column, its ordering. The
-// window and the command-line lookup run exactly these.
+// window and the command-line lookup run exactly these, each with its intent.
 namespace SearchStatements {
-enum Table { OfficialHs, HsClassify, CaseHs };
+using Table = SearchTables::Table;
+using enum SearchTables::Table;
 
 // Removes leading and trailing characters with codes of 32 or less.
 QString trimmed(const QString &text);
 // Code and name are the trimmed box texts; an empty one adds no condition.
 QString build(Table table, const QString &code, const QString &name);
+// What the statement of the same arguments asks for.
+SearchIntent intent(Table table, const QString &code, const QString &name);
 } // namespace SearchStatements
