@@ -25,6 +25,12 @@ QString build(Table table, const QString &code, const QString &name) {
     return sql + QStringLiteral(" order by ") + d.codeColumn;
 }
 
+QString firstRows(Table table) {
+    const SearchTables::Description &d = SearchTables::describe(table);
+    QString sql = QStringLiteral("select top 20 %1 from %2").arg(d.selectList, d.table);
+    return table == OfficialHs ? sql : sql + QStringLiteral(" order by ") + d.codeColumn;
+}
+
 SearchIntent intent(Table table, const QString &code, const QString &name) {
     const SearchTables::Description &d = SearchTables::describe(table);
     return {d.table, d.codeColumn, d.nameColumn, code.isEmpty() ? QString() : ScrambleCode(code), name};

@@ -15,6 +15,9 @@ using enum SearchTables::Table;
 QString trimmed(const QString &text);
 // Code and name are the trimmed box texts; an empty one adds no condition.
 QString build(Table table, const QString &code, const QString &name);
+// The first rows the window shows before any search: twenty of the table (the tariff's in its
+// stored order, the others' in code order).
+QString firstRows(Table table);
 // What the statement of the same arguments asks for.
 SearchIntent intent(Table table, const QString &code, const QString &name);
 } // namespace SearchStatements
