@@ -33,6 +33,16 @@ QString indexQuery(const QString &fragment) {
 Plan choose(const SearchIntent &intent, const NameIndexes &indexes) {
     if (!intent.isSearch() || intent.nameFragment.isEmpty() || !indexes.count) return Plan::AsWritten;
     const QString table = intent.table, code = intent.codeColumn;
+    const bool indexed = indexes.tables.contains(table) && !indexQuery(intent.nameFragment).isEmpty();
+    // How many rows the index narrows to, counted no further than needed to decide: few are
+    // fetched and sorted at once, wherever they lie.
+    if (indexed) {
+        const qint64 matches =
+            indexes.count(QStringLiteral("select count(*) from (select rowid from %1 where %2 limit %3)")
+                              .arg(SearchIndex::indexTable(table), matchCondition(intent))
+                              .arg(kSortAtMost + 1));
+        if (matches >= 0 && matches <= kSortAtMost) return Plan::IndexSorted;
+    }
     const QString range = intent.codePrefix.isEmpty()
                               ? QString()
                               : QStringLiteral(" where %1 like %2").arg(code, quoted(intent.codePrefix + u'%'));
@@ -50,15 +60,9 @@ Plan choose(const SearchIntent &intent, const NameIndexes &indexes) {
             QStringLiteral("select count(*) from (select 1 from %1%2 limit %3)").arg(table, range).arg(kProbeRows));
         if (inRange >= 0 && inRange < kProbeRows) return Plan::AsWritten;
     }
-    const QString query = indexQuery(intent.nameFragment);
-    if (query.isEmpty() || !indexes.tables.contains(table))
-        return intent.codePrefix.isEmpty() ? Plan::ScanNames : Plan::AsWritten;
-    // How many rows the index narrows to, counted no further than needed to decide.
-    const qint64 matches = indexes.count(QStringLiteral("select count(*) from (select rowid from %1 where %2 limit %3)")
-                                             .arg(SearchIndex::indexTable(table), matchCondition(intent))
-                                             .arg(kSortAtMost + 1));
-    if (matches < 0) return Plan::AsWritten;
-    return matches <= kSortAtMost ? Plan::IndexSorted : Plan::IndexWalk;
+    // Many matches that lie late: the code index walked, testing each entry against the set.
+    if (indexed) return Plan::IndexWalk;
+    return intent.codePrefix.isEmpty() ? Plan::ScanNames : Plan::AsWritten;
 }
 
 QString apply(const QString &statement, const SearchIntent &intent, Plan plan) {

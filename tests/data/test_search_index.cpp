@@ -178,11 +178,13 @@ TEST(SearchIndex, ThePlanFollowsWhereAndHowManyMatchesLie) {
         const char *code, *name;
         Plan plan;
     } cases[] = {
-        {"", "螺栓", Plan::AsWritten}, // the first rows in code order hold a screen of matches
-        {"", "%", Plan::AsWritten}, // every row matches
+        {"", "螺栓", Plan::IndexSorted}, // few for the index, wherever they lie
+        {"", "%", Plan::AsWritten}, // every row matches: the first rows in code order hold a screen
+        {"", "_", Plan::AsWritten},
         {"", "钢", Plan::IndexSorted}, // few matches: the index's set sorted
         {"", "钢%管", Plan::IndexSorted}, // the pieces around a wildcard narrow
-        {"", "0_5", Plan::IndexSorted},    {"7208", "钢", Plan::AsWritten}, // a code range smaller than the probe
+        {"", "0_5", Plan::IndexSorted},
+        {"7208", "钢", Plan::IndexSorted}, // a code and a rare name: the prefix checked on few matches
         {"", "无此名", Plan::IndexSorted},
     };
     for (const auto &c : cases) {
