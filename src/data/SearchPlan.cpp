@@ -72,11 +72,15 @@ QString apply(const QString &statement, const SearchIntent &intent, Plan plan) {
     if (narrows && indexQuery(intent.nameFragment).isEmpty()) plan = Plan::ScanNames;
     QString out = statement.chopped(ordering.size());
     if (plan == Plan::IndexSorted || plan == Plan::IndexWalk) {
-        // "+rowid" keeps the set from driving the loop, so the ordering's index does. SQLite tests
-        // a condition on the index's own columns before it fetches the row.
-        out += QStringLiteral(" and %1rowid in (select rowid from %2 where %3)")
-                   .arg(plan == Plan::IndexWalk ? QStringLiteral("+") : QString(),
-                        SearchIndex::indexTable(intent.table), matchCondition(intent));
+        // "+rowid" keeps the set from driving the loop, so the ordering's index does. The set goes
+        // before the name's condition, so an index entry outside it is passed over without its row
+        // being fetched.
+        const QString set = QStringLiteral("%1rowid in (select rowid from %2 where %3) and ")
+                                .arg(plan == Plan::IndexWalk ? QStringLiteral("+") : QString(),
+                                     SearchIndex::indexTable(intent.table), matchCondition(intent));
+        const qsizetype name = out.lastIndexOf(QStringLiteral(" and %1 like '%").arg(intent.nameColumn));
+        if (name < 0) return statement;
+        out.insert(name + 5, set);
     }
     return out + QStringLiteral(" order by ") + (plan == Plan::IndexWalk ? QString() : QStringLiteral("+")) +
            intent.codeColumn;
