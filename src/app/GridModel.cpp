@@ -4,37 +4,15 @@
 #include "data/Connection.h"
 #include "data/Query.h"
 #include "data/SpilledResult.h"
+#include "search/ValueText.h"
 
-#include <QDateTime>
-#include <QLocale>
 #include <QSqlDriver>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <limits>
 #include <sqlite3.h>
 
-QString formatGeneral(double value) { return QString::number(value, 'g', 15); }
-
 namespace {
-bool isNumber(const QVariant &v) {
-    const int id = v.metaType().id();
-    return id == QMetaType::Double || id == QMetaType::Float || id == QMetaType::Int || id == QMetaType::LongLong;
-}
-
-// A stored date-time shows in the short date format, with the time only when it is not midnight.
-QString formatDateTime(const QString &stored) {
-    QDateTime dt = QDateTime::fromString(stored, Qt::ISODate);
-    if (!dt.isValid()) dt = QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid()) {
-        const QDate d = QDate::fromString(stored, Qt::ISODate);
-        if (!d.isValid()) return stored;
-        dt = d.startOfDay();
-    }
-    const QLocale locale;
-    QString out = locale.toString(dt.date(), QLocale::ShortFormat);
-    if (dt.time() != QTime(0, 0)) out += u' ' + locale.toString(dt.time(), QLocale::LongFormat);
-    return out;
-}
 sqlite3 *rawHandle(const QSqlDatabase &db) {
     const QVariant v = db.driver()->handle();
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
@@ -118,8 +96,7 @@ void GridModel::readTo(qint64 rows, QDeadlineTimer deadline) {
     try {
         if (!spill_) {
             Connection *con = query_->connection();
-            spill_ = std::make_unique<SpilledResult>(rawHandle(con->database()),
-                                                     Dialect::translate(query_->sql(), con->nameIndexes()), head_);
+            spill_ = std::make_unique<SpilledResult>(rawHandle(con->database()), query_->executedSql(), head_);
         }
         spill_->readTo(rows - head_, deadline);
     } catch (const AppError &e) {
@@ -241,15 +218,7 @@ QString GridModel::text(int row, int column) const {
         const auto nullText = nullTexts_.find(columns_[column].field);
         if (nullText != nullTexts_.end()) return (*nullText)(row);
     }
-    return valueText(v, columns_[column].field);
-}
-
-QString GridModel::valueText(const QVariant &v, const QString &field) {
-    if (v.isNull()) return {};
-    if (isNumber(v) && v.metaType().id() == QMetaType::Double) return formatGeneral(v.toDouble());
-    if (isNumber(v)) return v.toString();
-    if (field == QLatin1String("reg_date")) return formatDateTime(v.toString());
-    return v.toString();
+    return ValueText::text(v, columns_[column].field);
 }
 
 QVariant GridModel::data(const QModelIndex &index, int role) const {
@@ -269,7 +238,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const {
         return {};
     case Qt::TextAlignmentRole: {
         const QVariant v = c.field.isEmpty() ? QVariant() : rawValue(index.row(), index.column());
-        const Qt::Alignment h = isNumber(v) && !hooks_.contains(c.field) ? Qt::AlignRight : Qt::AlignLeft;
+        const Qt::Alignment h = ValueText::isNumber(v) && !hooks_.contains(c.field) ? Qt::AlignRight : Qt::AlignLeft;
         return QVariant::fromValue(h | vAlign_);
     }
     default:

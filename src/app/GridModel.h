@@ -1,4 +1,6 @@
 #pragma once
+#include "search/GridColumn.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QDeadlineTimer>
@@ -12,17 +14,6 @@
 class Query;
 class QSqlQueryModel;
 class SpilledResult;
-
-// A declared grid column: the field it shows (empty for a column without a field, whose cells
-// stay empty), its title, width and look.
-struct GridColumn {
-    QString field;
-    QString title;
-    int width = -1; // -1: the grid's default width
-    bool link = false;
-    bool wordWrap = false;
-    bool visible = true;
-};
 
 // Supplies a field's text from its stored value, the same for display and editing.
 using DisplayHook = std::function<QString(const QVariant &value)>;
@@ -64,8 +55,6 @@ public:
     const GridColumn &columnAt(int column) const { return columns_[column]; }
     // The text a cell shows (and edits).
     QString text(int row, int column) const;
-    // The text of a stored value of a field without a display hook.
-    static QString valueText(const QVariant &value, const QString &field);
     // The stored value of a cell as text, before any display hook.
     QString storedText(int row, int column) const { return rawValue(row, column).toString(); }
 
@@ -126,6 +115,3 @@ private:
     QFont linkFont_;
     Qt::Alignment vAlign_ = Qt::AlignVCenter;
 };
-
-// General number format: the shortest decimal form with at most 15 significant digits.
-QString formatGeneral(double value);

@@ -11,6 +11,7 @@
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
 #include "platform/Platform.h"
+#include "search/SearchStatements.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -262,16 +263,15 @@ void TForm2::FormCreate() {
 
         struct Start {
             Query &query;
-            const char *statement;
+            SearchStatements::Table table;
             DataGrid *grid;
         } starts[] = {
-            {qry1, "select top 20 id,hs_code,name,spec,low_rate,lice,reg_rate,'查看详情' as b from official_hs",
-             dbgrd1},
-            {qry2, "select top 20 id,code_t,g_name,class_spec from hs_classify order by code_t", dbgrd2},
-            {qry3, "select top 20 id,code,name,spec from case_hs order by code", dbgrd3},
+            {qry1, SearchStatements::OfficialHs, dbgrd1},
+            {qry2, SearchStatements::HsClassify, dbgrd2},
+            {qry3, SearchStatements::CaseHs, dbgrd3},
         };
         for (Start &s : starts) {
-            s.query.open(con1, QString::fromUtf8(s.statement));
+            s.query.open(con1, SearchStatements::firstRows(s.table));
             s.grid->setDataSource(&s.query);
             if (s.grid == dbgrd3) {
                 dbgrd3->setColumnWidth(0, 70);

@@ -8,16 +8,17 @@
 #include "data/CodeCodec.h"
 #include "data/Gbk.h"
 #include "platform/Platform.h"
+#include "search/SearchTables.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QStackedLayout>
 
 namespace {
-const QString kTariffCode = QStringLiteral("hs_code");
-const QString kRulingCode = QStringLiteral("code_t");
-const QString kCaseCode = QStringLiteral("code");
-const QString kSpecialRateLink = QStringLiteral("b");
+const QString kTariffCode = SearchTables::describe(SearchTables::OfficialHs).codeColumn;
+const QString kRulingCode = SearchTables::describe(SearchTables::HsClassify).codeColumn;
+const QString kCaseCode = SearchTables::describe(SearchTables::CaseHs).codeColumn;
+const QString kSpecialRateLink = SearchTables::describe(SearchTables::OfficialHs).linkColumn;
 
 int columnOf(const GridModel *model, const QString &field) {
     for (int c = 0; c < model->columnCount(); ++c)

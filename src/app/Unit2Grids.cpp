@@ -1,32 +1,32 @@
 // The result and detail grids of the main window: declared fields, columns, display hooks, and
 // the wheel routing that moves the focused grid's current row by one row per wheel message.
-#include "app/CodeDisplay.h"
 #include "app/DataGrid.h"
-#include "app/ResultColumns.h"
 #include "app/Unit2.h"
+#include "search/CodeDisplay.h"
+#include "search/SearchTables.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QWheelEvent>
 
-using namespace ResultColumns;
+using namespace Declare;
+using SearchTables::codeText;
+using SearchTables::describe;
 
 QString TForm2::wdstrngfldqry1hs_codeGetText(const QVariant &value) const {
-    return codeText(SearchStatements::OfficialHs, value);
+    return codeText(SearchTables::OfficialHs, value);
 }
 QString TForm2::wdstrngfldqry2code_tGetText(const QVariant &value) const {
-    return codeText(SearchStatements::HsClassify, value);
+    return codeText(SearchTables::HsClassify, value);
 }
-QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const {
-    return codeText(SearchStatements::CaseHs, value);
-}
+QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const { return codeText(SearchTables::CaseHs, value); }
 QString TForm2::wdstrngfldqry4hs_codeGetText(const QVariant &value) const { return CodeDisplay::plainCode(value); }
 
 void TForm2::setupGrids() {
-    qry1.setFields(fields(SearchStatements::OfficialHs));
-    qry2.setFields(fields(SearchStatements::HsClassify));
-    qry3.setFields(fields(SearchStatements::CaseHs));
+    qry1.setFields(describe(SearchTables::OfficialHs).fields);
+    qry2.setFields(describe(SearchTables::HsClassify).fields);
+    qry3.setFields(describe(SearchTables::CaseHs).fields);
     qry4.setFields({wide("hs_code", 50),
                     wide("name", 50),
                     number("low_rate"),
@@ -42,18 +42,20 @@ void TForm2::setupGrids() {
     qry6.setFields({text("docu_code", 20), text("docu_name", 20)});
 
     GridModel *m1 = dbgrd1->gridModel();
-    m1->setColumns(columns(SearchStatements::OfficialHs));
-    m1->setDisplayHook(QStringLiteral("hs_code"),
+    m1->setColumns(describe(SearchTables::OfficialHs).columns);
+    m1->setDisplayHook(describe(SearchTables::OfficialHs).codeColumn,
                        [this](const QVariant &v) { return wdstrngfldqry1hs_codeGetText(v); });
     m1->setOddRowColor(Qt::white);
 
     GridModel *m2 = dbgrd2->gridModel();
-    m2->setColumns(columns(SearchStatements::HsClassify));
-    m2->setDisplayHook(QStringLiteral("code_t"), [this](const QVariant &v) { return wdstrngfldqry2code_tGetText(v); });
+    m2->setColumns(describe(SearchTables::HsClassify).columns);
+    m2->setDisplayHook(describe(SearchTables::HsClassify).codeColumn,
+                       [this](const QVariant &v) { return wdstrngfldqry2code_tGetText(v); });
 
     GridModel *m3 = dbgrd3->gridModel();
-    m3->setColumns(columns(SearchStatements::CaseHs));
-    m3->setDisplayHook(QStringLiteral("code"), [this](const QVariant &v) { return wdstrngfldqry3codeGetText(v); });
+    m3->setColumns(describe(SearchTables::CaseHs).columns);
+    m3->setDisplayHook(describe(SearchTables::CaseHs).codeColumn,
+                       [this](const QVariant &v) { return wdstrngfldqry3codeGetText(v); });
 
     GridModel *m4 = dbgrd4->gridModel();
     m4->setColumns({column("hs_code", "HS编码", 70), column("name", "货品名称", 240), column("low_rate", "最惠(%)", 45),

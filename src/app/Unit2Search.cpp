@@ -1,10 +1,10 @@
 // The search strip: both boxes, the search button, the warning label and the three tabs.
 #include "app/DataGrid.h"
-#include "app/SearchStatements.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/AppError.h"
 #include "platform/Platform.h"
+#include "search/SearchStatements.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +44,7 @@ void TForm2::imgQueryClick() {
     try {
         for (Target &t : targets) {
             t.query.close();
-            t.query.setSql(SearchStatements::build(t.table, code, name));
+            t.query.setSql(SearchStatements::build(t.table, code, name), SearchStatements::intent(t.table, code, name));
             t.query.open();
             // Linked since start-up unless start-up ended early; then this links it.
             t.grid->setDataSource(&t.query);

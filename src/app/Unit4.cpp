@@ -11,13 +11,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
-FieldDef wide(const char *name, int size) { return {QLatin1String(name), FieldKind::WideText, size}; }
-
-GridColumn column(const char *field, const char *title, int width) {
-    return {QLatin1String(field), QString::fromUtf8(title), width};
-}
-} // namespace
+using Declare::column;
+using Declare::wide;
 
 TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form4"));

@@ -100,6 +100,7 @@ void Connection::ensureOpen() {
     // The first connection of the process checks a log left by a program that did not close.
     if (writable && openHere()[file] == 0) WalGuard::setAsideForeign(file);
 
+    SearchIndex::registerTokenizer();
     QSqlDatabase db = database();
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     Opened opened = openAndProbe(db, file, parameters);
@@ -131,9 +132,8 @@ void Connection::ensureOpen() {
     nameIndexes_.clear();
     if (sqlite3 *handle = rawHandle(db)) {
         Dialect::install(handle);
-        // A database built without the name index, or an engine without FTS5, still searches:
-        // by scanning the names.
-        if (SearchIndex::install(handle)) nameIndexes_ = SearchIndex::detect(handle);
+        // A database built without the name index still searches: by scanning the names.
+        nameIndexes_ = SearchIndex::detect(handle);
     }
     openFile_ = file;
     ++openHere()[file];
@@ -141,7 +141,7 @@ void Connection::ensureOpen() {
 
 sqlite3 *Connection::handle() const { return rawHandle(database()); }
 
-Dialect::NameIndexes Connection::nameIndexes() {
+SearchPlan::NameIndexes Connection::nameIndexes() {
     return {nameIndexes_, [this](const QString &statement) -> qint64 {
                 QSqlQuery q(database());
                 return q.exec(statement) && q.next() ? q.value(0).toLongLong() : -1;

@@ -1,5 +1,5 @@
 #pragma once
-#include "data/Dialect.h"
+#include "data/SearchPlan.h"
 
 #include <QSet>
 #include <QSqlDatabase>
@@ -29,7 +29,7 @@ public:
     const QString &name() const { return name_; }
     // The searched tables whose name index the open database has (found when it opened), and
     // how to count on this connection: what the dialect needs to steer a name search.
-    Dialect::NameIndexes nameIndexes();
+    SearchPlan::NameIndexes nameIndexes();
 
 private:
     QString name_;

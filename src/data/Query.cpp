@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/Dialect.h"
+#include "data/SearchPlan.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -90,9 +91,10 @@ void Query::close() {
     row_ = 0;
 }
 
-void Query::setSql(const QString &statement) {
+void Query::setSql(const QString &statement, SearchIntent intent) {
     close();
     sql_ = statement;
+    intent_ = std::move(intent);
 }
 
 void Query::fail(const QSqlError &error) {
@@ -102,12 +104,14 @@ void Query::fail(const QSqlError &error) {
     throw AppError(text);
 }
 
-QSqlQuery Query::run() {
+QSqlQuery Query::run(bool forwardOnly) {
     close();
     if (!connection_) throw AppError(QStringLiteral("%1: Missing Connection or ConnectionString").arg(name_));
     connection_->ensureOpen();
     QSqlQuery query(connection_->database());
-    if (!query.exec(Dialect::translate(sql_, connection_->nameIndexes()))) fail(query.lastError());
+    query.setForwardOnly(forwardOnly);
+    executedSql_ = Dialect::translate(SearchPlan::steer(sql_, intent_, connection_->nameIndexes()));
+    if (!query.exec(executedSql_)) fail(query.lastError());
     return query;
 }
 
@@ -121,6 +125,15 @@ void Query::open() {
     if (model_->lastError().isValid()) fail(model_->lastError());
     open_ = true;
     row_ = 0;
+}
+
+QSqlQuery Query::stream() {
+    QSqlQuery query = run(true);
+    if (!query.isSelect()) throw AppError(QStringLiteral("%1: CommandText does not return a result set").arg(name_));
+    query.next();
+    checkDeclaredFields(query);
+    if (query.lastError().isValid()) fail(query.lastError());
+    return query;
 }
 
 void Query::checkDeclaredFields(const QSqlQuery &query) const {

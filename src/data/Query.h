@@ -1,4 +1,6 @@
 #pragma once
+#include "data/SearchIntent.h"
+
 #include <QList>
 #include <QSqlQueryModel>
 #include <QString>
@@ -33,9 +35,17 @@ public:
     const QList<FieldDef> &fields() const { return fields_; }
 
     void close();
-    void setSql(const QString &statement); // closes the previous result
+    // Closes the previous result. A search statement comes with its intent, from which the
+    // connection chooses how to run it.
+    void setSql(const QString &statement, SearchIntent intent = {});
     const QString &sql() const { return sql_; }
+    // The statement as it last ran on the engine (dialect translated, plan hints added): a second
+    // run of it yields the same rows in the same order.
+    const QString &executedSql() const { return executedSql_; }
     void open();
+    // Runs the statement for one pass over its rows, holding none of them: the result checked
+    // against the declared fields and positioned on its first row (invalid when there is none).
+    class QSqlQuery stream();
     void execSql();
     // Closes the query, attaches it to the connection, replaces its statement and opens or
     // executes it: the sequence every statement of the windows runs.
@@ -61,7 +71,7 @@ public:
 
 private:
     // Closes the previous result and executes the statement on the connection, opening it.
-    class QSqlQuery run();
+    class QSqlQuery run(bool forwardOnly = false);
     void checkDeclaredFields(const class QSqlQuery &query) const;
     [[noreturn]] void fail(const class QSqlError &error);
 
@@ -69,6 +79,8 @@ private:
     Connection *connection_ = nullptr;
     QList<FieldDef> fields_;
     QString sql_;
+    QString executedSql_;
+    SearchIntent intent_;
     bool open_ = false;
     int row_ = 0;
     std::unique_ptr<QSqlQueryModel> model_;

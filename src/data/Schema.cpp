@@ -3,12 +3,6 @@
 #include "data/RateSchema.h"
 #include "data/SearchIndex.h"
 
-namespace {
-// Whoever creates the schema (the builder, the test fixtures) opens plain connections: they
-// need the name index's tokenizer to create the index and to insert cases through its triggers.
-const bool tokenizerEverywhere = (SearchIndex::installForNewConnections(), true);
-} // namespace
-
 namespace Schema {
 
 QStringList createStatements() {

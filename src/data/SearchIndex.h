@@ -5,19 +5,15 @@
 
 struct sqlite3;
 
-// The name index: an FTS5 table per searched table whose tokenizer makes every character a token
-// (ASCII letters lower-cased, as LIKE compares them). A substring of one or two Chinese
-// characters, the common search, is then a phrase query instead of a scan of every name. The
-// index only narrows the rows; the LIKE condition still decides which rows match.
+// The name index: an FTS5 table over the case names with the character tokenizer
+// (CharTokenizer), kept in step by triggers. It only narrows the rows; the LIKE condition
+// still decides which rows match.
 namespace SearchIndex {
-// The tokenizer's name in "create virtual table ... using fts5(..., tokenize=...)".
-inline constexpr const char *kTokenizer = "zendrik_chars";
-
-// Registers the tokenizer on one connection. False when the engine has no FTS5.
-bool install(sqlite3 *db);
-// Registers the tokenizer on every connection this process opens from now on (the builder's,
-// the fixtures', the windows'), so that the triggers that keep the index can run anywhere.
-void installForNewConnections();
+// Registers the tokenizer on every SQLite connection this process opens from now on. Every
+// opener (the windows' connections, the builder, the benchmarks, the test fixtures) calls it
+// before it opens, so the triggers that keep the index run on any connection. Other SQLite
+// tools load the same tokenizer as the extension zendrik_chars. Safe to call again.
+void registerTokenizer();
 
 // The statements that create the index of case_hs names, fill it and keep it in step with
 // inserts and deletes. Run after the table exists (and after a bulk load: they rebuild).
@@ -25,9 +21,8 @@ void installForNewConnections();
 // values('rebuild')" after one.
 QStringList createStatements();
 
-// The searched tables whose name index exists in the database the connection opened.
+// The tables whose name index exists in the database the connection opened.
 QSet<QString> detect(sqlite3 *db);
-// The index table of a searched table and the name column it covers.
+// The index table of a searched table.
 QString indexTable(const QString &table);
-QString nameColumn(const QString &table);
 } // namespace SearchIndex

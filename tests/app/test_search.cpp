@@ -1,10 +1,10 @@
 #include "app/DataGrid.h"
 #include "app/FindDialog.h"
-#include "app/SearchStatements.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
 #include "platform/RecordingPlatform.h"
+#include "search/SearchStatements.h"
 #include "support/TestDatabase.h"
 
 #include <QCheckBox>

@@ -22,6 +22,7 @@ bool isIndex(const QString &statement) {
 
 BuilderDatabase::BuilderDatabase(const QString &path)
     : path_(path), connection_(QStringLiteral("dbbuilder%1").arg(++counter)) {
+    SearchIndex::registerTokenizer();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db.setDatabaseName(path);
     if (!db.open()) {

@@ -5,13 +5,15 @@
 //   zendrik-dbbuilder generate /tmp/big/quorvel.mdb --tariff 10000 --rulings 10000 --cases 1000000
 //   zendrik-gridbench /tmp/big [--name 牌] [--code PREFIX] [--wait] [--steps N] [--png FILE]
 // --wait lets the grid read the rest of the result in the background before Ctrl+End.
-#include "app/CodeDisplay.h"
 #include "app/DataGrid.h"
-#include "app/SearchStatements.h"
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
+#include "data/Dialect.h"
 #include "data/Query.h"
+#include "data/SearchPlan.h"
+#include "search/CodeDisplay.h"
+#include "search/SearchStatements.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -118,7 +120,9 @@ int main(int argc, char **argv) {
             QSqlDatabase db = con.database();
             sqlite3 *h = *static_cast<sqlite3 *const *>(db.driver()->handle().data());
             const QByteArray sql =
-                Dialect::translate(SearchStatements::build(SearchStatements::CaseHs, code, name), con.nameIndexes())
+                Dialect::translate(SearchPlan::steer(SearchStatements::build(SearchStatements::CaseHs, code, name),
+                                                     SearchStatements::intent(SearchStatements::CaseHs, code, name),
+                                                     con.nameIndexes()))
                     .toUtf8();
             sqlite3_stmt *stmt = nullptr;
             Timer t;

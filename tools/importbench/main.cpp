@@ -29,6 +29,7 @@ bool makeDatabase(const QString &file, bool nameIndex) {
     for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(file + QLatin1String(suffix));
     bool ok = true;
     {
+        SearchIndex::registerTokenizer();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
         db.setDatabaseName(file);
         ok = db.open();

@@ -1,6 +1,6 @@
 // The command-line lookup against a fixture database: the three results with the grids' text,
 // aligned by display width or as CSV, and its errors.
-#include "app/CliSearch.h"
+#include "cli/CliSearch.h"
 #include "data/CodeCodec.h"
 #include "support/TestDatabase.h"
 

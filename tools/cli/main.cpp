@@ -1,5 +1,5 @@
 // zendrik-cli: the search from the command line, for scripts, headless machines and measuring.
-#include "app/CliSearch.h"
+#include "cli/CliSearch.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

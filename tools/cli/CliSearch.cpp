@@ -1,13 +1,14 @@
-#include "app/CliSearch.h"
+#include "cli/CliSearch.h"
 
-#include "app/GridModel.h"
-#include "app/ResultColumns.h"
-#include "app/SearchStatements.h"
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
+#include "search/SearchStatements.h"
+#include "search/ValueText.h"
 
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTextStream>
 
 namespace CliSearch {
@@ -30,50 +31,77 @@ QString csvField(const QString &text) {
     return u'"' + q + u'"';
 }
 
-// One result as the grid shows it: the visible titled columns (not the constant link column of
-// the tariff) and every row's display text.
-struct Table {
-    QString name;
+// How one result shows: the visible titled columns of the grid (not the constant link column of
+// the tariff) and each row's display text, read from a result streamed row by row.
+class Shown {
+public:
+    explicit Shown(SearchTables::Table table) : table_(table) {
+        const SearchTables::Description &d = SearchTables::describe(table);
+        for (const GridColumn &c : d.columns)
+            if (c.visible && !c.title.isEmpty() && c.field != d.linkColumn) columns_ << c;
+        for (const GridColumn &c : columns_) titles << c.title;
+    }
     QStringList titles;
-    QList<QStringList> rows;
-};
 
-Table read(Query &query, SearchStatements::Table table, const QString &tableName) {
-    Table t{tableName, {}, {}};
-    QList<GridColumn> shown;
-    for (const GridColumn &c : ResultColumns::columns(table))
-        if (c.visible && !c.title.isEmpty() && c.field != QLatin1String("b")) shown << c;
-    for (const GridColumn &c : shown) t.titles << c.title;
-    const QString codeField = ResultColumns::codeField(table);
-    for (; !query.eof(); query.next()) {
-        QStringList row;
-        for (const GridColumn &c : shown) {
-            const QVariant v = query.value(c.field);
+    QStringList row(const QSqlQuery &q) {
+        if (at_.isEmpty())
+            for (const GridColumn &c : columns_) at_ << q.record().indexOf(c.field);
+        const QString &codeField = SearchTables::describe(table_).codeColumn;
+        QStringList cells;
+        for (int i = 0; i < columns_.size(); ++i) {
+            const QVariant v = q.value(at_[i]);
             QString text;
-            if (c.field == codeField) {
+            if (columns_[i].field == codeField) {
                 try {
-                    text = ResultColumns::codeText(table, v);
+                    text = SearchTables::codeText(table_, v);
                 } catch (const AppError &) {
                     text = v.toString(); // as the grid shows a code it cannot read
                 }
             } else {
-                text = GridModel::valueText(v, c.field);
+                text = ValueText::text(v, columns_[i].field);
             }
             // One row, one line.
             text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
-            row << text;
+            cells << text;
         }
-        t.rows << row;
+        return cells;
     }
-    return t;
+
+private:
+    SearchTables::Table table_;
+    QList<GridColumn> columns_;
+    QList<int> at_;
+};
+
+// Rows go out as they are read: the first at once, the rest in blocks.
+void flushSometimes(QTextStream &out, qint64 rowsSoFar) {
+    if (rowsSoFar == 1 || rowsSoFar % 256 == 0) out.flush();
 }
 
-void printAligned(const Table &t, QTextStream &out) {
-    out << t.name << " (" << t.rows.size() << (t.rows.size() == 1 ? " row" : " rows") << ")\n";
+void printCsv(Query &query, const QString &name, Shown &shown, QTextStream &out) {
+    out << "table";
+    for (const QString &title : shown.titles) out << ',' << csvField(title);
+    out << "\r\n";
+    qint64 rows = 0;
+    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
+        out << name;
+        for (const QString &cell : shown.row(q)) out << ',' << csvField(cell);
+        out << "\r\n";
+        flushSometimes(out, ++rows);
+    }
+}
+
+// Aligned columns need the widest cell and the row count before the first line: a first pass
+// measures, a second prints, and neither holds the rows.
+void printAligned(Query &query, const QString &name, Shown &shown, QTextStream &out) {
     QList<int> widths;
-    for (const QString &title : t.titles) widths << displayWidth(title);
-    for (const QStringList &row : t.rows)
-        for (int i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], displayWidth(row[i]));
+    for (const QString &title : shown.titles) widths << displayWidth(title);
+    qint64 rows = 0;
+    for (QSqlQuery q = query.stream(); q.isValid(); q.next(), ++rows) {
+        const QStringList cells = shown.row(q);
+        for (int i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], displayWidth(cells[i]));
+    }
+    out << name << " (" << rows << (rows == 1 ? " row" : " rows") << ")\n";
     auto line = [&](const QStringList &cells) {
         QString text;
         for (int i = 0; i < cells.size(); ++i) {
@@ -82,18 +110,11 @@ void printAligned(const Table &t, QTextStream &out) {
         }
         out << text << '\n';
     };
-    line(t.titles);
-    for (const QStringList &row : t.rows) line(row);
-}
-
-void printCsv(const Table &t, QTextStream &out) {
-    out << "table";
-    for (const QString &title : t.titles) out << ',' << csvField(title);
-    out << "\r\n";
-    for (const QStringList &row : t.rows) {
-        out << t.name;
-        for (const QString &cell : row) out << ',' << csvField(cell);
-        out << "\r\n";
+    line(shown.titles);
+    rows = 0;
+    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
+        line(shown.row(q));
+        flushSometimes(out, ++rows);
     }
 }
 
@@ -138,24 +159,18 @@ int run(const QStringList &args, QTextStream &out, QTextStream &err) {
 
     Connection con(QStringLiteral("cli"));
     con.setConnectionString(DatabasePath::lookupConnectionString());
-    const struct {
-        SearchStatements::Table table;
-        const char *name;
-    } tables[] = {{SearchStatements::OfficialHs, "official_hs"},
-                  {SearchStatements::HsClassify, "hs_classify"},
-                  {SearchStatements::CaseHs, "case_hs"}};
     try {
         bool first = true;
-        for (const auto &t : tables) {
-            Query query(QStringLiteral("qry%1").arg(int(t.table) + 1));
+        for (const SearchTables::Table table : SearchTables::kAll) {
+            const SearchTables::Description &d = SearchTables::describe(table);
+            Query query(QStringLiteral("qry%1").arg(int(table) + 1));
             query.setConnection(&con);
-            query.setFields(ResultColumns::fields(t.table));
-            query.setSql(SearchStatements::build(t.table, code, name));
-            query.open();
-            const Table result = read(query, t.table, QLatin1String(t.name));
+            query.setFields(d.fields);
+            query.setSql(SearchStatements::build(table, code, name), SearchStatements::intent(table, code, name));
+            Shown shown(table);
             if (!first) out << (csv ? "\r\n" : "\n");
             first = false;
-            csv ? printCsv(result, out) : printAligned(result, out);
+            csv ? printCsv(query, d.table, shown, out) : printAligned(query, d.table, shown, out);
         }
     } catch (const AppError &e) {
         out.flush();

@@ -4,7 +4,9 @@
 class QTextStream;
 
 // The command-line lookup: runs the window's three search statements and prints the results
-// with the grids' display text, as aligned columns (a CJK character takes two) or as CSV.
+// with the grids' display text, as aligned columns (a CJK character takes two) or as CSV. Rows
+// are streamed, never held: CSV rows go out as they are read; aligned output reads each result
+// twice, once to measure the columns and once to print.
 //   search [--code PREFIX] [--name FRAGMENT] [--csv] [--db FOLDER]
 // Returns the process exit code: 0 done, 1 a database error, 2 a usage error.
 namespace CliSearch {

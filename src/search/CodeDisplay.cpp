@@ -1,4 +1,4 @@
-#include "app/CodeDisplay.h"
+#include "search/CodeDisplay.h"
 
 #include "data/CodeCodec.h"
 #include "data/Gbk.h"

@@ -1,0 +1,50 @@
+#pragma once
+#include "data/SearchIntent.h"
+
+#include <QSet>
+#include <QString>
+#include <functional>
+
+// How a search statement runs, chosen from its intent and from what the database says; the
+// statement's text stays and only gains hints. A name match alone ("... where 1=1 and name like
+// '%X%' order by code") would make SQLite walk the whole code index in order and fetch every row
+// at random. The plans:
+// - AsWritten: the statement as it stands (a code prefix's index range in code order).
+// - ScanNames: "order by +code": the names are scanned and the matches sorted.
+// - IndexSorted: "rowid in (select rowid from <index> where <index> match ...)" narrows the rows
+//   first, the matches are sorted (+code).
+// - IndexWalk: "+rowid in (...)": the code index is walked in order and only its entries in the
+//   index's set are fetched, so the first screen comes without sorting every match.
+// The name index only narrows: the LIKE condition stays and decides, so every plan selects
+// exactly the rows of the statement as written, in the same order.
+namespace SearchPlan {
+enum class Plan { AsWritten, ScanNames, IndexSorted, IndexWalk };
+
+struct NameIndexes {
+    QSet<QString> tables; // the searched tables whose name index exists
+    // Runs a "select count(*) ..." on the connection; -1 when it fails.
+    std::function<qint64(const QString &statement)> count;
+};
+
+// The first screen: the rows a grid fetches at once.
+inline constexpr qint64 kScreen = 256;
+// A probe reads this many rows in code order to see whether matches lie early.
+inline constexpr qint64 kProbeRows = 2000;
+// Sorting the matches costs about 1.3 us each: up to this many the index's set is sorted, above
+// it the code index is walked (the matches lie late, or the probe would have found them).
+inline constexpr qint64 kSortAtMost = 60000;
+
+// The name index's query for a fragment: the phrases of its literal pieces (the parts between
+// wildcards), all required; empty when the fragment has none and the index cannot narrow.
+QString indexQuery(const QString &fragment);
+
+// Chosen from what the data says: how many rows the name index narrows to (few: sorted),
+// whether the first rows in code order hold a screen of matches (then the statement as written
+// finds them at once), and whether the table has a name index at all.
+Plan choose(const SearchIntent &intent, const NameIndexes &indexes);
+// The statement with the plan's hints; as it stands when the plan does not apply to it.
+QString apply(const QString &statement, const SearchIntent &intent, Plan plan);
+inline QString steer(const QString &statement, const SearchIntent &intent, const NameIndexes &indexes) {
+    return apply(statement, intent, choose(intent, indexes));
+}
+} // namespace SearchPlan
