@@ -175,8 +175,8 @@ TEST(EditionDiff, FormatsAndCodeLists) {
         formatChanges(changes, DiffFormat::Csv),
         "code,change,field,old,new\n0201300090,renamed,,\"牛肉, 鲜\",牛肉\n0207142101,rate,mfn,0.8元/千克,1元/千克\n");
     const QString text = formatChanges(changes, DiffFormat::Text);
-    EXPECT_TRUE(text.contains("0207142101 rate mfn: 0.8元/千克 -> 1元/千克\n")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("1 rate, 1 renamed\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("0207142101 税率 mfn：0.8元/千克 -> 1元/千克\n")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("名称 1 处，税率 1 处\n")) << text.toStdString();
     const QJsonArray json = QJsonDocument::fromJson(formatChanges(changes, DiffFormat::Json).toUtf8()).array();
     ASSERT_EQ(json.size(), 2);
     EXPECT_EQ(json[1].toObject()["new"].toString(), "1元/千克");
@@ -190,8 +190,7 @@ TEST(EditionDiff, FormatsAndCodeLists) {
         readCodeList(tmp.path() + "/bad.txt");
         ADD_FAILURE() << "a name in a code list was accepted";
     } catch (const AppError &error) {
-        EXPECT_TRUE(error.message().endsWith("bad.txt:2: \"牛肉\" is not a commodity code"))
-            << error.message().toStdString();
+        EXPECT_TRUE(error.message().endsWith("bad.txt:2: “牛肉”不是商品编码")) << error.message().toStdString();
     }
 }
 
@@ -224,6 +223,6 @@ TEST(EditionDiff, CommandLineLeavesBothFilesAsTheyWere) {
     run({"load", older, e.path("2026.mdb.in"), "--diff", "--codes", e.path("codes.txt")}, 1); // no such list
     writeFile(e.path("codes.txt"), "0301\n");
     const QString report = run({"load", older, e.path("2026.mdb.in"), "--diff", "--codes", e.path("codes.txt")}, 0);
-    EXPECT_EQ(report, "0301110000 removed: 观赏用鲤科鱼\n0301190000 added: 其他活观赏鱼\n1 added, 1 removed\n");
-    EXPECT_TRUE(run({"diff", older, newer}, 0).startsWith("no changes"));
+    EXPECT_EQ(report, "0301110000 删除：观赏用鲤科鱼\n0301190000 新增：其他活观赏鱼\n新增 1 处，删除 1 处\n");
+    EXPECT_TRUE(run({"diff", older, newer}, 0).startsWith("无变化"));
 }

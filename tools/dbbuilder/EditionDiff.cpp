@@ -19,7 +19,7 @@ namespace {
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const QString &path) : path_(path) {
-        if (!QFileInfo(path).isFile()) throw AppError(QStringLiteral("%1: no such database").arg(path));
+        if (!QFileInfo(path).isFile()) throw AppError(QStringLiteral("%1：没有这个数据库").arg(path));
         const bool wal = QFileInfo::exists(path + QStringLiteral("-wal"));
         const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
                             (wal ? QStringLiteral("?mode=ro") : QStringLiteral("?immutable=1"));
@@ -141,7 +141,7 @@ DiffFormat diffFormat(const QString &name) {
     if (name == QLatin1String("text")) return DiffFormat::Text;
     if (name == QLatin1String("csv")) return DiffFormat::Csv;
     if (name == QLatin1String("json")) return DiffFormat::Json;
-    throw AppError(QStringLiteral("unknown format %1 (text, csv or json)").arg(name));
+    throw AppError(QStringLiteral("未知的格式 %1（可用 text、csv 或 json）").arg(name));
 }
 
 namespace {
@@ -151,13 +151,33 @@ QString csvField(const QString &v) {
     return u'"' + QString(v).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-QString shown(const QString &v) { return v.isEmpty() ? QStringLiteral("(none)") : v; }
+QString shown(const QString &v) { return v.isEmpty() ? QStringLiteral("（无）") : v; }
+
+// How the text report names each kind of change, in the order its totals are given.
+const QList<std::pair<QString, QString>> &changeWords() {
+    static const QList<std::pair<QString, QString>> words = {
+        {QStringLiteral("added"), QStringLiteral("新增")},
+        {QStringLiteral("removed"), QStringLiteral("删除")},
+        {QStringLiteral("renamed"), QStringLiteral("名称")},
+        {QStringLiteral("rate"), QStringLiteral("税率")},
+        {QStringLiteral("unit"), QStringLiteral("计量单位")},
+        {QStringLiteral("conditions"), QStringLiteral("监管条件")},
+        {QStringLiteral("elements"), QStringLiteral("申报要素")},
+    };
+    return words;
+}
+
+QString changeWord(const QString &change) {
+    for (const auto &[key, word] : changeWords())
+        if (key == change) return word;
+    return change;
+}
 
 QString textLine(const EditionChange &c) {
-    if (c.change == QLatin1String("added")) return QStringLiteral("%1 added: %2").arg(c.code, c.after);
-    if (c.change == QLatin1String("removed")) return QStringLiteral("%1 removed: %2").arg(c.code, c.before);
-    const QString what = c.field.isEmpty() ? c.change : c.change + u' ' + c.field;
-    return QStringLiteral("%1 %2: %3 -> %4").arg(c.code, what, shown(c.before), shown(c.after));
+    if (c.change == QLatin1String("added")) return QStringLiteral("%1 新增：%2").arg(c.code, c.after);
+    if (c.change == QLatin1String("removed")) return QStringLiteral("%1 删除：%2").arg(c.code, c.before);
+    const QString what = c.field.isEmpty() ? changeWord(c.change) : changeWord(c.change) + u' ' + c.field;
+    return QStringLiteral("%1 %2：%3 -> %4").arg(c.code, what, shown(c.before), shown(c.after));
 }
 
 } // namespace
@@ -172,9 +192,9 @@ QString formatChanges(const QList<EditionChange> &changes, DiffFormat format) {
             ++counts[c.change];
         }
         QStringList totals;
-        for (auto it = counts.begin(); it != counts.end(); ++it)
-            totals << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
-        out += changes.isEmpty() ? QStringLiteral("no changes\n") : totals.join(QStringLiteral(", ")) + u'\n';
+        for (const auto &[key, word] : changeWords())
+            if (counts.value(key)) totals << QStringLiteral("%1 %2 处").arg(word).arg(counts.value(key));
+        out += changes.isEmpty() ? QStringLiteral("无变化\n") : totals.join(QStringLiteral("，")) + u'\n';
         break;
     }
     case DiffFormat::Csv:
@@ -199,7 +219,7 @@ QString formatChanges(const QList<EditionChange> &changes, DiffFormat format) {
 
 QStringList readCodeList(const QString &path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) throw AppError(QStringLiteral("%1: cannot read: %2").arg(path, f.errorString()));
+    if (!f.open(QIODevice::ReadOnly)) throw AppError(QStringLiteral("%1：无法读取：%2").arg(path, f.errorString()));
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
     QStringList codes;
     int lineNo = 0;
@@ -208,7 +228,7 @@ QStringList readCodeList(const QString &path) {
         const QString code = raw.section(u'#', 0, 0).trimmed();
         if (code.isEmpty()) continue;
         if (!digits.match(code).hasMatch())
-            throw AppError(QStringLiteral("%1:%2: \"%3\" is not a commodity code").arg(path).arg(lineNo).arg(code));
+            throw AppError(QStringLiteral("%1:%2: “%3”不是商品编码").arg(path).arg(lineNo).arg(code));
         codes << code;
     }
     return codes;

@@ -63,7 +63,7 @@ int loadPartnerCountries(BuilderDatabase &db, const CsvFile &countries) {
     int rows = 0;
     for (const CsvRecord &r : countries.records()) {
         const QString n = r.fields.value(name).trimmed();
-        if (n.isEmpty()) throw AppError(csvError(countries.name(), r.line, QStringLiteral("empty name")));
+        if (n.isEmpty()) throw AppError(csvError(countries.name(), r.line, QStringLiteral("名称为空")));
         ins.text(r.fields.value(code).trimmed()).text(n).insert();
         ++rows;
     }
