@@ -1,30 +1,32 @@
-// The command-line lookup against a fixture database: the three results with the grids' text,
-// aligned by display width or as CSV, and its errors.
-#include "cli/CliSearch.h"
+// The command-line lookup, run as the real executable against a fixture database: the results
+// with the grids' text as aligned columns, one CSV table or JSON lines; help, version, exit codes
+// as grep has them, and its errors, including output that cannot be written.
+#include "cli/CliOutput.h"
 #include "data/CodeCodec.h"
 #include "support/TestDatabase.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <QTextStream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
+
+QString cliProgram() { return QCoreApplication::applicationDirPath() + QStringLiteral("/zendrik-cli"); }
 
 struct CliRun {
     int code;
     QString out, err;
 };
 
-CliRun cli(const QStringList &args) {
-    CliRun r;
-    QTextStream out(&r.out), err(&r.err);
-    r.code = CliSearch::run(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+CliRun cli(const QStringList &args, const QString &stdoutFile = {}) {
+    QProcess p;
+    if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
+    p.start(cliProgram(), args);
+    EXPECT_TRUE(p.waitForFinished(20000)) << args.join(u' ').toStdString();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
 void fill(TestDatabase &db) {
@@ -41,70 +43,176 @@ void fill(TestDatabase &db) {
                  .arg(ScrambleCode(QStringLiteral("0102290000")))});
 }
 
+// The records of an RFC 4180 text: quoted fields may hold commas, quotes (doubled) and line breaks.
+QList<QStringList> readCsv(const QString &text) {
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c != u'"') field += c;
+            else if (i + 1 < text.size() && text[i + 1] == u'"') field += text[++i];
+            else quoted = false;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            record << field;
+            field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            record << field;
+            records << record;
+            record.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_TRUE(field.isEmpty() && record.isEmpty() && !quoted) << "the last record has no CRLF";
+    return records;
+}
+
 } // namespace
 
-TEST(Cli, PrintsTheThreeResultsAlignedByDisplayWidth) {
+TEST(Cli, ArgumentsToOutputAndExitCode) {
     TestDatabase db;
     fill(db);
-    const CliRun r = cli({"search", "--code", " 0101 ", "--db", db.dir()});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("official_hs (1 row)\n"
-                                    "商品编码    商品名称  申报要素  最惠国税率  监管条件  退税率\n"
-                                    "0101210010  活马      1:品名    0.5         AB        13\n"
-                                    "\n"
-                                    "hs_classify (1 row)\n"
-                                    "商品编码  商品名称    申报要素\n"
-                                    "01012100  马, \"纯种\"  line one line two\n"
-                                    "\n"
-                                    "case_hs (2 rows)\n"
-                                    "商品编码     商品名称  申报要素\n"
-                                    "01012100.10  马驹      s\n"
-                                    "01012900     Horse     spec\n"));
-}
-
-TEST(Cli, CsvQuotesFieldsAndTheNameMatchesAsInTheWindow) {
-    TestDatabase db;
-    fill(db);
-    const CliRun r = cli({"search", "--name", "马", "--csv", "--db", db.dir()});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("table,商品编码,商品名称,申报要素,最惠国税率,监管条件,退税率\r\n"
-                                    "official_hs,0101210010,活马,1:品名,0.5,AB,13\r\n"
-                                    "\r\n"
-                                    "table,商品编码,商品名称,申报要素\r\n"
-                                    "hs_classify,01012100,\"马, \"\"纯种\"\"\",line one line two\r\n"
-                                    "\r\n"
-                                    "table,商品编码,商品名称,申报要素\r\n"
-                                    "case_hs,01012100.10,马驹,s\r\n"));
-    // Latin letters match without regard to case, as LIKE does.
-    EXPECT_TRUE(cli({"search", "--name", "hORSE", "--csv", "--db", db.dir()})
-                    .out.contains(QStringLiteral("case_hs,01012900,Horse")));
-}
-
-TEST(Cli, ReportsUsageAndDatabaseErrors) {
-    TestDatabase db;
+    const QString dir = db.dir();
+    db.closeConnection(); // the rows reach the file before it is copied
+    // The same database under another file name, named by --db as a file.
+    const QString other = dir + QStringLiteral("other.mdb");
+    ASSERT_TRUE(QFile::copy(db.file(), other));
     struct Case {
         QStringList args;
         int code;
-        QString err;
+        QString out; // the whole of stdout
+        QString err; // a part of stderr; empty: stderr stays empty
     } cases[] = {
-        {{}, 2, "usage: zendrik-cli search"},
-        {{"search", "--code", "  ", "--db", db.dir()}, 2, "商品编码和品名不能都为空！"},
-        {{"search", "--name"}, 2, "--name needs a value"},
-        {{"search", "--bogus"}, 2, "unknown argument --bogus"},
-        {{"search", "--code", "01", "--db", db.dir() + "missing"}, 1, "找不到数据库文件"},
+        // Aligned text by display width, the three tables; the dotted code of a document.
+        {{"search", "--code", " 0101.2 ", "--db", dir},
+         0,
+         "official_hs (1 row)\n"
+         "商品编码    商品名称  申报要素  最惠国税率  监管条件  退税率\n"
+         "0101210010  活马      1:品名    0.5         AB        13\n"
+         "\n"
+         "hs_classify (1 row)\n"
+         "商品编码  商品名称    申报要素\n"
+         "01012100  马, \"纯种\"  line one line two\n"
+         "\n"
+         "case_hs (2 rows)\n"
+         "商品编码     商品名称  申报要素\n"
+         "01012100.10  马驹      s\n"
+         "01012900     Horse     spec\n",
+         {}},
+        {{"search", "--code", "0101.21.00.10", "--table", "tariff", "--db", dir},
+         0,
+         "official_hs (1 row)\n"
+         "商品编码    商品名称  申报要素  最惠国税率  监管条件  退税率\n"
+         "0101210010  活马      1:品名    0.5         AB        13\n",
+         {}},
+        // One CSV table: a table column, the union of the columns, codes kept as text.
+        {{"search", "--name", "马", "--csv", "--db", dir},
+         0,
+         "table,商品编码,商品名称,申报要素,最惠国税率,监管条件,退税率\r\n"
+         "official_hs,\"=\"\"0101210010\"\"\",活马,1:品名,0.5,AB,13\r\n"
+         "hs_classify,\"=\"\"01012100\"\"\",\"马, \"\"纯种\"\"\",line one line two,,,\r\n"
+         "case_hs,\"=\"\"01012100.10\"\"\",马驹,s,,,\r\n",
+         {}},
+        // One table: no table column; Latin letters match without regard to case, as LIKE does.
+        {{"search", "--name", "hORSE", "--format", "csv", "--table", "cases", "--db", dir},
+         0,
+         "商品编码,商品名称,申报要素\r\n\"=\"\"01012900\"\"\",Horse,spec\r\n",
+         {}},
+        {{"search", "--name", "马", "--format", "json", "--db", dir},
+         0,
+         "{\"table\":\"official_hs\",\"商品编码\":\"0101210010\",\"商品名称\":\"活马\",\"申报要素\":\"1:品名\","
+         "\"最惠国税率\":\"0.5\",\"监管条件\":\"AB\",\"退税率\":\"13\"}\n"
+         "{\"table\":\"hs_classify\",\"商品编码\":\"01012100\",\"商品名称\":\"马, \\\"纯种\\\"\","
+         "\"申报要素\":\"line one line two\"}\n"
+         "{\"table\":\"case_hs\",\"商品编码\":\"01012100.10\",\"商品名称\":\"马驹\",\"申报要素\":\"s\"}\n",
+         {}},
+        // --db names a file of any name.
+        {{"search", "--code", "0102", "--format", "json", "--db", other},
+         0,
+         "{\"table\":\"case_hs\",\"商品编码\":\"01022900\",\"商品名称\":\"牛\",\"申报要素\":\"s\"}\n",
+         {}},
+        // Nothing found: exit 1, as grep.
+        {{"search", "--code", "9999", "--format", "json", "--db", dir}, 1, "", {}},
+        {{"search", "--code", "0102", "--table", "tariff", "--csv", "--db", dir},
+         1,
+         "商品编码,商品名称,申报要素,最惠国税率,监管条件,退税率\r\n",
+         {}},
+        {{"search", "--code", "9", "--table", "rulings", "--db", dir},
+         1,
+         "hs_classify (0 rows)\n商品编码  商品名称  申报要素\n",
+         {}},
+        // Trouble: exit 2, nothing on stdout, a message on stderr.
+        {{}, 2, "", "缺少子命令"},
+        {{"find"}, 2, "", "未知子命令：find"},
+        {{"search", "--code", " . ", "--db", dir}, 2, "", "商品编码和品名不能都为空！"},
+        {{"search", "--name"}, 2, "", "选项 --name 需要一个值"},
+        {{"search", "--bogus"}, 2, "", "未知参数：--bogus"},
+        {{"search", "--code", "01", "--table", "news"}, 2, "", "--table 只能是"},
+        {{"search", "--code", "01", "--format", "xml"}, 2, "", "--format 只能是"},
+        {{"search", "--code", "01", "--db", dir + "missing"}, 2, "", "找不到数据库文件"},
+        {{"search", "--code", "01", "--db", dir + "missing.mdb"}, 2, "", "找不到数据库文件"},
     };
     for (const Case &c : cases) {
+        const std::string what = c.args.join(u' ').toStdString();
         const CliRun r = cli(c.args);
-        EXPECT_EQ(r.code, c.code) << c.args.join(u' ').toStdString();
-        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+        EXPECT_EQ(r.code, c.code) << what << '\n' << r.err.toStdString();
+        EXPECT_EQ(r.out, c.out) << what;
+        if (c.err.isEmpty()) EXPECT_EQ(r.err, QString()) << what;
+        else EXPECT_TRUE(r.err.contains(c.err)) << what << '\n' << r.err.toStdString();
     }
 }
 
+TEST(Cli, HelpAndVersionGoToStdoutAndSucceed) {
+    for (const QStringList &args : {QStringList{"--help"}, QStringList{"search", "--help"}}) {
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.err, QString());
+        for (const char *part : {"--code", "--name", "--table", "tariff", "--format", "RFC 4180", "=\"0201300090\"",
+                                 "--csv", "--db", "$XDG_DATA_HOME/zendrik", "退出状态", "  2  出错"})
+            EXPECT_TRUE(r.out.contains(QString::fromUtf8(part))) << part;
+    }
+    const CliRun v = cli({"--version"});
+    EXPECT_EQ(v.code, 0);
+    EXPECT_TRUE(v.out.startsWith(QStringLiteral("zendrik-cli ")) && v.out.endsWith(u'\n')) << v.out.toStdString();
+}
+
+TEST(Cli, OutputThatCannotBeWrittenIsTrouble) {
+    TestDatabase db;
+    fill(db);
+    for (const char *format : {"text", "csv", "json"}) {
+        const CliRun r = cli({"search", "--name", "马", "--format", format, "--db", db.dir()}, "/dev/full");
+        EXPECT_EQ(r.code, 2) << format;
+        EXPECT_TRUE(r.err.contains(QStringLiteral("无法写出结果"))) << format << ' ' << r.err.toStdString();
+    }
+    EXPECT_EQ(cli({"--help"}, "/dev/full").code, 2);
+}
+
+TEST(Cli, CsvReadsBackAsOneTableWithCodesKept) {
+    TestDatabase db;
+    fill(db);
+    const CliRun r = cli({"search", "--code", "01", "--csv", "--db", db.dir()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QList<QStringList> records = readCsv(r.out);
+    ASSERT_EQ(records.size(), 1 + 1 + 1 + 3);
+    for (const QStringList &record : records)
+        EXPECT_EQ(record.size(), records[0].size()) << record.join(u'|').toStdString();
+    const QStringList codes{"=\"0101210010\"", "=\"01012100\"", "=\"01012100.10\"", "=\"01012900\"", "=\"01022900\""};
+    for (int i = 1; i < records.size(); ++i) EXPECT_EQ(records[i][1], codes[i - 1]);
+    EXPECT_EQ(records[2][2], QStringLiteral("马, \"纯种\""));
+}
+
 TEST(Cli, DisplayWidthCountsWideCharactersTwice) {
-    EXPECT_EQ(CliSearch::displayWidth(QStringLiteral("abc")), 3);
-    EXPECT_EQ(CliSearch::displayWidth(QStringLiteral("钢管")), 4);
-    EXPECT_EQ(CliSearch::displayWidth(QStringLiteral("（A）")), 5);
-    EXPECT_EQ(CliSearch::displayWidth(QStringLiteral("𠀀x")), 3); // outside the basic plane
+    EXPECT_EQ(CliOutput::displayWidth(QStringLiteral("abc")), 3);
+    EXPECT_EQ(CliOutput::displayWidth(QStringLiteral("钢管")), 4);
+    EXPECT_EQ(CliOutput::displayWidth(QStringLiteral("（A）")), 5);
+    EXPECT_EQ(CliOutput::displayWidth(QStringLiteral("𠀀x")), 3); // outside the basic plane
 }
 
 TEST(Cli, ReadsADatabaseInstalledWhereTheUserMayNotWrite) {
@@ -114,17 +222,17 @@ TEST(Cli, ReadsADatabaseInstalledWhereTheUserMayNotWrite) {
     db.exec(QStringLiteral("pragma journal_mode=WAL"));
     db.closeConnection();
     ASSERT_FALSE(QFile::exists(db.file() + QStringLiteral("-shm")));
-    const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/zendrik-cli");
-    QString program = cli;
+    const QString exe = cliProgram();
+    QString program = exe;
     QStringList args{"search", "--code", "0101", "--db", db.dir()};
     if (geteuid() == 0) {
         // root writes anywhere: run the lookup as an unprivileged user instead.
         program = QStringLiteral("setpriv");
-        args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", cli} + args;
+        args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", exe} + args;
         QProcess probe;
-        probe.start(program, {"--reuid=65534", "--regid=65534", "--clear-groups", "test", "-x", cli});
+        probe.start(program, {"--reuid=65534", "--regid=65534", "--clear-groups", "test", "-x", exe});
         if (!probe.waitForFinished(5000) || probe.exitCode() != 0)
-            GTEST_SKIP() << "an unprivileged user cannot run " << cli.toStdString() << " here";
+            GTEST_SKIP() << "an unprivileged user cannot run " << exe.toStdString() << " here";
     }
     QFile::setPermissions(db.file(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     QFile::setPermissions(db.dir(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |

@@ -1,183 +1,142 @@
 #include "cli/CliSearch.h"
 
+#include "cli/CliOutput.h"
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
 #include "search/SearchStatements.h"
-#include "search/ValueText.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace CliSearch {
 
 namespace {
 
-const char kUsage[] = "usage: zendrik-cli search [--code PREFIX] [--name FRAGMENT] [--csv] [--db FOLDER]\n";
+using CliOutput::Format;
 
-bool wide(char32_t c) {
-    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
-           (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
-           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
-           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
-}
+const char kUsage[] = "用法：zendrik-cli search [--code 编码] [--name 品名] [--table tariff|rulings|cases] "
+                      "[--format text|csv|json] [--db 文件夹|文件]\n"
+                      "详见 zendrik-cli --help\n";
 
-QString csvField(const QString &text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
-    QString q = text;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
-// How one result shows: the visible titled columns of the grid (not the constant link column of
-// the tariff) and each row's display text, read from a result streamed row by row.
-class Shown {
-public:
-    explicit Shown(SearchTables::Table table) : table_(table) {
-        const SearchTables::Description &d = SearchTables::describe(table);
-        for (const GridColumn &c : d.columns)
-            if (c.visible && !c.title.isEmpty() && c.field != d.linkColumn) columns_ << c;
-        for (const GridColumn &c : columns_) titles << c.title;
-    }
-    QStringList titles;
-
-    QStringList row(const QSqlQuery &q) {
-        if (at_.isEmpty())
-            for (const GridColumn &c : columns_) at_ << q.record().indexOf(c.field);
-        const QString &codeField = SearchTables::describe(table_).codeColumn;
-        QStringList cells;
-        for (int i = 0; i < columns_.size(); ++i) {
-            const QVariant v = q.value(at_[i]);
-            QString text;
-            if (columns_[i].field == codeField) {
-                try {
-                    text = SearchTables::codeText(table_, v);
-                } catch (const AppError &) {
-                    text = v.toString(); // as the grid shows a code it cannot read
-                }
-            } else {
-                text = ValueText::text(v, columns_[i].field);
-            }
-            // One row, one line.
-            text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
-            cells << text;
-        }
-        return cells;
-    }
-
-private:
-    SearchTables::Table table_;
-    QList<GridColumn> columns_;
-    QList<int> at_;
+struct Options {
+    QString code, name, db;
+    QList<SearchTables::Table> tables{std::begin(SearchTables::kAll), std::end(SearchTables::kAll)};
+    Format format = Format::Text;
 };
 
-// Rows go out as they are read: the first at once, the rest in blocks.
-void flushSometimes(QTextStream &out, qint64 rowsSoFar) {
-    if (rowsSoFar == 1 || rowsSoFar % 256 == 0) out.flush();
-}
-
-void printCsv(Query &query, const QString &name, Shown &shown, QTextStream &out) {
-    out << "table";
-    for (const QString &title : shown.titles) out << ',' << csvField(title);
-    out << "\r\n";
-    qint64 rows = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
-        out << name;
-        for (const QString &cell : shown.row(q)) out << ',' << csvField(cell);
-        out << "\r\n";
-        flushSometimes(out, ++rows);
-    }
-}
-
-// Aligned columns need the widest cell and the row count before the first line: a first pass
-// measures, a second prints, and neither holds the rows.
-void printAligned(Query &query, const QString &name, Shown &shown, QTextStream &out) {
-    QList<int> widths;
-    for (const QString &title : shown.titles) widths << displayWidth(title);
-    qint64 rows = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next(), ++rows) {
-        const QStringList cells = shown.row(q);
-        for (int i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], displayWidth(cells[i]));
-    }
-    out << name << " (" << rows << (rows == 1 ? " row" : " rows") << ")\n";
-    auto line = [&](const QStringList &cells) {
-        QString text;
-        for (int i = 0; i < cells.size(); ++i) {
-            text += cells[i];
-            if (i + 1 < cells.size()) text += QString(widths[i] - displayWidth(cells[i]) + 2, u' ');
+// Reads the options into o; returns an error message, empty when they are sound.
+QString parse(const QStringList &args, Options &o) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--csv")) {
+            o.format = Format::Csv;
+            continue;
         }
-        out << text << '\n';
-    };
-    line(shown.titles);
-    rows = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
-        line(shown.row(q));
-        flushSometimes(out, ++rows);
+        const QStringList valued{"--code", "--name", "--db", "--table", "--format"};
+        if (!valued.contains(a)) return QStringLiteral("未知参数：%1").arg(a);
+        if (i + 1 >= args.size()) return QStringLiteral("选项 %1 需要一个值").arg(a);
+        const QString v = args[++i];
+        if (a == QLatin1String("--code")) o.code = v;
+        else if (a == QLatin1String("--name")) o.name = v;
+        else if (a == QLatin1String("--db")) o.db = v;
+        else if (a == QLatin1String("--table")) {
+            const QStringList names{"tariff", "rulings", "cases"};
+            if (!names.contains(v)) return QStringLiteral("--table 只能是 tariff、rulings 或 cases：%1").arg(v);
+            o.tables = {SearchTables::kAll[names.indexOf(v)]};
+        } else {
+            const QStringList names{"text", "csv", "json"};
+            if (!names.contains(v)) return QStringLiteral("--format 只能是 text、csv 或 json：%1").arg(v);
+            o.format = Format(names.indexOf(v));
+        }
     }
+    // Documents write codes with dots (0201.30); the stored codes have none.
+    o.code = SearchStatements::trimmed(o.code).remove(u'.');
+    o.name = SearchStatements::trimmed(o.name);
+    if (o.code.isEmpty() && o.name.isEmpty()) return QStringLiteral("商品编码和品名不能都为空！");
+    return {};
+}
+
+// A folder holds quorvel.mdb; anything else names the database file itself.
+QString connectionString(const QString &db) {
+    if (db.isEmpty()) return DatabasePath::lookupConnectionString();
+    if (QFileInfo(db).isDir()) return DatabasePath::connectionString(db.endsWith(u'/') ? db : db + u'/');
+    return QLatin1String(DatabasePath::kProviderPiece) + db + QLatin1String(DatabasePath::kSecurityPiece);
 }
 
 } // namespace
 
-int displayWidth(const QString &text) {
-    int width = 0;
-    for (char32_t c : text.toUcs4()) width += wide(c) ? 2 : 1;
-    return width;
+QString help() {
+    return QStringLiteral(
+        "用法：zendrik-cli search [选项]\n"
+        "      zendrik-cli --help | --version\n"
+        "\n"
+        "按商品编码和/或品名查询，与主窗口的查询相同：税则（tariff）、归类决定（rulings）和归类案例（cases）三张表。\n"
+        "\n"
+        "选项：\n"
+        "  --code 编码      按编码前缀查询；可照文件写法带点，如 0201.30（点会先去掉）\n"
+        "  --name 品名      按品名中的片段查询（拉丁字母不区分大小写）\n"
+        "                   --code 与 --name 至少给一个；都给时两者都须符合\n"
+        "  --table 表       只输出一张表：tariff（税则）、rulings（归类决定）或 cases（归类案例）；默认三张都输出\n"
+        "  --format 格式    text（默认）：每张表一段，按显示宽度对齐，先写表名和行数\n"
+        "                   csv：整个输出是一张 RFC 4180 表格（逗号分隔、CRLF 换行、必要时加双引号）；\n"
+        "                        输出多张表时首列 table 写表名，列为各表列的并集，缺的列留空；\n"
+        "                        编码写成 =\"0201300090\"，电子表格打开时按文本显示，不会丢掉前导 0\n"
+        "                        或把 01012100.10 当成小数（脚本读取时去掉 =\" 和 \" 即可）\n"
+        "                   json：每行一个 JSON 对象，键为 table 和各列标题，值都是字符串\n"
+        "  --csv            即 --format csv\n"
+        "  --db 路径        数据库：一个文件夹（其中的 quorvel.mdb）或一个数据库文件（如 my.mdb）\n"
+        "  --help           显示本帮助并退出\n"
+        "  --version        显示版本并退出\n"
+        "\n"
+        "数据库的位置（未给 --db 时）：\n"
+        "  程序所在文件夹中有 quorvel.mdb 时用它；否则用用户数据文件夹\n"
+        "  $XDG_DATA_HOME/zendrik/quorvel.mdb（默认 ~/.local/share/zendrik/quorvel.mdb），\n"
+        "  首次使用时从安装的只读副本（<程序文件夹>/../share/zendrik/quorvel.mdb）复制过去。\n"
+        "\n"
+        "结果逐行输出，不在内存中保存；text 格式为对齐各列会把每张表读两遍。\n"
+        "\n"
+        "退出状态：\n"
+        "  0  找到了结果\n"
+        "  1  没有找到结果\n"
+        "  2  出错：参数用法、数据库或输出（如磁盘已满）\n");
 }
 
 int run(const QStringList &args, QTextStream &out, QTextStream &err) {
-    if (args.value(0) != QLatin1String("search")) {
-        err << kUsage;
+    if (args.contains(QLatin1String("--help"))) {
+        out << help();
+        return 0;
+    }
+    Options o;
+    if (const QString problem = parse(args, o); !problem.isEmpty()) {
+        err << problem << '\n' << kUsage;
         return 2;
     }
-    QString code, name, folder;
-    bool csv = false;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        const bool valued = a == QLatin1String("--code") || a == QLatin1String("--name") || a == QLatin1String("--db");
-        if (valued && i + 1 >= args.size()) {
-            err << a << " needs a value\n" << kUsage;
-            return 2;
-        }
-        if (a == QLatin1String("--code")) code = args[++i];
-        else if (a == QLatin1String("--name")) name = args[++i];
-        else if (a == QLatin1String("--db")) folder = args[++i];
-        else if (a == QLatin1String("--csv")) csv = true;
-        else {
-            err << "unknown argument " << a << '\n' << kUsage;
-            return 2;
-        }
-    }
-    code = SearchStatements::trimmed(code);
-    name = SearchStatements::trimmed(name);
-    if (code.isEmpty() && name.isEmpty()) {
-        err << QStringLiteral("商品编码和品名不能都为空！") << '\n';
-        return 2;
-    }
-    if (!folder.isEmpty()) DatabasePath::setExecutableDir(folder.endsWith(u'/') ? folder : folder + u'/');
-
     Connection con(QStringLiteral("cli"));
-    con.setConnectionString(DatabasePath::lookupConnectionString());
+    con.setConnectionString(connectionString(o.db));
+    qint64 found = 0;
     try {
-        bool first = true;
-        for (const SearchTables::Table table : SearchTables::kAll) {
+        CliOutput::Printer printer(o.format, o.tables, out);
+        printer.begin();
+        for (const SearchTables::Table table : o.tables) {
             const SearchTables::Description &d = SearchTables::describe(table);
             Query query(QStringLiteral("qry%1").arg(int(table) + 1));
             query.setConnection(&con);
             query.setFields(d.fields);
-            query.setSql(SearchStatements::build(table, code, name), SearchStatements::intent(table, code, name));
-            Shown shown(table);
-            if (!first) out << (csv ? "\r\n" : "\n");
-            first = false;
-            csv ? printCsv(query, d.table, shown, out) : printAligned(query, d.table, shown, out);
+            query.setSql(SearchStatements::build(table, o.code, o.name),
+                         SearchStatements::intent(table, o.code, o.name));
+            CliOutput::Shown shown(table);
+            found += printer.print(query, shown);
         }
     } catch (const AppError &e) {
         out.flush();
         err << e.message() << '\n';
-        return 1;
+        return 2;
+    } catch (const CliOutput::WriteFailed &) {
+        return 2; // the caller reports the stream's failure
     }
-    return 0;
+    return found > 0 ? 0 : 1;
 }
 
 } // namespace CliSearch

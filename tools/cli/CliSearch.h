@@ -3,14 +3,14 @@
 
 class QTextStream;
 
-// The command-line lookup: runs the window's three search statements and prints the results
-// with the grids' display text, as aligned columns (a CJK character takes two) or as CSV. Rows
-// are streamed, never held: CSV rows go out as they are read; aligned output reads each result
-// twice, once to measure the columns and once to print.
-//   search [--code PREFIX] [--name FRAGMENT] [--csv] [--db FOLDER]
-// Returns the process exit code: 0 done, 1 a database error, 2 a usage error.
+// The search subcommand: runs the window's search statements and prints the results with the
+// grids' display text (see CliOutput for the formats).
+//   search [--code PREFIX] [--name FRAGMENT] [--table tariff|rulings|cases]
+//          [--format text|csv|json] [--csv] [--db FOLDER|FILE]
+// Returns the process exit code as grep has them: 0 rows found, 1 none found, 2 trouble
+// (usage, database, output).
 namespace CliSearch {
-int run(const QStringList &args, QTextStream &out, QTextStream &err);
-// Columns a text takes on a terminal: East Asian wide and full-width characters take two.
-int displayWidth(const QString &text);
+int run(const QStringList &options, QTextStream &out, QTextStream &err);
+// The help of the whole program: options, where the database is looked for, the exit codes.
+QString help();
 } // namespace CliSearch

@@ -1,0 +1,195 @@
+#include "cli/CliOutput.h"
+
+#include "data/AppError.h"
+#include "search/ValueText.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+
+namespace CliOutput {
+
+namespace {
+
+bool wide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
+           (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// A spreadsheet opening the CSV reads 0201300090 as a number and drops the leading 0 (and a case
+// code 01012100.10 as a decimal); the formula ="0201300090" shows the code as text.
+QString spreadsheetText(const QString &code) { return code.isEmpty() ? code : QStringLiteral("=\"%1\"").arg(code); }
+
+} // namespace
+
+Shown::Shown(SearchTables::Table t) : table(t) {
+    const SearchTables::Description &d = SearchTables::describe(t);
+    for (const GridColumn &c : d.columns)
+        if (c.visible && !c.title.isEmpty() && c.field != d.linkColumn) columns_ << c;
+    for (const GridColumn &c : columns_) {
+        if (c.field == d.codeColumn) codeAt = int(titles.size());
+        titles << c.title;
+    }
+}
+
+QStringList Shown::row(const QSqlQuery &q) {
+    if (at_.isEmpty())
+        for (const GridColumn &c : columns_) at_ << q.record().indexOf(c.field);
+    QStringList cells;
+    for (int i = 0; i < columns_.size(); ++i) {
+        const QVariant v = q.value(at_[i]);
+        QString text;
+        if (i == codeAt) {
+            try {
+                text = SearchTables::codeText(table, v);
+            } catch (const AppError &) {
+                text = v.toString(); // as the grid shows a code it cannot read
+            }
+        } else {
+            text = ValueText::text(v, columns_[i].field);
+        }
+        // One row, one line.
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
+        cells << text;
+    }
+    return cells;
+}
+
+Printer::Printer(Format format, const QList<SearchTables::Table> &tables, QTextStream &out)
+    : format_(format), out_(out), several_(tables.size() > 1) {
+    for (const SearchTables::Table t : tables)
+        for (const QString &title : Shown(t).titles)
+            if (!csvColumns_.contains(title)) csvColumns_ << title;
+}
+
+void Printer::begin() {
+    if (format_ != Format::Csv) return;
+    QStringList header = csvColumns_;
+    if (several_) header.prepend(QStringLiteral("table"));
+    for (QString &h : header) h = csvField(h);
+    out_ << header.join(u',') << "\r\n";
+}
+
+qint64 Printer::print(Query &query, Shown &shown) {
+    switch (format_) {
+    case Format::Csv:
+        return printCsv(query, shown);
+    case Format::Json:
+        return printJson(query, shown);
+    case Format::Text:
+        break;
+    }
+    return printText(query, shown);
+}
+
+// Rows go out as they are read: the first at once, the rest in blocks. A failed write ends the run.
+void Printer::rowDone(qint64 rowsSoFar) {
+    if (rowsSoFar == 1 || rowsSoFar % 256 == 0) out_.flush();
+    if (out_.status() != QTextStream::Ok) throw WriteFailed();
+}
+
+qint64 Printer::printCsv(Query &query, Shown &shown) {
+    QList<int> place; // where each of the table's columns sits in the shared header
+    for (const QString &title : shown.titles) place << int(csvColumns_.indexOf(title));
+    const QString name = SearchTables::describe(shown.table).table;
+    qint64 rows = 0;
+    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
+        const QStringList cells = shown.row(q);
+        QStringList fields(csvColumns_.size());
+        for (int i = 0; i < cells.size(); ++i)
+            fields[place[i]] = csvField(i == shown.codeAt ? spreadsheetText(cells[i]) : cells[i]);
+        if (several_) fields.prepend(name);
+        out_ << fields.join(u',') << "\r\n";
+        rowDone(++rows);
+    }
+    return rows;
+}
+
+qint64 Printer::printJson(Query &query, Shown &shown) {
+    const QString name = jsonString(SearchTables::describe(shown.table).table);
+    QStringList keys;
+    for (const QString &title : shown.titles) keys << jsonString(title);
+    qint64 rows = 0;
+    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
+        const QStringList cells = shown.row(q);
+        out_ << "{\"table\":" << name;
+        for (int i = 0; i < cells.size(); ++i) out_ << ',' << keys[i] << ':' << jsonString(cells[i]);
+        out_ << "}\n";
+        rowDone(++rows);
+    }
+    return rows;
+}
+
+// Aligned columns need the widest cell and the row count before the first line: a first pass
+// measures, a second prints, and neither holds the rows.
+qint64 Printer::printText(Query &query, Shown &shown) {
+    QList<int> widths;
+    for (const QString &title : shown.titles) widths << displayWidth(title);
+    qint64 rows = 0;
+    for (QSqlQuery q = query.stream(); q.isValid(); q.next(), ++rows) {
+        const QStringList cells = shown.row(q);
+        for (int i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], displayWidth(cells[i]));
+    }
+    if (!first_) out_ << '\n';
+    first_ = false;
+    out_ << SearchTables::describe(shown.table).table << " (" << rows << (rows == 1 ? " row" : " rows") << ")\n";
+    auto line = [&](const QStringList &cells) {
+        QString text;
+        for (int i = 0; i < cells.size(); ++i) {
+            text += cells[i];
+            if (i + 1 < cells.size()) text += QString(widths[i] - displayWidth(cells[i]) + 2, u' ');
+        }
+        out_ << text << '\n';
+    };
+    line(shown.titles);
+    qint64 printed = 0;
+    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
+        line(shown.row(q));
+        rowDone(++printed);
+    }
+    return rows;
+}
+
+int displayWidth(const QString &text) {
+    int width = 0;
+    for (char32_t c : text.toUcs4()) width += wide(c) ? 2 : 1;
+    return width;
+}
+
+QString csvField(const QString &text) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
+    QString q = text;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+QString jsonString(const QString &text) {
+    QString s = QStringLiteral("\"");
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"':
+            s += QStringLiteral("\\\"");
+            break;
+        case u'\\':
+            s += QStringLiteral("\\\\");
+            break;
+        case u'\n':
+            s += QStringLiteral("\\n");
+            break;
+        case u'\r':
+            s += QStringLiteral("\\r");
+            break;
+        case u'\t':
+            s += QStringLiteral("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20) s += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else s += c;
+        }
+    }
+    return s + u'"';
+}
+
+} // namespace CliOutput

@@ -1,0 +1,66 @@
+#pragma once
+#include "search/SearchTables.h"
+
+#include <QList>
+#include <QStringList>
+#include <stdexcept>
+
+class QSqlQuery;
+class QTextStream;
+
+// How the command-line lookup prints the results: aligned text, one CSV table or JSON lines.
+// Rows are streamed, never held: CSV and JSON rows go out as they are read; aligned text reads
+// each result twice, once to measure the columns and once to print.
+namespace CliOutput {
+
+enum class Format { Text, Csv, Json };
+
+// The output stream failed (a full disk, a closed pipe): the run stops at once.
+struct WriteFailed : std::runtime_error {
+    WriteFailed() : std::runtime_error("write failed") {}
+};
+
+// One result as the grid shows it: the visible titled columns (not the constant link column of
+// the tariff) and each row's display text, one line per row.
+class Shown {
+public:
+    explicit Shown(SearchTables::Table table);
+    SearchTables::Table table;
+    QStringList titles;
+    int codeAt = -1; // the column that holds the code; -1 when none is shown
+    QStringList row(const QSqlQuery &q);
+
+private:
+    QList<GridColumn> columns_;
+    QList<int> at_;
+};
+
+// Prints the chosen tables of one run in one format. begin() before the first table; print()
+// returns the number of rows printed.
+class Printer {
+public:
+    Printer(Format format, const QList<SearchTables::Table> &tables, QTextStream &out);
+    void begin();
+    qint64 print(Query &query, Shown &shown);
+
+private:
+    qint64 printText(Query &query, Shown &shown);
+    qint64 printCsv(Query &query, Shown &shown);
+    qint64 printJson(Query &query, Shown &shown);
+    void rowDone(qint64 rowsSoFar);
+
+    Format format_;
+    QTextStream &out_;
+    bool several_;
+    QStringList csvColumns_; // the union of the printed tables' titles, in order of appearance
+    bool first_ = true;
+};
+
+// Columns a text takes on a terminal: East Asian wide and full-width characters take two.
+int displayWidth(const QString &text);
+// A field as RFC 4180 writes it: quoted, with doubled quotes, when it holds a comma, quote or
+// line break.
+QString csvField(const QString &text);
+// A JSON string literal.
+QString jsonString(const QString &text);
+} // namespace CliOutput
