@@ -153,6 +153,7 @@ TEST(Cli, ArgumentsToOutputAndExitCode) {
         {{"find"}, 2, "", "未知子命令：find"},
         {{"search", "--code", " . ", "--db", dir}, 2, "", "商品编码和品名不能都为空！"},
         {{"search", "--name"}, 2, "", "选项 --name 需要一个值"},
+        {{"search", "--db", "--help"}, 2, "", "商品编码和品名不能都为空！"}, // a folder named --help
         {{"search", "--bogus"}, 2, "", "未知参数：--bogus"},
         {{"search", "--code", "01", "--table", "news"}, 2, "", "--table 只能是"},
         {{"search", "--code", "01", "--format", "xml"}, 2, "", "--format 只能是"},
@@ -170,7 +171,8 @@ TEST(Cli, ArgumentsToOutputAndExitCode) {
 }
 
 TEST(Cli, HelpAndVersionGoToStdoutAndSucceed) {
-    for (const QStringList &args : {QStringList{"--help"}, QStringList{"search", "--help"}}) {
+    for (const QStringList &args :
+         {QStringList{"--help"}, QStringList{"search", "--help"}, QStringList{"search", "--code", "01", "--help"}}) {
         const CliRun r = cli(args);
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.err, QString());

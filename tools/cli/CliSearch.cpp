@@ -24,12 +24,17 @@ struct Options {
     QString code, name, db;
     QList<SearchTables::Table> tables{std::begin(SearchTables::kAll), std::end(SearchTables::kAll)};
     Format format = Format::Text;
+    bool help = false;
 };
 
 // Reads the options into o; returns an error message, empty when they are sound.
 QString parse(const QStringList &args, Options &o) {
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
+        if (a == QLatin1String("--help")) {
+            o.help = true;
+            return {};
+        }
         if (a == QLatin1String("--csv")) {
             o.format = Format::Csv;
             continue;
@@ -104,14 +109,14 @@ QString help() {
 }
 
 int run(const QStringList &args, QTextStream &out, QTextStream &err) {
-    if (args.contains(QLatin1String("--help"))) {
-        out << help();
-        return 0;
-    }
     Options o;
     if (const QString problem = parse(args, o); !problem.isEmpty()) {
         err << problem << '\n' << kUsage;
         return 2;
+    }
+    if (o.help) {
+        out << help();
+        return 0;
     }
     Connection con(QStringLiteral("cli"));
     con.setConnectionString(connectionString(o.db));
