@@ -2,6 +2,7 @@
 
 #include "data/DatabasePath.h"
 #include "data/Schema.h"
+#include "data/SearchIndex.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -15,6 +16,8 @@ int counter = 0;
 TestDatabase::TestDatabase(bool createFile) : connection_(QStringLiteral("fixture%1").arg(++counter)) {
     DatabasePath::setExecutableDir(dir());
     if (!createFile) return;
+    // The name index's tokenizer, as every opener of the program registers it (idempotent).
+    SearchIndex::registerTokenizer();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
         db.setDatabaseName(file());
