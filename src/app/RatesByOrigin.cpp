@@ -26,13 +26,6 @@ QString levy(const PublishedRate &r) {
     return a ? QStringLiteral("从量（%1）").arg(a->unit) : QStringLiteral("复合/其他");
 }
 
-QString countriesOf(const PublishedRate &r) {
-    if (r.kind == RateSchema::kAgreement) return OriginRates::memberCountries(r.partner).join(QStringLiteral("、"));
-    if (r.kind == RateSchema::kGeneral) return QStringLiteral("无最惠国待遇的国家或地区");
-    if (r.kind == RateSchema::kExport || r.kind == RateSchema::kExportProvisional) return QStringLiteral("出口");
-    return QStringLiteral("所有国家或地区");
-}
-
 QSettings settings() { return QSettings(QStringLiteral("Zendrik"), QStringLiteral("zendrik")); }
 
 } // namespace
@@ -118,7 +111,7 @@ void RatesByOrigin::fill() {
         cells[Rate] = OriginRates::rateText(r);
         cells[Form] = levy(r);
         cells[Mark] = i == choice.lowest ? QStringLiteral("★") : QString();
-        cells[Countries] = countriesOf(r);
+        cells[Countries] = OriginRates::coverage(r);
         table->insertRow(i);
         for (int c = 0; c < cells.size(); ++c) {
             auto *item = new QTableWidgetItem(cells[c]);

@@ -109,6 +109,13 @@ QString rateText(const PublishedRate &rate) {
     return QLocale::c().toString(*rate.percent, 'g', 15) + u'%';
 }
 
+QString coverage(const PublishedRate &r) {
+    if (r.kind == RateSchema::kAgreement) return memberCountries(r.partner).join(QStringLiteral("、"));
+    if (r.kind == RateSchema::kGeneral) return QStringLiteral("无最惠国待遇的国家或地区");
+    if (r.kind == RateSchema::kExport || r.kind == RateSchema::kExportProvisional) return QStringLiteral("出口");
+    return QStringLiteral("所有国家或地区");
+}
+
 QString summary(const RateSheet &sheet, const Choice &choice, const QString &origin) {
     switch (sheet.status()) {
     case RateSheet::Status::NoRateData:

@@ -36,5 +36,8 @@ QString summary(const RateSheet &sheet, const Choice &choice, const QString &ori
 QString kindTitle(const PublishedRate &rate);
 // A rate's text as shown: a plain percentage as "12%", anything else as published.
 QString rateText(const PublishedRate &rate);
+// Whom a rate is for, in a word: an agreement's member countries, the origins without MFN
+// treatment for the general rate, exports, or every origin.
+QString coverage(const PublishedRate &rate);
 
 } // namespace OriginRates

@@ -3,6 +3,7 @@
 // as grep has them, and its errors, including output that cannot be written.
 #include "cli/CliOutput.h"
 #include "data/CodeCodec.h"
+#include "data/RateSchema.h"
 #include "support/TestDatabase.h"
 
 #include <QCoreApplication>
@@ -41,6 +42,26 @@ void fill(TestDatabase &db) {
                  .arg(ScrambleCode(QStringLiteral("0101290000"))),
              QStringLiteral("insert into case_hs values (3,'牛','%1','s','2024-01-01','',0,'')")
                  .arg(ScrambleCode(QStringLiteral("0102290000")))});
+}
+
+// Published rates: beef with a provisional rate below MFN and agreements above and below it,
+// chicken wings with duties per kilogram only.
+void fillRates(TestDatabase &db) {
+    db.exec(RateSchema::createStatements());
+    const QString beef = ScrambleCode(QStringLiteral("0201300090"));
+    const QString wings = ScrambleCode(QStringLiteral("0207142101"));
+    QStringList rows;
+    for (const auto &[code, kind, partner, text, percent] :
+         {std::tuple{beef, "mfn", "", "12%", "12"}, std::tuple{beef, "provisional", "", "10%", "10"},
+          std::tuple{beef, "general", "", "70%", "70"}, std::tuple{beef, "agreement", "亚太", "11%", "11"},
+          std::tuple{beef, "agreement", "韩国", "2.4%", "2.4"}, std::tuple{beef, "agreement", "澳大利亚", "0%", "0"},
+          std::tuple{wings, "mfn", "", "0.8元/千克", "null"}, std::tuple{wings, "general", "", "8.1元/千克", "null"}})
+        rows << QStringLiteral("insert into tariff_rate values ('%1','%2','%3','%4',%5)")
+                    .arg(code, QString::fromUtf8(kind), QString::fromUtf8(partner), QString::fromUtf8(text),
+                         QString::fromUtf8(percent));
+    for (const char *country : {"韩国", "澳大利亚", "美国", "印度"})
+        rows << QStringLiteral("insert into partner_country values ('', '%1')").arg(QString::fromUtf8(country));
+    db.exec(rows);
 }
 
 // The records of an RFC 4180 text: quoted fields may hold commas, quotes (doubled) and line breaks.
@@ -84,6 +105,9 @@ TEST(Cli, ArgumentsToOutputAndExitCode) {
     // The same database under another file name, named by --db as a file.
     const QString other = dir + QStringLiteral("other.mdb");
     ASSERT_TRUE(QFile::copy(db.file(), other));
+    // The copy keeps no rate data, as a database made elsewhere.
+    fillRates(db);
+    db.closeConnection();
     struct Case {
         QStringList args;
         int code;
@@ -148,6 +172,63 @@ TEST(Cli, ArgumentsToOutputAndExitCode) {
          1,
          "hs_classify (0 rows)\n商品编码  商品名称  申报要素\n",
          {}},
+        // Every rate of a code with the countries it covers; the lowest for the origin marked.
+        {{"rates", "0201.30.00.90", "--origin", "韩国", "--db", dir},
+         0,
+         "税率种类              协定伙伴  税率  最低  适用国家或地区\n"
+         "最惠国税率                      12%         所有国家或地区\n"
+         "暂定税率                        10%         所有国家或地区\n"
+         "普通税率                        70%         无最惠国待遇的国家或地区\n"
+         "协定税率（亚太）      亚太      11%         孟加拉国、印度、老挝、韩国、斯里兰卡、蒙古\n"
+         "协定税率（韩国）      韩国      2.4%  ★     韩国\n"
+         "协定税率（澳大利亚）  澳大利亚  0%          澳大利亚\n"
+         "\n"
+         "原产于韩国：最低为协定税率（韩国） 2.4%（需符合原产地规则）；否则适用暂定税率 10%。\n",
+         {}},
+        // No agreement covers the origin: the provisional rate, below MFN, is the lowest.
+        {{"rates", "0201300090", "--origin", "美国", "--format", "csv", "--db", dir},
+         0,
+         "税率种类,协定伙伴,税率,最低,适用国家或地区\r\n"
+         "最惠国税率,,12%,,所有国家或地区\r\n"
+         "暂定税率,,10%,★,所有国家或地区\r\n"
+         "普通税率,,70%,,无最惠国待遇的国家或地区\r\n"
+         "协定税率（亚太）,亚太,11%,,孟加拉国、印度、老挝、韩国、斯里兰卡、蒙古\r\n"
+         "协定税率（韩国）,韩国,2.4%,,韩国\r\n"
+         "协定税率（澳大利亚）,澳大利亚,0%,,澳大利亚\r\n",
+         {}},
+        // An agreement above the provisional rate is listed and not chosen; no origin, no mark.
+        {{"rates", "0201300090", "--origin", "印度", "--format", "json", "--db", dir},
+         0,
+         "{\"税率种类\":\"最惠国税率\",\"协定伙伴\":\"\",\"税率\":\"12%\",\"最低\":\"\",\"适用国家或地区\":"
+         "\"所有国家或地区\"}\n"
+         "{\"税率种类\":\"暂定税率\",\"协定伙伴\":\"\",\"税率\":\"10%\",\"最低\":\"★\",\"适用国家或地区\":"
+         "\"所有国家或地区\"}\n"
+         "{\"税率种类\":\"普通税率\",\"协定伙伴\":\"\",\"税率\":\"70%\",\"最低\":\"\",\"适用国家或地区\":"
+         "\"无最惠国待遇的国家或地区\"}\n"
+         "{\"税率种类\":\"协定税率（亚太）\",\"协定伙伴\":\"亚太\",\"税率\":\"11%\",\"最低\":\"\",\"适用国家或地区\":"
+         "\"孟加拉国、印度、老挝、韩国、斯里兰卡、蒙古\"}\n"
+         "{\"税率种类\":\"协定税率（韩国）\",\"协定伙伴\":\"韩国\",\"税率\":\"2.4%\",\"最低\":\"\",\"适用国家或地区\":"
+         "\"韩国\"}\n"
+         "{\"税率种类\":\"协定税率（澳大利亚）\",\"协定伙伴\":\"澳大利亚\",\"税率\":\"0%\",\"最低\":\"\","
+         "\"适用国家或地区\":\"澳大利亚\"}\n"
+         "{\"summary\":\"原产于印度：协定税率不低于暂定税率 10%，适用暂定税率 10%。\"}\n",
+         {}},
+        {{"rates", "0201300090", "--format", "json", "--db", other}, 1, "", "此数据库未保存按原产地的税率数据。"},
+        {{"rates", "0207142101", "--db", dir},
+         0,
+         "税率种类    协定伙伴  税率        最低  适用国家或地区\n"
+         "最惠国税率            0.8元/千克        所有国家或地区\n"
+         "普通税率              8.1元/千克        无最惠国待遇的国家或地区\n"
+         "\n"
+         "请选择原产国（地区）；无协定时适用最惠国税率 0.8元/千克。\n",
+         {}},
+        {{"rates", "9999", "--db", dir}, 1, "", "此商品编码没有税率数据。"},
+        {{"rates", "0201300090", "--origin", "火星", "--db", dir}, 2, "", "未知的原产国（地区）：火星"},
+        {{"rates", "--db", dir}, 2, "", "缺少商品编码"},
+        {{"rates", "0201", "0202", "--db", dir}, 2, "", "只能给一个商品编码：0202"},
+        {{"rates", "0201", "--origin"}, 2, "", "选项 --origin 需要一个值"},
+        {{"rates", "0201", "--format", "xml"}, 2, "", "--format 只能是"},
+        {{"rates", "0201", "--db", dir + "missing.mdb"}, 2, "", "找不到数据库文件"},
         // Trouble: exit 2, nothing on stdout, a message on stderr.
         {{}, 2, "", "缺少子命令"},
         {{"find"}, 2, "", "未知子命令：find"},
@@ -171,13 +252,14 @@ TEST(Cli, ArgumentsToOutputAndExitCode) {
 }
 
 TEST(Cli, HelpAndVersionGoToStdoutAndSucceed) {
-    for (const QStringList &args :
-         {QStringList{"--help"}, QStringList{"search", "--help"}, QStringList{"search", "--code", "01", "--help"}}) {
+    for (const QStringList &args : {QStringList{"--help"}, QStringList{"search", "--help"},
+                                    QStringList{"search", "--code", "01", "--help"}, QStringList{"rates", "--help"}}) {
         const CliRun r = cli(args);
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.err, QString());
-        for (const char *part : {"--code", "--name", "--table", "tariff", "--format", "RFC 4180", "=\"0201300090\"",
-                                 "--csv", "--db", "$XDG_DATA_HOME/zendrik", "退出状态", "  2  出错"})
+        for (const char *part :
+             {"--code", "--name", "--table", "tariff", "--format", "RFC 4180", "=\"0201300090\"", "--csv", "--db",
+              "$XDG_DATA_HOME/zendrik", "退出状态", "  2  出错", "zendrik-cli rates", "--origin"})
             EXPECT_TRUE(r.out.contains(QString::fromUtf8(part))) << part;
     }
     const CliRun v = cli({"--version"});

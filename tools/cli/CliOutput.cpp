@@ -24,6 +24,13 @@ QString spreadsheetText(const QString &code) { return code.isEmpty() ? code : QS
 
 } // namespace
 
+QString readFormat(const QString &name, Format &format) {
+    const QStringList names{"text", "csv", "json"};
+    if (!names.contains(name)) return QStringLiteral("--format 只能是 text、csv 或 json：%1").arg(name);
+    format = Format(names.indexOf(name));
+    return {};
+}
+
 Shown::Shown(SearchTables::Table t) : table(t) {
     const SearchTables::Description &d = SearchTables::describe(t);
     for (const GridColumn &c : d.columns)
@@ -135,21 +142,50 @@ qint64 Printer::printText(Query &query, Shown &shown) {
     if (!first_) out_ << '\n';
     first_ = false;
     out_ << SearchTables::describe(shown.table).table << " (" << rows << (rows == 1 ? " row" : " rows") << ")\n";
-    auto line = [&](const QStringList &cells) {
-        QString text;
-        for (int i = 0; i < cells.size(); ++i) {
-            text += cells[i];
-            if (i + 1 < cells.size()) text += QString(widths[i] - displayWidth(cells[i]) + 2, u' ');
-        }
-        out_ << text << '\n';
-    };
-    line(shown.titles);
+    out_ << alignedLine(shown.titles, widths) << '\n';
     qint64 printed = 0;
     for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
-        line(shown.row(q));
+        out_ << alignedLine(shown.row(q), widths) << '\n';
         rowDone(++printed);
     }
     return rows;
+}
+
+QString alignedLine(const QStringList &cells, const QList<int> &widths) {
+    QString text;
+    for (int i = 0; i < cells.size(); ++i) {
+        text += cells[i];
+        if (i + 1 < cells.size()) text += QString(widths[i] - displayWidth(cells[i]) + 2, u' ');
+    }
+    return text;
+}
+
+void printRows(Format format, const QStringList &titles, const QList<QStringList> &rows, QTextStream &out) {
+    switch (format) {
+    case Format::Text: {
+        QList<int> widths;
+        for (const QString &title : titles) widths << displayWidth(title);
+        for (const QStringList &row : rows)
+            for (int i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], displayWidth(row[i]));
+        out << alignedLine(titles, widths) << '\n';
+        for (const QStringList &row : rows) out << alignedLine(row, widths) << '\n';
+        break;
+    }
+    case Format::Csv:
+        for (const QStringList &record : QList<QStringList>{titles} + rows) {
+            QStringList fields;
+            for (const QString &cell : record) fields << csvField(cell);
+            out << fields.join(u',') << "\r\n";
+        }
+        break;
+    case Format::Json:
+        for (const QStringList &row : rows) {
+            QStringList members;
+            for (int i = 0; i < row.size(); ++i) members << jsonString(titles[i]) + u':' + jsonString(row[i]);
+            out << '{' << members.join(u',') << "}\n";
+        }
+        break;
+    }
 }
 
 int displayWidth(const QString &text) {

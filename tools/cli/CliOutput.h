@@ -14,6 +14,8 @@ class QTextStream;
 namespace CliOutput {
 
 enum class Format { Text, Csv, Json };
+// Reads the value of --format into format; returns the message for a value it does not know.
+QString readFormat(const QString &name, Format &format);
 
 // The output stream failed (a full disk, a closed pipe): the run stops at once.
 struct WriteFailed : std::runtime_error {
@@ -55,6 +57,12 @@ private:
     QStringList csvColumns_; // the union of the printed tables' titles, in order of appearance
     bool first_ = true;
 };
+
+// A few rows held in memory, with their titles, in one format: aligned text under a title line,
+// a CSV table with a header, or one JSON object per row keyed by the titles.
+void printRows(Format format, const QStringList &titles, const QList<QStringList> &rows, QTextStream &out);
+// Cells padded to their columns' widths, two spaces apart; the last cell is not padded.
+QString alignedLine(const QStringList &cells, const QList<int> &widths);
 
 // Columns a text takes on a terminal: East Asian wide and full-width characters take two.
 int displayWidth(const QString &text);

@@ -50,10 +50,8 @@ QString parse(const QStringList &args, Options &o) {
             const QStringList names{"tariff", "rulings", "cases"};
             if (!names.contains(v)) return QStringLiteral("--table 只能是 tariff、rulings 或 cases：%1").arg(v);
             o.tables = {SearchTables::kAll[names.indexOf(v)]};
-        } else {
-            const QStringList names{"text", "csv", "json"};
-            if (!names.contains(v)) return QStringLiteral("--format 只能是 text、csv 或 json：%1").arg(v);
-            o.format = Format(names.indexOf(v));
+        } else if (const QString problem = CliOutput::readFormat(v, o.format); !problem.isEmpty()) {
+            return problem;
         }
     }
     // Documents write codes with dots (0201.30); the stored codes have none.
@@ -63,18 +61,18 @@ QString parse(const QStringList &args, Options &o) {
     return {};
 }
 
-// A folder holds quorvel.mdb; anything else names the database file itself.
+} // namespace
+
 QString connectionString(const QString &db) {
     if (db.isEmpty()) return DatabasePath::lookupConnectionString();
     if (QFileInfo(db).isDir()) return DatabasePath::connectionString(db.endsWith(u'/') ? db : db + u'/');
     return QLatin1String(DatabasePath::kProviderPiece) + db + QLatin1String(DatabasePath::kSecurityPiece);
 }
 
-} // namespace
-
 QString help() {
     return QStringLiteral(
         "用法：zendrik-cli search [选项]\n"
+        "      zendrik-cli rates 编码 [--origin 原产国] [--format text|csv|json] [--db 文件夹|文件]\n"
         "      zendrik-cli --help | --version\n"
         "\n"
         "按商品编码和/或品名查询，与主窗口的查询相同：税则（tariff）、归类决定（rulings）和申报案例（cases）三张表。\n"
@@ -95,6 +93,15 @@ QString help() {
         "  --help           显示本帮助并退出\n"
         "  --version        显示版本并退出\n"
         "\n"
+        "rates 子命令：列出一个商品编码公布的全部税率（最惠国、暂定、普通、各协定及其成员国、出口），\n"
+        "并给出一行结论，与主窗口的“按原产地查看税率”相同。\n"
+        "  编码             商品编码，可带点，如 0201.30.00.90\n"
+        "  --origin 原产国  按原产国（地区）标出最低的适用税率（最低一列为 ★），名称与窗口中的选项相同\n"
+        "  --format 格式    text（默认）：对齐的税率表，空一行后是结论；csv：只有税率表；\n"
+        "                   json：每个税率一个对象，最后一行为 {\"summary\": 结论}\n"
+        "  --db 路径        同上\n"
+        "  数据库未保存税率数据或此编码没有税率时，在标准错误输出中说明，退出状态为 1。\n"
+        "\n"
         "数据库的位置（未给 --db 时）：\n"
         "  程序所在文件夹中有 quorvel.mdb 时用它；否则用用户数据文件夹\n"
         "  $XDG_DATA_HOME/zendrik/quorvel.mdb（默认 ~/.local/share/zendrik/quorvel.mdb），\n"
@@ -108,16 +115,22 @@ QString help() {
         "  2  出错：参数用法、数据库或输出（如磁盘已满）\n");
 }
 
-int run(const QStringList &args, QTextStream &out, QTextStream &err) {
-    Options o;
-    if (const QString problem = parse(args, o); !problem.isEmpty()) {
-        err << problem << '\n' << kUsage;
+int usageOrHelp(const QString &problem, bool help, const char *usage, QTextStream &out, QTextStream &err) {
+    if (!problem.isEmpty()) {
+        err << problem << '\n' << usage;
         return 2;
     }
-    if (o.help) {
-        out << help();
+    if (help) {
+        out << CliSearch::help();
         return 0;
     }
+    return -1;
+}
+
+int run(const QStringList &args, QTextStream &out, QTextStream &err) {
+    Options o;
+    const QString problem = parse(args, o);
+    if (const int code = usageOrHelp(problem, o.help, kUsage, out, err); code >= 0) return code;
     Connection con(QStringLiteral("cli"));
     con.setConnectionString(connectionString(o.db));
     qint64 found = 0;

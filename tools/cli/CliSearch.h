@@ -13,4 +13,10 @@ namespace CliSearch {
 int run(const QStringList &options, QTextStream &out, QTextStream &err);
 // The help of the whole program: options, where the database is looked for, the exit codes.
 QString help();
+// The connection string of --db: a folder holds quorvel.mdb, anything else names the database
+// file itself; empty means where the window looks for it.
+QString connectionString(const QString &db);
+// Ends a subcommand's run after its options were read, as every subcommand does: a usage error
+// (problem, then usage) exits 2, --help prints the help and exits 0; -1 when the run goes on.
+int usageOrHelp(const QString &problem, bool help, const char *usage, QTextStream &out, QTextStream &err);
 } // namespace CliSearch

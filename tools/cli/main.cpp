@@ -1,4 +1,5 @@
-// zendrik-cli: the search from the command line, for scripts, headless machines and measuring.
+// zendrik-cli: the search and a code's rates from the command line, for scripts, headless machines and measuring.
+#include "cli/CliRates.h"
 #include "cli/CliSearch.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,8 @@ int main(int argc, char **argv) {
     int code = 2;
     if (command == QLatin1String("search")) {
         code = CliSearch::run(args.mid(1), out, err);
+    } else if (command == QLatin1String("rates")) {
+        code = CliRates::run(args.mid(1), out, err);
     } else if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         out << CliSearch::help();
         code = 0;
@@ -26,7 +29,7 @@ int main(int argc, char **argv) {
     } else {
         err << (command.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("未知子命令：%1").arg(command))
             << '\n'
-            << QStringLiteral("用法：zendrik-cli search [选项]；详见 zendrik-cli --help") << '\n';
+            << QStringLiteral("用法：zendrik-cli search|rates [选项]；详见 zendrik-cli --help") << '\n';
     }
     // Output that did not reach its file (a full disk, a closed pipe) is trouble, not success.
     out.flush();
