@@ -270,11 +270,13 @@ TEST(Cli, HelpAndVersionGoToStdoutAndSucceed) {
 TEST(Cli, OutputThatCannotBeWrittenIsTrouble) {
     TestDatabase db;
     fill(db);
-    for (const char *format : {"text", "csv", "json"}) {
-        const CliRun r = cli({"search", "--name", "马", "--format", format, "--db", db.dir()}, "/dev/full");
-        EXPECT_EQ(r.code, 2) << format;
-        EXPECT_TRUE(r.err.contains(QStringLiteral("无法写出结果"))) << format << ' ' << r.err.toStdString();
-    }
+    fillRates(db);
+    for (const QStringList &lookup : {QStringList{"search", "--name", "马"}, QStringList{"rates", "0201300090"}})
+        for (const char *format : {"text", "csv", "json"}) {
+            const CliRun r = cli(lookup + QStringList{"--format", format, "--db", db.dir()}, "/dev/full");
+            EXPECT_EQ(r.code, 2) << lookup[0].toStdString() << ' ' << format;
+            EXPECT_TRUE(r.err.contains(QStringLiteral("无法写出结果"))) << format << ' ' << r.err.toStdString();
+        }
     EXPECT_EQ(cli({"--help"}, "/dev/full").code, 2);
 }
 
