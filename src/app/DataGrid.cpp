@@ -83,6 +83,12 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
     setModel(model_);
     // The view resets its current cell on every new result before this runs.
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::positionOnFirstRow);
+    // A click on a title sorts a search's result by that column, a second click reverses it; a
+    // new result comes in its own order, without the mark.
+    connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::showSortMark);
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+        if (model_->sortable() && column >= 0) model_->sort(column, order);
+    });
     setItemDelegate(new CellDelegate(this));
     setFont(gridFont());
     QFont link = gridFont();
@@ -118,6 +124,13 @@ void DataGrid::setDataSource(Query *query) {
     if (query && query == model_->source()) return;
     model_->setSource(query);
     applyColumnWidths();
+}
+
+void DataGrid::showSortMark() {
+    QHeaderView *h = horizontalHeader();
+    h->setSectionsClickable(model_->sortable());
+    h->setSortIndicatorShown(model_->sortable());
+    h->setSortIndicator(model_->sortColumn(), model_->sortOrder());
 }
 
 void DataGrid::positionOnFirstRow() {
@@ -206,7 +219,7 @@ void DataGrid::keyPressEvent(QKeyEvent *event) {
 
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     if (action == MoveEnd && (modifiers & Qt::ControlModifier)) {
-        model_->fetchAll();
+        model_->fetchEnd();
         updateGeometries(); // so that scrolling to the new last row reaches it
         // Without a current cell the table would go to the first one: the end is asked for.
         if (!currentIndex().isValid() && model_->rowCount() > 0) {
@@ -220,7 +233,7 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
 }
 
 void DataGrid::showEnd() {
-    model_->fetchAll();
+    model_->fetchEnd();
     updateGeometries(); // the scroll bar's new range, now rather than at the next layout
     verticalScrollBar()->setSliderPosition(verticalScrollBar()->maximum());
 }

@@ -40,6 +40,7 @@ public:
 
 protected:
     void positionOnFirstRow();
+    void showSortMark();
     void paintEvent(QPaintEvent *event) override;
     // A jump to the end (Ctrl+End, the scroll bar dragged or clicked to the bottom) fetches
     // the rest of the result at once; scrolling on fetches a chunk at a time.

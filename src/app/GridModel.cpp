@@ -2,29 +2,17 @@
 
 #include "data/AppError.h"
 #include "data/Connection.h"
+#include "data/PlainCodeFunction.h"
 #include "data/Query.h"
-#include "data/SpilledResult.h"
+#include "data/ResultReader.h"
+#include "data/ResultStatements.h"
 #include "search/ValueText.h"
 
-#include <QSqlDriver>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <limits>
-#include <sqlite3.h>
 
-namespace {
-sqlite3 *rawHandle(const QSqlDatabase &db) {
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        throw AppError(QStringLiteral("Not an SQLite database"));
-    return *static_cast<sqlite3 *const *>(v.data());
-}
-} // namespace
-
-GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {
-    background_.setSingleShot(true);
-    connect(&background_, &QTimer::timeout, this, &GridModel::readInBackground);
-}
+GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 GridModel::~GridModel() = default;
 
@@ -37,7 +25,7 @@ void GridModel::setSource(Query *query) {
     source_ = query ? query->model() : nullptr;
     if (source_) {
         // The query's own later reads (a walk over its rows) change nothing here: rows past the
-        // first ones come from the second run.
+        // first ones come from the reader.
         connect(source_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
             beginResetModel();
             detach();
@@ -46,8 +34,7 @@ void GridModel::setSource(Query *query) {
             attach();
             endResetModel();
         });
-        // A query that goes while still linked takes its result along; the second run of its
-        // statement must end before its connection closes.
+        // A query that goes while still linked takes its result along.
         connect(source_, &QObject::destroyed, this, [this] {
             beginResetModel();
             detach();
@@ -71,56 +58,65 @@ void GridModel::setColumns(QList<GridColumn> columns) {
 void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
 
 void GridModel::detach() {
-    background_.stop();
+    reader_.reset();
     rows_ = 0;
-    spill_.reset();
     cache_.clear();
+    single_.clear();
     head_ = 0;
     sourceMore_ = false;
+    stalled_ = blanks_ = false;
 }
 
 void GridModel::attach() {
+    // A new result comes in its own order.
+    sortColumn_ = -1;
+    sortOrder_ = Qt::AscendingOrder;
     head_ = source_ ? source_->rowCount() : 0;
     rows_ = head_;
     sourceMore_ = source_ && source_->canFetchMore();
     remap();
-    if (sourceMore_) background_.start(kCountDelayMs);
+    if (sourceMore_) {
+        const QString &sql = query_->executedSql();
+        startReader(sql, ResultStatements::reversed(sql, query_->intent()), head_, -1, kCountDelayMs);
+    }
+    emit countChanged();
 }
 
-qint64 GridModel::knownRows() const { return head_ + (spill_ ? spill_->rowCount() : 0); }
+void GridModel::startReader(const QString &forward, const QString &backward, qint64 skip, qint64 count, int delayMs) {
+    Connection *con = query_->connection();
+    ResultReader::Statements statements{
+        forward,
+        skip,
+        backward,
+        ResultStatements::count(query_->executedSql(), query_->intent(),
+                                con->nameIndexes().tables.contains(query_->intent().table)),
+        count,
+        delayMs};
+    // Told on the reader's thread; handled on this one (a model gone by then hears nothing).
+    reader_ = std::make_unique<ResultReader>(con->readerAddress(), std::move(statements), [this] {
+        QMetaObject::invokeMethod(this, &GridModel::readerChanged, Qt::QueuedConnection);
+    });
+}
 
-bool GridModel::allKnown() const { return !sourceMore_ || (spill_ && spill_->atEnd()); }
-
-void GridModel::readTo(qint64 rows, QDeadlineTimer deadline) {
-    if (allKnown() || knownRows() >= rows) return;
-    try {
-        if (!spill_) {
-            Connection *con = query_->connection();
-            spill_ = std::make_unique<SpilledResult>(rawHandle(con->database()), query_->executedSql(), head_);
-        }
-        spill_->readTo(rows - head_, deadline);
-    } catch (const AppError &e) {
-        // The statement ran a moment ago on the same connection; should it fail now, the grid
-        // shows the rows it has.
-        qWarning("Grid result read stopped: %s", qPrintable(e.message()));
-        sourceMore_ = false;
+void GridModel::readerChanged() {
+    if (!reader_) return;
+    const bool counted = rows_ < reader_->count();
+    announceNewRows();
+    if (counted) emit countChanged();
+    stalled_ = false;
+    if (blanks_ && rows_ > 0) {
+        blanks_ = false;
+        emit dataChanged(index(0, 0), index(rows_ - 1, columns_.size() - 1));
     }
 }
 
-void GridModel::readInBackground() {
-    // Slices short enough to keep the window responsive; the whole count is announced once.
-    readTo(std::numeric_limits<qint64>::max(), QDeadlineTimer(10));
-    if (allKnown()) announceNewRows();
-    else background_.start(0);
-}
-
-void GridModel::announceNewRows() {
+void GridModel::announceNewRows(qint64 upTo) {
     // A view that hears of new rows may fetch more at once, inside our own announcement: those
     // rows are announced after it, by this loop, never nested in it.
-    if (announcing_) return;
+    if (announcing_ || !reader_) return;
     announcing_ = true;
-    while (knownRows() > rows_) {
-        const int n = int(std::min<qint64>(knownRows(), std::numeric_limits<int>::max()));
+    for (;;) {
+        const int n = int(std::min({reader_->count(), upTo, qint64(std::numeric_limits<int>::max())}));
         if (n <= rows_) break;
         beginInsertRows({}, rows_, n - 1);
         rows_ = n;
@@ -129,16 +125,69 @@ void GridModel::announceNewRows() {
     announcing_ = false;
 }
 
+qint64 GridModel::matchCount() const {
+    if (!source_) return 0;
+    return reader_ ? reader_->count() : head_;
+}
+
 void GridModel::fetchAll() {
-    if (!source_) return;
-    readTo(std::numeric_limits<qint64>::max());
+    if (!reader_) return;
+    reader_->readAll();
+    stalled_ = false;
     announceNewRows();
 }
 
+void GridModel::fetchEnd() {
+    if (!reader_) return;
+    const qint64 n = reader_->waitForCount();
+    announceNewRows();
+    if (n > 0) reader_->waitFor(n - 1);
+    stalled_ = false;
+}
+
 qsizetype GridModel::rowsInMemory() const {
-    qsizetype n = head_;
+    qsizetype n = head_ + (single_.isEmpty() ? 0 : 1);
     for (const auto &block : cache_) n += block.second.size();
     return n;
+}
+
+bool GridModel::sortable() const {
+    return query_ &&
+           !ResultStatements::sorted(query_->executedSql(), query_->intent(), QStringLiteral("1"), false).isEmpty();
+}
+
+QString GridModel::sortKey(int column) const {
+    const QString field = fieldAt(column);
+    if (field.isEmpty() || !query_) return {};
+    // Codes in the numeric order of their plain form; numbers as numbers; text and dates (stored
+    // as ISO text) as stored.
+    if (field == query_->intent().codeColumn) return QStringLiteral("%1(%2)").arg(PlainCodeFunction::kName, field);
+    for (const FieldDef &f : query_->fields())
+        if (f.name == field && (f.kind == FieldKind::Integer || f.kind == FieldKind::Float))
+            return QStringLiteral("cast(%1 as real)").arg(field);
+    return field;
+}
+
+void GridModel::sort(int column, Qt::SortOrder order) {
+    if (column == sortColumn_ && order == sortOrder_) return;
+    const QString key = sortKey(column);
+    if (key.isEmpty() || !sortable()) return;
+    const qint64 n = reader_ ? reader_->waitForCount() : head_;
+    const QString &sql = query_->executedSql();
+    const SearchIntent &intent = query_->intent();
+    const bool descending = order == Qt::DescendingOrder;
+    beginResetModel();
+    detach();
+    sortColumn_ = column;
+    sortOrder_ = order;
+    remap();
+    // Every row comes from the sorted run; the query's own first rows are in the other order.
+    startReader(ResultStatements::sorted(sql, intent, key, descending),
+                ResultStatements::sorted(sql, intent, key, !descending), 0, n);
+    rows_ = int(std::min<qint64>(n, std::numeric_limits<int>::max()));
+    endResetModel();
+    // The sort takes a moment on a large result: the first rows are waited for a little.
+    if (rows_ > 0 && !reader_->waitFor(0, kWaitMs)) stalled_ = true;
 }
 
 void GridModel::remap() {
@@ -167,38 +216,61 @@ int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
 
 bool GridModel::canFetchMore(const QModelIndex &parent) const {
-    return !parent.isValid() && source_ && (rows_ < knownRows() || !allKnown());
+    if (parent.isValid() || !source_ || !reader_) return false;
+    const qint64 n = reader_->count();
+    return n < 0 || rows_ < n;
 }
 
 void GridModel::fetchMore(const QModelIndex &parent) {
     if (!canFetchMore(parent)) return;
-    readTo(rows_ + kFetchRows);
-    announceNewRows();
+    // A chunk at a time, as the query's own model reads; the whole count follows at once.
+    reader_->waitForCount();
+    announceNewRows(rows_ + kFetchRows);
 }
 
 QVariant GridModel::rawValue(int row, int column) const {
     const int sc = sourceColumn_.value(column, -1);
     if (sc < 0 || !source_ || row < 0 || row >= rows_) return {};
     if (row < head_) return source_->data(source_->index(row, sc), Qt::DisplayRole);
-    return spilledRow(row - head_).value(sc);
+    const QList<QVariant> *values = readRow(row);
+    return values ? values->value(sc) : QVariant();
 }
 
-const QList<QVariant> &GridModel::spilledRow(qint64 row) const {
+const QList<QVariant> *GridModel::readRow(qint64 row) const {
     const qint64 block = row / SpilledResult::kBlockRows;
-    const int at = int(row % SpilledResult::kBlockRows);
     for (qsizetype i = cache_.size() - 1; i >= 0; --i) {
         if (cache_[i].first != block) continue;
-        // A block read while the end of the result was still being read may lack later rows.
-        if (cache_[i].second.size() <= at) {
-            cache_.removeAt(i);
-            break;
-        }
         if (i != cache_.size() - 1) cache_.move(i, cache_.size() - 1);
-        return cache_.last().second[at];
+        const qint64 first = std::max<qint64>(block * SpilledResult::kBlockRows, head_);
+        return &cache_.last().second[row - first];
+    }
+    // While a wait timed out, rows not held show empty until the reader's news comes, so a
+    // row does not change unannounced.
+    if (stalled_) {
+        reader_->want(row);
+        blanks_ = true;
+        return nullptr;
+    }
+    if (!reader_->has(row)) {
+        // A row just past those read is worth a short wait; others are asked for and shown
+        // when they come.
+        reader_->want(row);
+        const bool wait = reader_->near(row, 2 * ResultReader::kAhead);
+        if (!wait || !reader_->waitFor(row, kWaitMs)) {
+            stalled_ = wait;
+            blanks_ = true;
+            return nullptr;
+        }
+    }
+    const qint64 first = std::max<qint64>(block * SpilledResult::kBlockRows, head_);
+    const qint64 last = std::min<qint64>((block + 1) * SpilledResult::kBlockRows, rows_) - 1;
+    if (!reader_->hasRange(first, last)) {
+        single_ = reader_->rows(row, 1).value(0);
+        return &single_;
     }
     if (cache_.size() >= kCachedBlocks) cache_.removeFirst();
-    cache_.append({block, spill_->rows(block * SpilledResult::kBlockRows, SpilledResult::kBlockRows)});
-    return cache_.last().second[at];
+    cache_.append({block, reader_->rows(first, int(last - first + 1))});
+    return &cache_.last().second[row - first];
 }
 
 QString GridModel::text(int row, int column) const {

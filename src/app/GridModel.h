@@ -3,17 +3,16 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
-#include <QDeadlineTimer>
 #include <QFont>
 #include <QHash>
 #include <QList>
-#include <QTimer>
 #include <functional>
+#include <limits>
 #include <memory>
 
 class Query;
 class QSqlQueryModel;
-class SpilledResult;
+class ResultReader;
 
 // Supplies a field's text from its stored value, the same for display and editing.
 using DisplayHook = std::function<QString(const QVariant &value)>;
@@ -25,10 +24,13 @@ using NullTextHook = std::function<QString(int row)>;
 // one colour, even rows another).
 //
 // Memory stays bounded for any result size: the first rows are those the query itself read on
-// opening; the rest are read by a second run of the same statement into a SpilledResult (rows
-// in a temporary file) as the grid scrolls on, or in the background shortly after the first
-// screen so that the scroll bar comes to reflect the whole result. Only a few blocks of rows
-// around those last shown are held as values.
+// opening; the rest are counted and read on another thread (ResultReader: rows in temporary
+// files) as the grid shows them, from the front or, for a jump to the end, from the end. The
+// scroll bar reflects the whole count as soon as it is known. Only a few blocks of rows around
+// those last shown are held as values; a row not read yet shows empty until it is.
+//
+// A search's result sorts by a column's displayed value (codes by their plain form, numbers as
+// numbers): the same statement ordered so, read the same way. A new result is in its own order.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -65,9 +67,17 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
-    // Fetches every remaining row of the result and announces them at once (a jump to the end:
-    // one insertion instead of one per chunk of a few hundred rows).
+    // Reads every row of the result and announces them at once.
     void fetchAll();
+    // Announces the whole count and reads the last rows (a jump to the end).
+    void fetchEnd();
+    // Whether a click on a column title sorts the result, and how it is sorted (-1: its own order).
+    bool sortable() const;
+    int sortColumn() const { return sortColumn_; }
+    Qt::SortOrder sortOrder() const { return sortOrder_; }
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // The number of rows of the result; -1 while they are being counted.
+    qint64 matchCount() const;
     // Result rows this model holds as values (the query's first rows and the cached blocks).
     qsizetype rowsInMemory() const;
 
@@ -75,33 +85,44 @@ public:
     static constexpr int kCachedBlocks = 16;
     // Rows a view's request for more reads on (what the query's own model reads at a time).
     static constexpr int kFetchRows = 256;
-    // The background read of the rest of the result waits this long, so the first screen
-    // paints first.
+    // A row a little past those read is waited for this long at most; a row further off, or
+    // one still not read after the wait, shows empty until it is read.
+    static constexpr int kWaitMs = 200;
+    // The count of a new result waits this long (unless asked for), so the first screen paints
+    // first.
     static constexpr int kCountDelayMs = 200;
+
+signals:
+    // The count became known, or the result changed.
+    void countChanged();
 
 private:
     void attach();
     void detach();
     void remap();
-    void announceNewRows();
-    // Rows known so far: the query's first rows and those read into the spill.
-    qint64 knownRows() const;
-    bool allKnown() const;
-    // Reads on until `rows` rows are known (or until the deadline), starting the second run of
-    // the statement on first need.
-    void readTo(qint64 rows, QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
-    void readInBackground();
+    void announceNewRows(qint64 upTo = std::numeric_limits<qint64>::max());
+    // Starts reading the statement past its first `skip` rows (`count` rows, when known).
+    void startReader(const QString &forward, const QString &backward, qint64 skip, qint64 count = -1, int delayMs = 0);
+    void readerChanged();
     QVariant rawValue(int row, int column) const;
-    const QList<QVariant> &spilledRow(qint64 row) const;
+    // The row's values when it can be read; null when not (yet).
+    const QList<QVariant> *readRow(qint64 row) const;
+    // The expression a column sorts by; empty when it does not sort.
+    QString sortKey(int column) const;
 
     Query *query_ = nullptr;
     QSqlQueryModel *source_ = nullptr;
     int head_ = 0; // rows the query had read when the result was attached: shown from it
     bool sourceMore_ = false; // the result goes on past them
-    std::unique_ptr<SpilledResult> spill_;
-    QTimer background_;
-    // Decoded blocks of spilled rows, most recently used last.
+    std::unique_ptr<ResultReader> reader_;
+    // Decoded blocks of rows read by the reader, most recently used last; the row one was read
+    // for when its block could not be read whole.
     mutable QList<std::pair<qint64, QList<QList<QVariant>>>> cache_;
+    mutable QList<QVariant> single_;
+    mutable bool stalled_ = false; // a wait for a row timed out: no more waits until rows come
+    mutable bool blanks_ = false; // rows were shown empty: repaint when rows come
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     int rows_ = 0; // the rows announced to the views
     bool announcing_ = false;
     QList<GridColumn> declared_;

@@ -207,6 +207,7 @@ void TForm2::buildControls() {
     setupSearch();
     setupDetailView();
     setupRatesByOrigin();
+    setupCounts();
 
     connect(imgupdate, &TMyImage::clicked, this, &TForm2::imgupdateClick);
     connect(imgabout, &TMyImage::clicked, this, &TForm2::imgaboutClick);

@@ -46,6 +46,8 @@ public:
     QLabel *lbl7 = nullptr, *lbl8 = nullptr;
     ClickLabel *lbl9 = nullptr, *lbl13 = nullptr;
     QLabel *lbl3 = nullptr, *lbl10 = nullptr, *lbl12 = nullptr, *lblAdUrl = nullptr;
+    // How many rows each result grid found, beside the tabs.
+    QLabel *lblCounts = nullptr;
 
     Connection con1{QStringLiteral("TForm2.con1")};
     Query qry1{QStringLiteral("qry1")}, qry2{QStringLiteral("qry2")}, qry3{QStringLiteral("qry3")};
@@ -127,6 +129,8 @@ private:
     void setupSearch(); // Unit2Search.cpp
     void setupDetailView(); // Unit2Detail.cpp
     void setupRatesByOrigin(); // Unit2Rates.cpp
+    void setupCounts(); // Unit2Counts.cpp
+    void showCounts();
     void resultCellClick(DataGrid *grid, const QString &codeField, int column);
     void loadFallbackBanner();
     void setLinkHover(QLabel *label, bool hovered);

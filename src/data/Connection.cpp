@@ -108,7 +108,8 @@ void Connection::ensureOpen() {
         !parameters.contains(QLatin1String("immutable"))) {
         // A database installed where this user may not write the folder (a WAL file needs its
         // -shm beside it) is still read: as a file nobody changes. Writes then fail clearly.
-        opened = openAndProbe(db, file, QStringLiteral("mode=ro&immutable=1"));
+        parameters = QStringLiteral("mode=ro&immutable=1");
+        opened = openAndProbe(db, file, parameters);
     }
     switch (opened.primary()) {
     case SQLITE_OK:
@@ -136,7 +137,16 @@ void Connection::ensureOpen() {
         nameIndexes_ = SearchIndex::detect(handle);
     }
     openFile_ = file;
+    openedWith_ = parameters;
     ++openHere()[file];
+}
+
+QString Connection::readerAddress() const {
+    if (openFile_.isEmpty()) return {};
+    QUrl url = QUrl::fromLocalFile(openFile_);
+    QString parameters = openedWith_;
+    url.setQuery(parameters.replace(QLatin1String("mode=rw"), QLatin1String("mode=ro")));
+    return url.toString(QUrl::FullyEncoded);
 }
 
 sqlite3 *Connection::handle() const { return rawHandle(database()); }

@@ -30,10 +30,14 @@ public:
     // The searched tables whose name index the open database has (found when it opened), and
     // how to count on this connection: what the dialect needs to steer a name search.
     SearchPlan::NameIndexes nameIndexes();
+    // The address a second, read-only connection opens the same file by (as this one opened it,
+    // never for writing); empty while closed.
+    QString readerAddress() const;
 
 private:
     QString name_;
     QString connectionString_;
     QSet<QString> nameIndexes_;
     QString openFile_; // the file while open
+    QString openedWith_; // the parameters it opened with
 };

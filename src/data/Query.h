@@ -42,6 +42,8 @@ public:
     // The statement as it last ran on the engine (dialect translated, plan hints added): a second
     // run of it yields the same rows in the same order.
     const QString &executedSql() const { return executedSql_; }
+    // What the last search statement asked for (empty for other statements).
+    const SearchIntent &intent() const { return intent_; }
     void open();
     // Runs the statement for one pass over its rows, holding none of them: the result checked
     // against the declared fields and positioned on its first row (invalid when there is none).

@@ -52,6 +52,7 @@ void SpilledResult::finish() {
     // connection see later changes.
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
+    ended_ = true;
 }
 
 void SpilledResult::readTo(qint64 rows, QDeadlineTimer deadline) {
@@ -73,10 +74,12 @@ void SpilledResult::readTo(qint64 rows, QDeadlineTimer deadline) {
             if (deadline.hasExpired()) break;
         }
     }
+    const std::lock_guard lock(mutex_);
     if (pending_.size() >= kFlushBytes || !stmt_) flush();
 }
 
 void SpilledResult::appendRow() {
+    const std::lock_guard lock(mutex_);
     if (rows_ % kBlockRows == 0) blockStart_.push_back(written_ + pending_.size());
     for (int c = 0; c < columns_; ++c) {
         switch (sqlite3_column_type(stmt_, c)) {
@@ -121,6 +124,7 @@ void SpilledResult::flush() {
 
 QList<ResultRow> SpilledResult::rows(qint64 first, int count) {
     QList<ResultRow> out;
+    const std::lock_guard lock(mutex_);
     if (first < 0 || first >= rows_ || count <= 0) return out;
     count = int(std::min<qint64>(count, rows_ - first));
     const qint64 last = first + count - 1;

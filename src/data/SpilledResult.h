@@ -3,7 +3,9 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 struct sqlite3;
@@ -17,6 +19,8 @@ using ResultRow = QList<QVariant>;
 // file rather than in memory: only the file offset of every 64th row stays in memory, so a
 // million rows cost a few hundred kilobytes here whatever their width. Any range of rows read
 // so far is read back by position. Rows before `skip` are stepped over, not kept.
+// One thread reads the statement on (readTo); others may read the rows kept meanwhile (rows,
+// rowCount, atEnd).
 class SpilledResult {
 public:
     // Prepares the statement on the connection; a failure throws AppError with the engine's text.
@@ -27,9 +31,11 @@ public:
 
     // Rows kept so far (after the skipped ones).
     qint64 rowCount() const { return rows_; }
-    bool atEnd() const { return stmt_ == nullptr; }
+    bool atEnd() const { return ended_; }
     // Reads on until `rows` are kept, the result ends or the deadline passes.
     void readTo(qint64 rows, QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+    // Ends the statement's read of the database early; the rows kept stay readable.
+    void stop() { finish(); }
     // Rows [first, first + count) of those kept.
     QList<ResultRow> rows(qint64 first, int count);
 
@@ -43,7 +49,9 @@ private:
     sqlite3_stmt *stmt_ = nullptr;
     int columns_ = 0;
     qint64 skip_ = 0;
-    qint64 rows_ = 0;
+    std::atomic<qint64> rows_ = 0;
+    std::atomic<bool> ended_ = false;
+    std::mutex mutex_; // the file and what describes it
     std::FILE *file_ = nullptr;
     qint64 written_ = 0; // bytes in the file
     QByteArray pending_; // bytes of rows not yet written

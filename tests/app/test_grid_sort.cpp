@@ -1,0 +1,175 @@
+// The result grids of the main window over a result larger than they hold: a jump to the end,
+// sorting by a column title, and the counts beside the tabs, driven as the user does.
+#include "app/DataGrid.h"
+#include "app/Unit2.h"
+#include "chrome/Image1.h"
+#include "data/CodeCodec.h"
+#include "platform/RecordingPlatform.h"
+#include "support/LookupFixture.h"
+#include "support/TestDatabase.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kCases = 3000;
+
+// Case i has the plain code 10 digits long from a few hundred values, so many codes repeat (rows
+// of equal codes must keep one order forwards and backwards), and scrambled order differs from
+// plain order. Every name has 钢; every third has 管 as well.
+QString plainCode(int i) { return QStringLiteral("%1").arg(1000000000LL + (i * 7919LL) % 397 * 1000003LL); }
+
+class GridSort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LookupFixture::writeStartupRows(db);
+        QStringList rows;
+        for (int i = 1; i <= kCases; ++i)
+            rows << QStringLiteral("(%1,'钢%2%3','%4','s%1','2024-01-01','2024-01-01',0,'')")
+                        .arg(i)
+                        .arg(i)
+                        .arg(i % 3 == 0 ? QStringLiteral("管") : QString())
+                        .arg(ScrambleCode(plainCode(i)));
+        db.exec(QStringLiteral("insert into case_hs values ") + rows.join(u','));
+        form = std::make_unique<TForm2>();
+        form->show();
+        ASSERT_TRUE(platform.boxes.isEmpty());
+    }
+
+    void search(const QString &name) {
+        form->edtCode->clear();
+        form->edtName->clear();
+        for (QChar ch : name) QTest::sendKeyEvent(QTest::Click, form->edtName, Qt::Key_unknown, QString(ch), {});
+        QTest::keyClick(form->edtName, Qt::Key_Return);
+        QTest::mouseClick(form->imgtab3, Qt::LeftButton, {}, QPoint(40, 16));
+    }
+
+    // The ids of the case grid's rows [first, last], as it shows them.
+    QList<int> ids(int first, int last) const {
+        const int c = LookupFixture::columnOf(form->dbgrd3, QStringLiteral("id"));
+        QList<int> out;
+        for (int r = first; r <= last; ++r) out << form->dbgrd3->gridModel()->text(r, c).toInt();
+        return out;
+    }
+
+    // The ids the statement gives, in its order.
+    QList<int> expected(const QString &where, const QString &order) {
+        QList<int> out;
+        if (!QSqlDatabase::contains(QStringLiteral("gridsort"))) {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gridsort"));
+            c.setDatabaseName(db.file());
+        }
+        QSqlDatabase c = QSqlDatabase::database(QStringLiteral("gridsort"));
+        QSqlQuery q(c);
+        EXPECT_TRUE(q.exec(QStringLiteral("select id from case_hs where %1 order by %2").arg(where, order)));
+        while (q.next()) out << q.value(0).toInt();
+        return out;
+    }
+
+    void clickTitle(const QString &field) {
+        QHeaderView *h = form->dbgrd3->horizontalHeader();
+        const int c = LookupFixture::columnOf(form->dbgrd3, field);
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(c) + 5, h->height() / 2));
+    }
+
+    // Waits until the grid's first rows are read, as the user waits for the screen.
+    void waitForRows() {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->dbgrd3->gridModel()->text(0, 0).isEmpty(); }, 10000));
+    }
+
+    RecordingPlatform platform;
+    TestDatabase db;
+    std::unique_ptr<TForm2> form;
+
+    void TearDown() override {
+        if (!QSqlDatabase::contains(QStringLiteral("gridsort"))) return;
+        QSqlDatabase::database(QStringLiteral("gridsort"), false).close();
+        QSqlDatabase::removeDatabase(QStringLiteral("gridsort"));
+    }
+};
+
+} // namespace
+
+TEST_F(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
+    for (const QString &name : {QStringLiteral("钢"), QStringLiteral("管")}) {
+        search(name);
+        DataGrid *g = form->dbgrd3;
+        const QList<int> all = expected(QStringLiteral("name like '%") + name + QStringLiteral("%'"), "code");
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        ASSERT_EQ(g->gridModel()->rowCount(), all.size());
+        EXPECT_EQ(g->currentIndex().row(), all.size() - 1);
+        // The last rows come from the end of the result: rows of equal codes in the same order
+        // as the whole statement gives them; then back to the top.
+        EXPECT_EQ(ids(all.size() - 300, all.size() - 1), all.mid(all.size() - 300));
+        QTest::keyClick(g, Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(ids(0, all.size() - 1), all);
+        EXPECT_LE(g->gridModel()->rowsInMemory(), 256 + GridModel::kCachedBlocks * 64 + 1);
+    }
+}
+
+TEST_F(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
+    search(QStringLiteral("钢"));
+    DataGrid *g = form->dbgrd3;
+    QHeaderView *h = g->horizontalHeader();
+    // Codes in the numeric order of their plain form, equal codes by record; names as text.
+    QList<std::pair<QString, int>> byCode;
+    for (int i = 1; i <= kCases; ++i) byCode.append({plainCode(i), i});
+    std::sort(byCode.begin(), byCode.end());
+    QList<int> ascending;
+    for (const auto &p : byCode) ascending << p.second;
+    struct Case {
+        QString field;
+        QList<int> order;
+    } cases[] = {
+        {QStringLiteral("code"), ascending},
+        {QStringLiteral("name"), expected(QStringLiteral("name like '%钢%'"), QStringLiteral("name, rowid"))},
+    };
+    for (const Case &c : cases) {
+        const int column = LookupFixture::columnOf(g, c.field);
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            clickTitle(c.field);
+            waitForRows();
+            EXPECT_TRUE(h->isSortIndicatorShown());
+            EXPECT_EQ(h->sortIndicatorSection(), column);
+            EXPECT_EQ(h->sortIndicatorOrder(), order);
+            QList<int> want = c.order;
+            if (order == Qt::DescendingOrder) std::reverse(want.begin(), want.end());
+            ASSERT_EQ(g->gridModel()->rowCount(), kCases);
+            EXPECT_EQ(ids(0, kCases - 1), want) << c.field.toStdString() << order;
+            // The end of the sorted result, read from its end.
+            g->setFocus();
+            QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+            EXPECT_EQ(ids(kCases - 5, kCases - 1), want.mid(kCases - 5));
+            EXPECT_LE(g->gridModel()->rowsInMemory(), GridModel::kCachedBlocks * 64 + 1);
+        }
+    }
+    // A new search comes in the system's own order, without the mark.
+    search(QStringLiteral("管"));
+    EXPECT_EQ(h->sortIndicatorSection(), -1);
+    EXPECT_EQ(g->gridModel()->sortColumn(), -1);
+    EXPECT_EQ(ids(0, 9), expected(QStringLiteral("name like '%管%'"), QStringLiteral("code")).mid(0, 10));
+}
+
+TEST_F(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
+    EXPECT_FALSE(form->lblCounts->isVisible()); // no search yet
+    struct Case {
+        QString name, text;
+    } cases[] = {
+        {QStringLiteral("钢"), QStringLiteral("海关税则 没有找到 · 归类决定 没有找到 · 历史申报 3,000")},
+        {QStringLiteral("管"), QStringLiteral("海关税则 没有找到 · 归类决定 没有找到 · 历史申报 1,000")},
+        {QStringLiteral("铁"), QStringLiteral("海关税则 没有找到 · 归类决定 没有找到 · 历史申报 没有找到")},
+    };
+    for (const Case &c : cases) {
+        search(c.name);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form->lblCounts->text() == c.text; }, 10000))
+            << form->lblCounts->text().toStdString() << " for " << c.name.toStdString();
+        EXPECT_TRUE(form->lblCounts->isVisible());
+    }
+}
