@@ -129,26 +129,44 @@ qint64 Printer::printJson(Query &query, Shown &shown) {
     return rows;
 }
 
-// Aligned columns need the widest cell and the row count before the first line: a first pass
-// measures, a second prints, and neither holds the rows.
+// Aligned columns want the widest cell and the row count before the first line. A small result is
+// read whole first and printed exactly so. A large one is measured on its first rows only, printed
+// as it is read (a wider cell later widens its column from that line on) and counted at the end, so
+// the first line comes at once and memory stays the same whatever the result's size.
 qint64 Printer::printText(Query &query, Shown &shown) {
+    constexpr int measuredRows = 500;
     QList<int> widths;
     for (const QString &title : shown.titles) widths << displayWidth(title);
-    qint64 rows = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next(), ++rows) {
-        const QStringList cells = shown.row(q);
+    const auto widen = [&widths](const QStringList &cells) {
         for (int i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], displayWidth(cells[i]));
+    };
+    QSqlQuery q = query.stream();
+    QList<QStringList> head;
+    for (; q.isValid() && head.size() <= measuredRows; q.next()) {
+        head << shown.row(q);
+        widen(head.last());
     }
+    const bool whole = head.size() <= measuredRows;
+    const QString table = SearchTables::describe(shown.table).table;
+    const auto counted = [](qint64 n) { return QString::number(n) + (n == 1 ? " row" : " rows"); };
     if (!first_) out_ << '\n';
     first_ = false;
-    out_ << SearchTables::describe(shown.table).table << " (" << rows << (rows == 1 ? " row" : " rows") << ")\n";
+    out_ << table << " (" << (whole ? counted(head.size()) : QStringLiteral("%1+ rows").arg(measuredRows)) << ")\n";
     out_ << alignedLine(shown.titles, widths) << '\n';
     qint64 printed = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
-        out_ << alignedLine(shown.row(q), widths) << '\n';
+    for (const QStringList &cells : std::as_const(head)) {
+        out_ << alignedLine(cells, widths) << '\n';
         rowDone(++printed);
     }
-    return rows;
+    head.clear();
+    for (; q.isValid(); q.next()) {
+        const QStringList cells = shown.row(q);
+        widen(cells);
+        out_ << alignedLine(cells, widths) << '\n';
+        rowDone(++printed);
+    }
+    if (!whole) out_ << table << ": " << counted(printed) << '\n';
+    return printed;
 }
 
 QString alignedLine(const QStringList &cells, const QList<int> &widths) {

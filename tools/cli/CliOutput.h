@@ -9,8 +9,8 @@ class QSqlQuery;
 class QTextStream;
 
 // How the command-line lookup prints the results: aligned text, one CSV table or JSON lines.
-// Rows are streamed, never held: CSV and JSON rows go out as they are read; aligned text reads
-// each result twice, once to measure the columns and once to print.
+// Rows are streamed, never held: CSV and JSON rows go out as they are read; aligned text holds at
+// most its first few hundred rows to measure the columns.
 namespace CliOutput {
 
 enum class Format { Text, Csv, Json };
