@@ -30,23 +30,22 @@ QString ordered(const QString &select, const QString &where, const SearchIntent 
     // The index drives (cross join) and its rowid order is the order: no sort.
     const QString head = QStringLiteral("select %1%2 from (select rowid as zr from %3 where %4%5) as zm cross join %6 "
                                         "where %6.rowid = zm.zr and %7")
-                             .arg(select, tail ? QStringLiteral(", zm.zr as zk") : QString(), idx,
-                                  matchCondition(intent), range, t, where);
+                             .arg(select, tail ? QStringLiteral(", zm.zr as zk, null as zc, null as zt") : QString(),
+                                  idx, matchCondition(intent), range, t, where);
     if (!tail) return head + QStringLiteral(" order by zm.zr");
     // A tail row goes after the last ordered row whose code sorts before or with its own (a null
-    // code after the ordered null codes; before every row when there is none), the tail rows
-    // in (code, rowid) order in between: that row's rowid plus a fraction below one.
+    // code after the ordered null codes; before every row when there is none), after that row
+    // itself (whose code and rowid keys are null) and among the tail rows there by code and rowid.
     const QString place =
         QStringLiteral("coalesce((select z.rowid from %1 as z where z.%2 <= %1.%2 and +z.rowid <= %3 order by z.%2 "
                        "desc, z.rowid desc limit 1), (select z.rowid from %1 as z where z.%2 is null and +z.rowid <= "
                        "%3 order by z.rowid desc limit 1), 0)")
             .arg(t, code, w);
     const QString rest =
-        QStringLiteral(
-            "select %1, zk from (select %1, %2 + row_number() over (order by %3, rowid) * 1.0 / (count(*) "
-            "over () + 1) as zk from %4 where rowid in (select rowid from %5 where %6 and rowid > %7) and %8)")
+        QStringLiteral("select %1, %2, %3, rowid from %4 where rowid in (select rowid from %5 where %6 "
+                       "and rowid > %7) and %8")
             .arg(select, place, code, t, idx, matchCondition(intent), w, where);
-    return QStringLiteral("select %1 from (%2 union all %3 order by zk)").arg(select, head, rest);
+    return QStringLiteral("select %1 from (%2 union all %3 order by zk, zc, zt)").arg(select, head, rest);
 }
 } // namespace
 

@@ -46,9 +46,10 @@ inline constexpr qint64 kProbeRows = 2000;
 // Sorting the matches costs about 1.3 us each: up to this many the index's set is sorted, above
 // it the code index is walked (the matches lie late, or the probe would have found them).
 inline constexpr qint64 kSortAtMost = 60000;
-// A tail match costs about 4 us more than a sorted one (its place among the ordered rows is
-// looked up in the code index): up to this many the ordered rows are read with the tail merged.
-inline constexpr qint64 kTailAtMost = 15000;
+// A tail match costs about 5-10 us (its place among the ordered rows is looked up in the code
+// index, then the tail is sorted): up to this many the merge keeps within a first screen's time;
+// above it the plans for unordered rows are chosen (run the builder's cluster after many imports).
+inline constexpr qint64 kTailAtMost = 6000;
 
 // The name index's query for a fragment: the phrases of its literal pieces (the parts between
 // wildcards), all required; empty when the fragment has none and the index cannot narrow.
