@@ -4,6 +4,7 @@
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/Gbk.h"
+#include "data/SearchIndex.h"
 #include "data/Transaction.h"
 #include "updates/FlatRecord.h"
 #include "updates/XmlDocument.h"
@@ -127,6 +128,7 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
     for (const xmlNode *child = doc.root()->children; child; child = child->next) ++outcome.read;
     if (progress) progress(0, outcome.read);
 
+    SearchIndex::BulkAppend append(db, QStringLiteral("case_hs"), outcome.read);
     Stored stored;
     // Prepared at the first insert: a file with nothing newer runs no insert, as before.
     Statement insert;
@@ -155,6 +157,7 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
         if (progress) progress(++done, outcome.read);
     }
 
+    append.finish();
     outcome.newestDate = newestOn(db);
     transaction.commit();
     return outcome;

@@ -164,7 +164,7 @@ int main(int argc, char **argv) {
                    .arg(QStringLiteral("screen"), 8)
                    .arg(QStringLiteral("fetch"), 8)
                    .arg(QStringLiteral("peakMB"), 7);
-        const char *planNames[] = {"as written", "scan names", "index sort", "index walk"};
+        const char *planNames[] = {"as written", "scan names", "index sort", "index walk", "index order"};
         for (const Case &c : cases) {
             const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
             resetPeak();
@@ -192,7 +192,8 @@ int main(int argc, char **argv) {
                 for (int i = 0; i < 4; ++i) chars += q.value(i).toString().size();
             const double fetched = t.nsecsElapsed() / 1e6;
             const SearchPlan::Plan plan =
-                SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, code, name), s.con.nameIndexes());
+                SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, code, name), s.con.nameIndexes())
+                    .plan;
             out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
                        .arg(QString::fromUtf8(c.label), -22)
                        .arg((code.isEmpty() ? QString() : code + u' ') + name, -12)
