@@ -189,4 +189,8 @@ TEST(Keys, AltDigitsChooseTheTabsCtrlLGoesToTheCodeBoxAndTabRunsCodeNameGrid) {
     EXPECT_EQ(QApplication::focusWidget(), f.dbgrd4);
     Window::press(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), f.edtName);
+    // Esc goes back from the search boxes too.
+    Window::press(Qt::Key_Escape);
+    EXPECT_FALSE(f.pnl2->isVisible());
+    EXPECT_TRUE(f.dbgrd1->isVisible());
 }
