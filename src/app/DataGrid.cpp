@@ -7,11 +7,13 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
+#include <QToolTip>
 
 const QColor DataGrid::kTitleColor = Colors::skyBlue;
 const QColor DataGrid::kEvenRowColor(247, 248, 251);
@@ -38,42 +40,88 @@ public:
         const int flags = index.data(Qt::TextAlignmentRole).toInt();
         const QString text = index.data(Qt::DisplayRole).toString();
         p->setClipRect(option.rect);
-        drawLines(p, option.rect.adjusted(1, 1, -1, -1), flags, text, view->lineHeight(),
-                  model->columnAt(index.column()).wordWrap);
+        Lines(text, p->font(), option.rect.adjusted(1, 1, -1, -1), flags, model->columnAt(index.column()).wordWrap,
+              view->lineHeight())
+            .draw(p);
         p->restore();
+    }
+
+    // A cell whose text the row or the column cuts shows it whole in a tooltip.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const auto *grid = static_cast<const DataGrid *>(parent());
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QVariant font = index.data(Qt::FontRole);
+        const Lines lines(text, font.isValid() ? font.value<QFont>() : option.font, option.rect.adjusted(1, 1, -1, -1),
+                          index.data(Qt::TextAlignmentRole).toInt(),
+                          grid->gridModel()->columnAt(index.column()).wordWrap, grid->lineHeight());
+        if (!lines.cut()) {
+            QToolTip::hideText();
+            event->ignore();
+            return false;
+        }
+        QToolTip::showText(event->globalPos(), tipText(text), view->viewport(), option.rect);
+        return true;
+    }
+
+    // Rich text, so that a long value wraps instead of making a tooltip as wide as the screen.
+    static QString tipText(const QString &text) {
+        return QStringLiteral("<p style='white-space:pre-wrap'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
     }
 
 private:
     // Text is laid out on lines of the grid's line height, whatever the face's own line
     // spacing, so one line fits a 16-pixel detail row and two lines a result row as they do in
     // a 12-pixel Song face (a fallback face with a taller line would otherwise be cut).
-    static void drawLines(QPainter *p, const QRect &r, int flags, const QString &text, int lineHeight, bool wrap) {
-        QTextLayout layout(text, p->font());
-        QTextOption option;
-        option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-        option.setAlignment(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QList<QTextLine> lines;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(r.width());
-            line.setPosition(QPointF(0, 0)); // placed by hand below
-            lines.append(line);
+    class Lines {
+    public:
+        Lines(const QString &text, const QFont &font, const QRect &r, int flags, bool wrap, int lineHeight)
+            : layout_(text, font), rect_(r), flags_(flags), lineHeight_(lineHeight) {
+            QTextOption option;
+            option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+            option.setAlignment(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
+            layout_.setTextOption(option);
+            layout_.beginLayout();
+            for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
+                line.setLineWidth(r.width());
+                line.setPosition(QPointF(0, 0)); // placed by hand in draw()
+                lines_.append(line);
+            }
+            layout_.endLayout();
         }
-        layout.endLayout();
-        const QFontMetrics fm(p->font());
-        // A line that only partly fits still shows, cut at the cell's bottom.
-        const int fits = (r.height() + lineHeight - 1) / lineHeight;
-        const int used = std::min<int>(lines.size(), fits) * lineHeight;
-        int top = r.top();
-        if (flags & Qt::AlignVCenter) top += std::max(0, (r.height() - used) / 2);
-        const int baseline = (lineHeight + fm.ascent() - fm.descent()) / 2;
-        for (int i = 0; i < lines.size(); ++i) {
-            const int y = top + i * lineHeight;
-            if (y >= r.bottom()) break;
-            lines[i].draw(p, QPointF(r.left(), y + baseline - lines[i].ascent()));
+
+        // Some of the text lies outside the cell: a line below its bottom or past its right edge.
+        bool cut() const {
+            if (lines_.size() * lineHeight_ > rect_.height()) return true;
+            for (const QTextLine &line : lines_)
+                if (line.naturalTextWidth() > rect_.width()) return true;
+            return false;
         }
-    }
+
+        void draw(QPainter *p) const {
+            const QFontMetrics fm(p->font());
+            // A line that only partly fits still shows, cut at the cell's bottom.
+            const int fits = (rect_.height() + lineHeight_ - 1) / lineHeight_;
+            const int used = std::min<int>(lines_.size(), fits) * lineHeight_;
+            int top = rect_.top();
+            if (flags_ & Qt::AlignVCenter) top += std::max(0, (rect_.height() - used) / 2);
+            const int baseline = (lineHeight_ + fm.ascent() - fm.descent()) / 2;
+            for (int i = 0; i < lines_.size(); ++i) {
+                const int y = top + i * lineHeight_;
+                if (y >= rect_.bottom()) break;
+                lines_[i].draw(p, QPointF(rect_.left(), y + baseline - lines_[i].ascent()));
+            }
+        }
+
+    private:
+        QTextLayout layout_;
+        QList<QTextLine> lines_;
+        QRect rect_;
+        int flags_;
+        int lineHeight_;
+    };
 };
 } // namespace
 

@@ -207,6 +207,9 @@ void TForm2::buildControls() {
     setupSearch();
     setupDetailView();
     setupRatesByOrigin();
+    setupDeclarationElements();
+    setupKeyboard();
+    setupHistory();
 
     connect(imgupdate, &TMyImage::clicked, this, &TForm2::imgupdateClick);
     connect(imgabout, &TMyImage::clicked, this, &TForm2::imgaboutClick);
