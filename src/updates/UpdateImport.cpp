@@ -91,6 +91,28 @@ qint64 nextId(sqlite3 *db) {
     return max.row() && !max.isNull(0) ? max.integer(0) + 1 : 1;
 }
 
+// A page cache big enough for the pages an import touches at random (the code and date indexes,
+// the name index's merges) while it runs; the connection's own size comes back afterwards.
+class LargeCache {
+public:
+    explicit LargeCache(sqlite3 *db) : db_(db) {
+        Statement size(db, "pragma cache_size");
+        before_ = size.row() ? size.integer(0) : 0;
+        set(-256 * 1024); // in KiB: 256 MiB at most, taken only as pages are used
+    }
+    ~LargeCache() { set(before_); }
+    LargeCache(const LargeCache &) = delete;
+    LargeCache &operator=(const LargeCache &) = delete;
+
+private:
+    void set(qint64 size) {
+        sqlite3_exec(db_, QByteArray("pragma cache_size=" + QByteArray::number(size)).constData(), nullptr, nullptr,
+                     nullptr);
+    }
+    sqlite3 *db_;
+    qint64 before_ = 0;
+};
+
 } // namespace
 
 bool hasXmlEnding(const QString &fileName) {
@@ -125,6 +147,7 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
     GbkTable gbk;
     // Prepared at the first insert: a file with nothing newer runs no insert, as before.
     Statement insert;
+    std::optional<LargeCache> cache;
     std::optional<SearchIndex::BulkAppend> append;
     int done = 0;
     for (const xmlNode *child = doc.root()->children; child; child = child->next) {
@@ -136,6 +159,7 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
         if (!newest || *newest < date) {
             const QByteArray &e = fields.at(4);
             if (!insert) {
+                cache.emplace(db);
                 append.emplace(db, QStringLiteral("case_hs"), outcome.read);
                 insert = Statement(db, "insert into case_hs values (?1,?2,?3,?4,?5,?5,0,?6)");
             }
