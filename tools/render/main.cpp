@@ -10,6 +10,9 @@
 //   zendrik-render origin-rates out.png folder code [origin]  (every published rate of a code by
 //                                                 origin, opened from its detail view)
 //   zendrik-render rulings|cases out.png folder [code]  (the main window on that grid)
+//   zendrik-render menu out.png folder [code]    (the main window after a search for code, two
+//                                                 rows of the tariff grid selected and its
+//                                                 context menu open over them)
 //   zendrik-render about out.png [folder]        (the About window)
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 //   zendrik-render filedialog out.png [folder] [dir] (the import's open-file dialog, as the
@@ -28,11 +31,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -44,9 +50,10 @@ int main(int argc, char **argv) {
     installQtChinese();
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|origin-rates|about|import|"
-                               "filedialog "
-                               "OUT.png [FOLDER] [CODE]\n";
+        QTextStream(stderr)
+            << "usage: zendrik-render main|main-online|detail|special|rates|origin-rates|menu|about|import|"
+               "filedialog "
+               "OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
     if (args.size() > 3) DatabasePath::setExecutableDir(args[3]);
@@ -96,6 +103,24 @@ int main(int argc, char **argv) {
             form.ratesByOrigin->origin->setCurrentIndex(form.ratesByOrigin->origin->findText(origin));
         window = form.ratesByOrigin;
     }
+    QMenu *menu = nullptr;
+    if (args[1] == QLatin1String("menu")) {
+        form.edtCode->setText(code);
+        form.imgQueryClick();
+        form.show();
+        QApplication::processEvents();
+        DataGrid *grid = form.dbgrd1;
+        grid->setFocus();
+        const int last = std::min(1, grid->model()->rowCount() - 1);
+        const QModelIndex from = grid->model()->index(0, 1), to = grid->model()->index(last, 2);
+        grid->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+        grid->selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
+        const QPoint at = grid->visualRect(to).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &event);
+        menu = grid->findChild<QMenu *>(QStringLiteral("gridMenu"));
+        window = &form;
+    }
     std::unique_ptr<TForm4> rates;
     if (args[1] == QLatin1String("rates")) {
         form.lbl10->setText(code);
@@ -136,5 +161,8 @@ int main(int argc, char **argv) {
         while (waited.elapsed() < 800) QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     for (const auto &box : platform.boxes) QTextStream(stderr) << box.caption << ": " << box.text << "\n";
-    return window->grab().save(args[2]) ? 0 : 1;
+    QPixmap shot = window->grab();
+    // A popup menu is a window of its own: drawn onto the picture where it stands.
+    if (menu) QPainter(&shot).drawPixmap(menu->pos() - window->pos(), menu->grab());
+    return shot.save(args[2]) ? 0 : 1;
 }
