@@ -1,14 +1,18 @@
 #include "app/DataGrid.h"
 
 #include "app/FindDialog.h"
+#include "app/GridCopy.h"
+#include "app/GridExport.h"
 #include "chrome/Colors.h"
 #include "chrome/Fonts.h"
 #include "data/Query.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -28,7 +32,8 @@ public:
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
         auto *view = static_cast<const DataGrid *>(parent());
         const GridModel *model = view->gridModel();
-        const bool current = view->showsCurrentCell() && view->currentIndex() == index;
+        const bool current =
+            view->showsCurrentCell() && (view->currentIndex() == index || view->selectionModel()->isSelected(index));
         const QPalette &pal = option.palette;
         p->save();
         p->fillRect(option.rect, current ? pal.color(QPalette::Active, QPalette::Highlight)
@@ -152,7 +157,7 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
                        " padding-left: 2px; }")
             .arg(kTitleColor.name()));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
@@ -231,7 +236,7 @@ FindDialog *DataGrid::findDialog() {
     return find_;
 }
 
-bool DataGrid::showsCurrentCell() const { return hasFocus() || (find_ && find_->isActiveWindow()); }
+bool DataGrid::showsCurrentCell() const { return hasFocus() || (find_ && find_->isActiveWindow()) || menu_; }
 
 bool DataGrid::eventFilter(QObject *watched, QEvent *event) {
     if (watched == find_ && (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate ||
@@ -249,8 +254,96 @@ void DataGrid::keyPressEvent(QKeyEvent *event) {
         d->activateWindow();
         return;
     }
+    if (event->matches(QKeySequence::Copy)) {
+        copyCells();
+        return;
+    }
+    // Shift+Space takes the whole rows of the selection, as in a spreadsheet.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::ShiftModifier) {
+        selectRows();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
+
+void DataGrid::mouseReleaseEvent(QMouseEvent *event) {
+    // Shift and Ctrl clicks extend the selection: they are not the click that opens a code.
+    const bool selecting = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    const bool wasBlocked = selecting && blockSignals(true);
+    QTableView::mouseReleaseEvent(event);
+    if (selecting) blockSignals(wasBlocked);
+}
+
+void DataGrid::contextMenuEvent(QContextMenuEvent *event) {
+    // The right button has made the cell under it current (and selected it, unless it was in
+    // the selection already); the menu key takes the current cell.
+    QPoint at = event->globalPos();
+    if (event->reason() != QContextMenuEvent::Mouse && currentIndex().isValid())
+        at = viewport()->mapToGlobal(visualRect(currentIndex()).center());
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("gridMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool rows = model_->rowCount() > 0;
+    QAction *cells = menu->addAction(QStringLiteral("复制单元格"), this, &DataGrid::copyCells);
+    cells->setShortcut(QKeySequence::Copy);
+    menu->addAction(QStringLiteral("复制整行"), this, &DataGrid::copyRows);
+    if (!codeField_.isEmpty()) menu->addAction(QStringLiteral("复制商品编码"), this, &DataGrid::copyCodes);
+    menu->addSeparator();
+    // The export runs its own dialogs once the menu has finished with the click (it deletes
+    // itself on closing).
+    connect(menu->addAction(QStringLiteral("导出全部结果…")), &QAction::triggered, this, &DataGrid::exportResult,
+            Qt::QueuedConnection);
+    for (QAction *a : menu->actions()) a->setEnabled(rows);
+    menu_ = menu;
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        menu_ = nullptr;
+        viewport()->update();
+    });
+    menu->popup(at);
+    viewport()->update();
+}
+
+void DataGrid::selectRows() {
+    QItemSelection rows;
+    for (const QItemSelectionRange &r : selectionModel()->selection())
+        rows.select(model_->index(r.top(), 0), model_->index(r.bottom(), model_->columnCount() - 1));
+    if (rows.isEmpty() && currentIndex().isValid())
+        rows.select(model_->index(currentIndex().row(), 0),
+                    model_->index(currentIndex().row(), model_->columnCount() - 1));
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+}
+
+QList<int> DataGrid::dataColumns() const {
+    QList<int> columns;
+    const QHeaderView *h = horizontalHeader();
+    for (int visual = 0; visual < h->count(); ++visual) {
+        const int logical = h->logicalIndex(visual);
+        if (isColumnHidden(logical)) continue;
+        const GridColumn &c = model_->columnAt(logical);
+        if (c.link && c.field != codeField_) continue;
+        columns << logical;
+    }
+    return columns;
+}
+
+QString DataGrid::columnTitle(int column) const {
+    return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().replace(u'|', u' ');
+}
+
+QList<int> DataGrid::selectedRows() const {
+    QList<int> rows;
+    for (const QItemSelectionRange &r : selectionModel()->selection())
+        for (int row = r.top(); row <= r.bottom(); ++row) rows << row;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.isEmpty() && currentIndex().isValid()) rows << currentIndex().row();
+    return rows;
+}
+
+void DataGrid::copyCells() { GridCopy::copyCells(*this); }
+void DataGrid::copyRows() { GridCopy::copyRows(*this); }
+void DataGrid::copyCodes() { GridCopy::copyCodes(*this); }
+void DataGrid::exportResult() { GridExport::run(*this); }
 
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     if (action == MoveEnd && (modifiers & Qt::ControlModifier)) {

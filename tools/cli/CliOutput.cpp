@@ -1,6 +1,7 @@
 #include "cli/CliOutput.h"
 
 #include "data/AppError.h"
+#include "export/Csv.h"
 #include "search/ValueText.h"
 
 #include <QSqlQuery>
@@ -17,10 +18,6 @@ bool wide(char32_t c) {
            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
            (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
-
-// A spreadsheet opening the CSV reads 0201300090 as a number and drops the leading 0 (and a case
-// code 01012100.10 as a decimal); the formula ="0201300090" shows the code as text.
-QString spreadsheetText(const QString &code) { return code.isEmpty() ? code : QStringLiteral("=\"%1\"").arg(code); }
 
 } // namespace
 
@@ -75,7 +72,7 @@ void Printer::begin() {
     if (format_ != Format::Csv) return;
     QStringList header = csvColumns_;
     if (several_) header.prepend(QStringLiteral("table"));
-    for (QString &h : header) h = csvField(h);
+    for (QString &h : header) h = Csv::field(h);
     out_ << header.join(u',') << "\r\n";
 }
 
@@ -106,7 +103,7 @@ qint64 Printer::printCsv(Query &query, Shown &shown) {
         const QStringList cells = shown.row(q);
         QStringList fields(csvColumns_.size());
         for (int i = 0; i < cells.size(); ++i)
-            fields[place[i]] = csvField(i == shown.codeAt ? spreadsheetText(cells[i]) : cells[i]);
+            fields[place[i]] = Csv::field(i == shown.codeAt ? Csv::codeAsText(cells[i]) : cells[i]);
         if (several_) fields.prepend(name);
         out_ << fields.join(u',') << "\r\n";
         rowDone(++rows);
@@ -192,7 +189,7 @@ void printRows(Format format, const QStringList &titles, const QList<QStringList
     case Format::Csv:
         for (const QStringList &record : QList<QStringList>{titles} + rows) {
             QStringList fields;
-            for (const QString &cell : record) fields << csvField(cell);
+            for (const QString &cell : record) fields << Csv::field(cell);
             out << fields.join(u',') << "\r\n";
         }
         break;
@@ -210,13 +207,6 @@ int displayWidth(const QString &text) {
     int width = 0;
     for (char32_t c : text.toUcs4()) width += wide(c) ? 2 : 1;
     return width;
-}
-
-QString csvField(const QString &text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
-    QString q = text;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
 }
 
 QString jsonString(const QString &text) {

@@ -66,9 +66,6 @@ QString alignedLine(const QStringList &cells, const QList<int> &widths);
 
 // Columns a text takes on a terminal: East Asian wide and full-width characters take two.
 int displayWidth(const QString &text);
-// A field as RFC 4180 writes it: quoted, with doubled quotes, when it holds a comma, quote or
-// line break.
-QString csvField(const QString &text);
 // A JSON string literal.
 QString jsonString(const QString &text);
 } // namespace CliOutput

@@ -15,6 +15,9 @@
 //   zendrik-render origin-rates out.png folder code [origin]  (every published rate of a code by
 //                                                 origin, opened from its detail view)
 //   zendrik-render rulings|cases out.png folder [code]  (the main window on that grid)
+//   zendrik-render menu out.png folder [code]    (the main window after a search for code, two
+//                                                 rows of the tariff grid selected and its
+//                                                 context menu open over them)
 //   zendrik-render about out.png [folder]        (the About window)
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 //   zendrik-render filedialog out.png [folder] [dir] (the import's open-file dialog, as the
@@ -33,12 +36,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -71,8 +76,8 @@ int main(int argc, char **argv) {
     const QStringList args = app.arguments();
     if (args.size() < 3) {
         QTextStream(stderr)
-            << "usage: zendrik-render main|main-online|detail|detail-elements|tooltip|special|rates|origin-rates|about|"
-               "import|"
+            << "usage: zendrik-render main|main-online|detail|detail-elements|tooltip|special|rates|origin-rates|menu|"
+               "about|import|"
                "filedialog "
                "OUT.png [FOLDER] [CODE]\n";
         return 2;
@@ -132,6 +137,24 @@ int main(int argc, char **argv) {
             form.ratesByOrigin->origin->setCurrentIndex(form.ratesByOrigin->origin->findText(origin));
         window = form.ratesByOrigin;
     }
+    QMenu *menu = nullptr;
+    if (args[1] == QLatin1String("menu")) {
+        form.edtCode->setText(code);
+        form.imgQueryClick();
+        form.show();
+        QApplication::processEvents();
+        DataGrid *grid = form.dbgrd1;
+        grid->setFocus();
+        const int last = std::min(1, grid->model()->rowCount() - 1);
+        const QModelIndex from = grid->model()->index(0, 1), to = grid->model()->index(last, 2);
+        grid->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+        grid->selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
+        const QPoint at = grid->visualRect(to).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &event);
+        menu = grid->findChild<QMenu *>(QStringLiteral("gridMenu"));
+        window = &form;
+    }
     std::unique_ptr<TForm4> rates;
     if (args[1] == QLatin1String("rates")) {
         form.lbl10->setText(code);
@@ -177,5 +200,7 @@ int main(int argc, char **argv) {
         QTextStream(stderr) << "no cut declaration elements in the first row\n";
         return 1;
     }
+    // A popup menu is a window of its own: drawn onto the picture where it stands.
+    if (menu) QPainter(&shot).drawPixmap(menu->pos() - window->pos(), menu->grab());
     return shot.save(args[2]) ? 0 : 1;
 }
