@@ -48,7 +48,7 @@ QString inUse() {
     if (file.isEmpty())
         return QStringLiteral("SQLite ") + DatabasePath::dataSource(DatabasePath::lookupConnectionString());
     try {
-        return read(file).describe() + QStringLiteral(" (") + file + u')';
+        return read(file).describe();
     } catch (const AppError &e) {
         return e.message();
     }

@@ -39,7 +39,7 @@ QString connectionString(const QString &file);
 // The file named by a server's connection string; empty for the SQLite file's.
 QString fileOf(const QString &connectionString);
 // Which store the program uses, for the About window and the version text: "PostgreSQL ..." as
-// the configuration names it, or "SQLite <file>".
+// the configuration names it (or why the configuration cannot be used), or "SQLite <file>".
 QString inUse();
 // Reads a configuration file; throws AppError with the reason when it cannot be used.
 Server read(const QString &file);

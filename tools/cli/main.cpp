@@ -27,6 +27,8 @@ int main(int argc, char **argv) {
         code = 0;
     } else if (command == QLatin1String("--version")) {
         out << "zendrik-cli " << ZENDRIK_VERSION << '\n' << QStringLiteral("数据库：") << StoreConfig::inUse() << '\n';
+        if (const QString config = StoreConfig::configFile(); !config.isEmpty())
+            out << QStringLiteral("配置：") << config << '\n';
         code = 0;
     } else {
         err << (command.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("未知子命令：%1").arg(command))
