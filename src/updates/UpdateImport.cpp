@@ -122,13 +122,20 @@ bool hasXmlEnding(const QString &fileName) {
     return tail == QLatin1String("xml");
 }
 
-std::optional<QString> newestDate(Connection &connection) {
+// The import writes through the SQLite file's own interface; on a database server it stops
+// before reading anything.
+static void requireFile(Connection &connection) {
     connection.ensureOpen();
+    if (connection.isServer()) throw AppError(QStringLiteral("暂不支持向数据库服务器导入更新文件；请在管理员处导入。"));
+}
+
+std::optional<QString> newestDate(Connection &connection) {
+    requireFile(connection);
     return newestOn(connection.handle());
 }
 
 Outcome run(Connection &connection, const QString &filePath, const Progress &progress) {
-    connection.ensureOpen();
+    requireFile(connection);
     const XmlDocument doc = XmlDocument::fromFile(filePath);
     sqlite3 *db = connection.handle();
     Transaction transaction(db);
