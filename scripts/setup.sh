@@ -4,11 +4,12 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
-  libsqlite3-dev sqlite3 libxml2-dev libjpeg62-turbo-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libsqlite3-dev sqlite3 libxml2-dev libjpeg62-turbo-dev libxlsxwriter-dev libxlsxwriter4
+  libgtest-dev libgmock-dev libbenchmark-dev python3-openpyxl
   fonts-noto-cjk fonts-arphic-uming xvfb xauth openbox x11-utils xdotool
   clang-format
   desktop-file-utils appstream qt6-translations-l10n dpkg-dev file
+  postgresql postgresql-common libqt6sql6-psql
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,17 +1,23 @@
 #include "app/DataGrid.h"
 
 #include "app/FindDialog.h"
+#include "app/GridCopy.h"
+#include "app/GridExport.h"
 #include "chrome/Colors.h"
 #include "chrome/Fonts.h"
 #include "data/Query.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
+#include <QToolTip>
 
 const QColor DataGrid::kTitleColor = Colors::skyBlue;
 const QColor DataGrid::kEvenRowColor(247, 248, 251);
@@ -26,7 +32,8 @@ public:
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
         auto *view = static_cast<const DataGrid *>(parent());
         const GridModel *model = view->gridModel();
-        const bool current = view->showsCurrentCell() && view->currentIndex() == index;
+        const bool current =
+            view->showsCurrentCell() && (view->currentIndex() == index || view->selectionModel()->isSelected(index));
         const QPalette &pal = option.palette;
         p->save();
         p->fillRect(option.rect, current ? pal.color(QPalette::Active, QPalette::Highlight)
@@ -38,42 +45,88 @@ public:
         const int flags = index.data(Qt::TextAlignmentRole).toInt();
         const QString text = index.data(Qt::DisplayRole).toString();
         p->setClipRect(option.rect);
-        drawLines(p, option.rect.adjusted(1, 1, -1, -1), flags, text, view->lineHeight(),
-                  model->columnAt(index.column()).wordWrap);
+        Lines(text, p->font(), option.rect.adjusted(1, 1, -1, -1), flags, model->columnAt(index.column()).wordWrap,
+              view->lineHeight())
+            .draw(p);
         p->restore();
+    }
+
+    // A cell whose text the row or the column cuts shows it whole in a tooltip.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const auto *grid = static_cast<const DataGrid *>(parent());
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QVariant font = index.data(Qt::FontRole);
+        const Lines lines(text, font.isValid() ? font.value<QFont>() : option.font, option.rect.adjusted(1, 1, -1, -1),
+                          index.data(Qt::TextAlignmentRole).toInt(),
+                          grid->gridModel()->columnAt(index.column()).wordWrap, grid->lineHeight());
+        if (!lines.cut()) {
+            QToolTip::hideText();
+            event->ignore();
+            return false;
+        }
+        QToolTip::showText(event->globalPos(), tipText(text), view->viewport(), option.rect);
+        return true;
+    }
+
+    // Rich text, so that a long value wraps instead of making a tooltip as wide as the screen.
+    static QString tipText(const QString &text) {
+        return QStringLiteral("<p style='white-space:pre-wrap'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
     }
 
 private:
     // Text is laid out on lines of the grid's line height, whatever the face's own line
     // spacing, so one line fits a 16-pixel detail row and two lines a result row as they do in
     // a 12-pixel Song face (a fallback face with a taller line would otherwise be cut).
-    static void drawLines(QPainter *p, const QRect &r, int flags, const QString &text, int lineHeight, bool wrap) {
-        QTextLayout layout(text, p->font());
-        QTextOption option;
-        option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-        option.setAlignment(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QList<QTextLine> lines;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(r.width());
-            line.setPosition(QPointF(0, 0)); // placed by hand below
-            lines.append(line);
+    class Lines {
+    public:
+        Lines(const QString &text, const QFont &font, const QRect &r, int flags, bool wrap, int lineHeight)
+            : layout_(text, font), rect_(r), flags_(flags), lineHeight_(lineHeight) {
+            QTextOption option;
+            option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+            option.setAlignment(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
+            layout_.setTextOption(option);
+            layout_.beginLayout();
+            for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
+                line.setLineWidth(r.width());
+                line.setPosition(QPointF(0, 0)); // placed by hand in draw()
+                lines_.append(line);
+            }
+            layout_.endLayout();
         }
-        layout.endLayout();
-        const QFontMetrics fm(p->font());
-        // A line that only partly fits still shows, cut at the cell's bottom.
-        const int fits = (r.height() + lineHeight - 1) / lineHeight;
-        const int used = std::min<int>(lines.size(), fits) * lineHeight;
-        int top = r.top();
-        if (flags & Qt::AlignVCenter) top += std::max(0, (r.height() - used) / 2);
-        const int baseline = (lineHeight + fm.ascent() - fm.descent()) / 2;
-        for (int i = 0; i < lines.size(); ++i) {
-            const int y = top + i * lineHeight;
-            if (y >= r.bottom()) break;
-            lines[i].draw(p, QPointF(r.left(), y + baseline - lines[i].ascent()));
+
+        // Some of the text lies outside the cell: a line below its bottom or past its right edge.
+        bool cut() const {
+            if (lines_.size() * lineHeight_ > rect_.height()) return true;
+            for (const QTextLine &line : lines_)
+                if (line.naturalTextWidth() > rect_.width()) return true;
+            return false;
         }
-    }
+
+        void draw(QPainter *p) const {
+            const QFontMetrics fm(p->font());
+            // A line that only partly fits still shows, cut at the cell's bottom.
+            const int fits = (rect_.height() + lineHeight_ - 1) / lineHeight_;
+            const int used = std::min<int>(lines_.size(), fits) * lineHeight_;
+            int top = rect_.top();
+            if (flags_ & Qt::AlignVCenter) top += std::max(0, (rect_.height() - used) / 2);
+            const int baseline = (lineHeight_ + fm.ascent() - fm.descent()) / 2;
+            for (int i = 0; i < lines_.size(); ++i) {
+                const int y = top + i * lineHeight_;
+                if (y >= rect_.bottom()) break;
+                lines_[i].draw(p, QPointF(rect_.left(), y + baseline - lines_[i].ascent()));
+            }
+        }
+
+    private:
+        QTextLayout layout_;
+        QList<QTextLine> lines_;
+        QRect rect_;
+        int flags_;
+        int lineHeight_;
+    };
 };
 } // namespace
 
@@ -110,7 +163,7 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
                        " padding-left: 2px; }")
             .arg(kTitleColor.name()));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
@@ -196,7 +249,7 @@ FindDialog *DataGrid::findDialog() {
     return find_;
 }
 
-bool DataGrid::showsCurrentCell() const { return hasFocus() || (find_ && find_->isActiveWindow()); }
+bool DataGrid::showsCurrentCell() const { return hasFocus() || (find_ && find_->isActiveWindow()) || menu_; }
 
 bool DataGrid::eventFilter(QObject *watched, QEvent *event) {
     if (watched == find_ && (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate ||
@@ -214,8 +267,96 @@ void DataGrid::keyPressEvent(QKeyEvent *event) {
         d->activateWindow();
         return;
     }
+    if (event->matches(QKeySequence::Copy)) {
+        copyCells();
+        return;
+    }
+    // Shift+Space takes the whole rows of the selection, as in a spreadsheet.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::ShiftModifier) {
+        selectRows();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
+
+void DataGrid::mouseReleaseEvent(QMouseEvent *event) {
+    // Shift and Ctrl clicks extend the selection: they are not the click that opens a code.
+    const bool selecting = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    const bool wasBlocked = selecting && blockSignals(true);
+    QTableView::mouseReleaseEvent(event);
+    if (selecting) blockSignals(wasBlocked);
+}
+
+void DataGrid::contextMenuEvent(QContextMenuEvent *event) {
+    // The right button has made the cell under it current (and selected it, unless it was in
+    // the selection already); the menu key takes the current cell.
+    QPoint at = event->globalPos();
+    if (event->reason() != QContextMenuEvent::Mouse && currentIndex().isValid())
+        at = viewport()->mapToGlobal(visualRect(currentIndex()).center());
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("gridMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool rows = model_->rowCount() > 0;
+    QAction *cells = menu->addAction(QStringLiteral("复制单元格"), this, &DataGrid::copyCells);
+    cells->setShortcut(QKeySequence::Copy);
+    menu->addAction(QStringLiteral("复制整行"), this, &DataGrid::copyRows);
+    if (!codeField_.isEmpty()) menu->addAction(QStringLiteral("复制商品编码"), this, &DataGrid::copyCodes);
+    menu->addSeparator();
+    // The export runs its own dialogs once the menu has finished with the click (it deletes
+    // itself on closing).
+    connect(menu->addAction(QStringLiteral("导出全部结果…")), &QAction::triggered, this, &DataGrid::exportResult,
+            Qt::QueuedConnection);
+    for (QAction *a : menu->actions()) a->setEnabled(rows);
+    menu_ = menu;
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        menu_ = nullptr;
+        viewport()->update();
+    });
+    menu->popup(at);
+    viewport()->update();
+}
+
+void DataGrid::selectRows() {
+    QItemSelection rows;
+    for (const QItemSelectionRange &r : selectionModel()->selection())
+        rows.select(model_->index(r.top(), 0), model_->index(r.bottom(), model_->columnCount() - 1));
+    if (rows.isEmpty() && currentIndex().isValid())
+        rows.select(model_->index(currentIndex().row(), 0),
+                    model_->index(currentIndex().row(), model_->columnCount() - 1));
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+}
+
+QList<int> DataGrid::dataColumns() const {
+    QList<int> columns;
+    const QHeaderView *h = horizontalHeader();
+    for (int visual = 0; visual < h->count(); ++visual) {
+        const int logical = h->logicalIndex(visual);
+        if (isColumnHidden(logical)) continue;
+        const GridColumn &c = model_->columnAt(logical);
+        if (c.link && c.field != codeField_) continue;
+        columns << logical;
+    }
+    return columns;
+}
+
+QString DataGrid::columnTitle(int column) const {
+    return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().replace(u'|', u' ');
+}
+
+QList<int> DataGrid::selectedRows() const {
+    QList<int> rows;
+    for (const QItemSelectionRange &r : selectionModel()->selection())
+        for (int row = r.top(); row <= r.bottom(); ++row) rows << row;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.isEmpty() && currentIndex().isValid()) rows << currentIndex().row();
+    return rows;
+}
+
+void DataGrid::copyCells() { GridCopy::copyCells(*this); }
+void DataGrid::copyRows() { GridCopy::copyRows(*this); }
+void DataGrid::copyCodes() { GridCopy::copyCodes(*this); }
+void DataGrid::exportResult() { GridExport::run(*this); }
 
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     if (action == MoveEnd && (modifiers & Qt::ControlModifier)) {

@@ -33,7 +33,9 @@ void runProgram(const QString &guardName) {
     TForm2 form;
     TForm1 about; // created hidden after the main window, as the program's About window
     form.fitToScreen();
+    form.restorePlace();
     form.show();
     guard.listen([&form] { bringToFront(form); });
     QApplication::exec();
+    form.rememberPlace();
 }

@@ -1,5 +1,6 @@
 #include "app/RatesByOrigin.h"
 
+#include "app/UserSettings.h"
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
@@ -25,8 +26,6 @@ QString levy(const PublishedRate &r) {
     const std::optional<RateAmount> a = rateAmount(r);
     return a ? QStringLiteral("从量（%1）").arg(a->unit) : QStringLiteral("复合/其他");
 }
-
-QSettings settings() { return QSettings(QStringLiteral("Zendrik"), QStringLiteral("zendrik")); }
 
 } // namespace
 
@@ -84,7 +83,7 @@ void RatesByOrigin::showCode(const QString &plainCode, const QString &name) {
         const QSignalBlocker quiet(origin);
         origin->clear();
         origin->addItems(countries);
-        origin->setCurrentIndex(static_cast<int>(countries.indexOf(settings().value(settingsKey()).toString())));
+        origin->setCurrentIndex(static_cast<int>(countries.indexOf(userSettings().value(settingsKey()).toString())));
     } catch (const AppError &e) {
         sheet_ = RateSheet();
         Notify::error(this, e.message());
@@ -93,7 +92,7 @@ void RatesByOrigin::showCode(const QString &plainCode, const QString &name) {
 }
 
 void RatesByOrigin::chooseOrigin() {
-    if (origin->currentIndex() >= 0) settings().setValue(settingsKey(), origin->currentText());
+    if (origin->currentIndex() >= 0) userSettings().setValue(settingsKey(), origin->currentText());
     fill();
 }
 

@@ -208,6 +208,9 @@ void TForm2::buildControls() {
     setupDetailView();
     setupRatesByOrigin();
     setupCounts();
+    setupDeclarationElements();
+    setupKeyboard();
+    setupHistory();
 
     connect(imgupdate, &TMyImage::clicked, this, &TForm2::imgupdateClick);
     connect(imgabout, &TMyImage::clicked, this, &TForm2::imgaboutClick);

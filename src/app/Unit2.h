@@ -13,7 +13,9 @@ class DataGrid;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QTextEdit;
 class RatesByOrigin;
+class SearchHistory;
 class TMyImage;
 
 // The main window: header with picture buttons, the search strip, the three result grids, the
@@ -103,6 +105,31 @@ public:
     RatesByOrigin *ratesByOrigin = nullptr;
     void lblRatesByOriginClick();
 
+    // The full declaration elements of the detail view's code (Unit2Elements.cpp): as much as
+    // two lines show in the same strip, right of the rates link, and the whole list, one item a
+    // line, in a panel that the link at the strip's end opens over the top of the lower grids.
+    QLabel *lblElements = nullptr;
+    ClickLabel *lblElementsMore = nullptr;
+    QTextEdit *pnlElements = nullptr;
+    QStringList declarationItems;
+    void showDeclarationElements();
+    void setElementsListOpen(bool open);
+
+    // Keyboard (Unit2Keys.cpp): Enter on a result cell does what a click does, Esc or Alt+Left
+    // goes back, Alt+1/2/3 choose a tab, Ctrl+L goes to the code box.
+    void keyEnter(DataGrid *grid);
+    void keyBack();
+    void keyTab(int tab);
+    void keyCodeBox();
+
+    // What the window remembers for its user (Unit2Place.cpp): the last searches of each box,
+    // and the window's place and open tab, restored at the next start.
+    SearchHistory *codeHistory = nullptr, *nameHistory = nullptr;
+    void rememberPlace();
+    void restorePlace();
+    // The result tab the user sees, or returns to from a detail view: 1, 2 or 3.
+    int openTab() const;
+
     // Vendor content (Unit2Feed.cpp).
     void UpdateNewad(const QString &newsAddress, const QString &adAddress);
     void GetLogo();
@@ -122,6 +149,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
     void resizeEvent(QResizeEvent *event) override; // Unit2Layout.cpp
+    // Tab skips the result grids while a detail view covers them (Unit2Keys.cpp).
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildControls();
@@ -131,6 +160,10 @@ private:
     void setupRatesByOrigin(); // Unit2Rates.cpp
     void setupCounts(); // Unit2Counts.cpp
     void showCounts();
+    void setupDeclarationElements(); // Unit2Elements.cpp
+    void placeDeclarationElements();
+    void setupKeyboard(); // Unit2Keys.cpp
+    void setupHistory(); // Unit2Place.cpp
     void resultCellClick(DataGrid *grid, const QString &codeField, int column);
     void loadFallbackBanner();
     void setLinkHover(QLabel *label, bool hovered);

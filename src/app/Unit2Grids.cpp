@@ -75,6 +75,15 @@ void TForm2::setupGrids() {
     // Detail grids keep their text at the top of the row.
     for (DataGrid *g : {dbgrd4, dbgrd5, dbgrd6}) g->gridModel()->setVerticalAlignment(Qt::AlignTop);
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd4}) g->applyColumnWidths();
+    // Copies and exports keep the codes as text and name themselves after the tab or panel.
+    dbgrd1->setCodeField(describe(SearchTables::OfficialHs).codeColumn);
+    dbgrd2->setCodeField(describe(SearchTables::HsClassify).codeColumn);
+    dbgrd3->setCodeField(describe(SearchTables::CaseHs).codeColumn);
+    dbgrd4->setCodeField(QStringLiteral("hs_code"));
+    const std::pair<DataGrid *, const char *> names[] = {{dbgrd1, "通关要素"}, {dbgrd2, "总署数据"},
+                                                         {dbgrd3, "历史申报"}, {dbgrd4, "商品信息"},
+                                                         {dbgrd5, "贸易方式"}, {dbgrd6, "许可证件"}};
+    for (const auto &[grid, name] : names) grid->setExportName(QString::fromUtf8(name));
 
     // The result queries belong to the window's connection from the start.
     for (Query *q : {&qry1, &qry2, &qry3}) q->setConnection(&con1);

@@ -25,6 +25,7 @@ void TForm2::resizeEvent(QResizeEvent *event) {
     // and take the extra height.
     pnl2->resize(grown(834, dx), grown(400, dy));
     dbgrd4->resize(grown(833, dx), dbgrd4->height());
+    placeDeclarationElements();
     const int half = dx / 2;
     dbgrd5->setGeometry(0, 150, grown(427, half), grown(248, dy));
     dbgrd6->setGeometry(440 + half, 150, grown(393, dx - half), grown(248, dy));

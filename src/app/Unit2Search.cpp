@@ -1,5 +1,6 @@
 // The search strip: both boxes, the search button, the warning label and the three tabs.
 #include "app/DataGrid.h"
+#include "app/SearchHistory.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/AppError.h"
@@ -34,6 +35,8 @@ void TForm2::imgQueryClick() {
         lbl6->show();
         return;
     }
+    codeHistory->add(code);
+    nameHistory->add(name);
     struct Target {
         SearchStatements::Table table;
         Query &query;

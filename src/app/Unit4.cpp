@@ -87,6 +87,8 @@ TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
     });
     m->setDisplayHook(QStringLiteral("code"), [this](const QVariant &v) { return wdstrngfldqry1codeGetText(v); });
     dbgrdh1->applyColumnWidths();
+    dbgrdh1->setCodeField(QStringLiteral("code"));
+    dbgrdh1->setExportName(QStringLiteral("特惠税率"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,6 +1,7 @@
 #include "chrome/UnitAboutUs.h"
 
 #include "chrome/Resources.h"
+#include "data/StoreConfig.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -21,6 +22,19 @@ TForm1::TForm1(QWidget *parent)
     img1->setGeometry(rect());
     img1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     img1->setPixmap(QPixmap(":/images/about_picture.bmp"));
+
+    // On a shared database server, which one: a line over the foot of the picture. Without a
+    // configuration the window is the picture alone.
+    if (!StoreConfig::configFile().isEmpty()) {
+        lblStore = new QLabel(QStringLiteral("数据库：") + StoreConfig::inUse(), this);
+        lblStore->setObjectName("lblStore");
+        lblStore->setGeometry(0, ClientHeight - 22, ClientWidth, 22);
+        lblStore->setContentsMargins(6, 0, 6, 0);
+        lblStore->setAutoFillBackground(true);
+        lblStore->setToolTip(lblStore->text());
+        QFontMetrics metrics(lblStore->font());
+        lblStore->setText(metrics.elidedText(lblStore->text(), Qt::ElideMiddle, ClientWidth - 12));
+    }
 }
 
 void TForm1::showCentredOver(QWidget *mainWindow) {

@@ -4,6 +4,8 @@
 #include "data/DatabasePath.h"
 #include "data/Dialect.h"
 #include "data/SearchIndex.h"
+#include "data/ServerFaults.h"
+#include "data/StoreConfig.h"
 #include "data/WalGuard.h"
 
 #include <QFile>
@@ -77,8 +79,41 @@ Opened openAndProbe(QSqlDatabase &db, const QString &file, const QString &parame
 }
 } // namespace
 
+void Connection::useDriver(const QString &driver) {
+    if (database().driverName() == driver) return;
+    QSqlDatabase::removeDatabase(name_);
+    QSqlDatabase::addDatabase(driver, name_);
+}
+
+void Connection::openServer(const QString &configFile) {
+    const StoreConfig::Server s = StoreConfig::read(configFile);
+    useDriver(QStringLiteral("QPSQL"));
+    QSqlDatabase db = database();
+    db.setHostName(s.host);
+    db.setPort(s.port > 0 ? s.port : -1);
+    db.setDatabaseName(s.database);
+    db.setUserName(s.user);
+    db.setConnectOptions(s.connectOptions());
+    if (!db.open()) throw AppError(ServerFaults::connectMessage(s.describe(), db.lastError().text()));
+    server_ = true;
+    nameIndexes_.clear();
+}
+
+bool Connection::dropIfLost() {
+    if (!server_) return false;
+    // The driver may already have marked a broken connection closed; otherwise it is asked.
+    if (isOpen() && QSqlQuery(database()).exec(QStringLiteral("select 1"))) return false;
+    close();
+    return true;
+}
+
 void Connection::ensureOpen() {
     if (isOpen()) return;
+    if (const QString config = StoreConfig::fileOf(connectionString_); !config.isEmpty()) {
+        openServer(config);
+        return;
+    }
+    useDriver(QStringLiteral("QSQLITE"));
     const QString path = DatabasePath::dataSource(connectionString_);
     if (path.isEmpty()) throw AppError(QStringLiteral("连接字符串中没有指定数据源。"));
     const QFileInfo info(path);
@@ -152,6 +187,8 @@ QString Connection::readerAddress() const {
 sqlite3 *Connection::handle() const { return rawHandle(database()); }
 
 SearchPlan::NameIndexes Connection::nameIndexes() {
+    // A server runs every search as written (its indexes are its planner's business).
+    if (server_) return {};
     return {nameIndexes_, [this](const QString &statement) -> qint64 {
                 QSqlQuery q(database());
                 return q.exec(statement) && q.next() ? q.value(0).toLongLong() : -1;
@@ -164,4 +201,5 @@ void Connection::close() {
     if (!openFile_.isEmpty() && --openHere()[openFile_] <= 0) openHere().remove(openFile_);
     openFile_.clear();
     nameIndexes_.clear();
+    server_ = false;
 }

@@ -1,5 +1,7 @@
 #include "data/DatabasePath.h"
 
+#include "data/StoreConfig.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -51,7 +53,11 @@ QString connectionString(const QString &exeDir) {
     return QLatin1String(kProviderPiece) + databaseFile(exeDir) + QLatin1String(kSecurityPiece);
 }
 
-QString lookupConnectionString() { return connectionString(databaseDir()); }
+QString lookupConnectionString() {
+    // A configured server replaces the file.
+    const QString config = StoreConfig::configFile();
+    return config.isEmpty() ? connectionString(databaseDir()) : StoreConfig::connectionString(config);
+}
 
 QString installedDataDir() { return QDir::cleanPath(executableDir() + QStringLiteral("../share/zendrik")) + u'/'; }
 

@@ -15,7 +15,8 @@ void setExecutableDir(const QString &dirWithSeparator);
 // separator: the separator doubles before the name, which the file system reads as one.
 QString databaseFile(const QString &exeDir);
 QString connectionString(const QString &exeDir);
-// The connection string of the lookup database in databaseDir().
+// The connection string of the lookup database in databaseDir(), or of the server that the
+// user's configuration names (StoreConfig).
 QString lookupConnectionString();
 
 // The folder (with its trailing separator) of the lookup database: the executable's folder when

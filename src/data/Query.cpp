@@ -4,6 +4,8 @@
 #include "data/Connection.h"
 #include "data/Dialect.h"
 #include "data/SearchPlan.h"
+#include "data/ServerDialect.h"
+#include "data/ServerFaults.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -101,6 +103,7 @@ void Query::fail(const QSqlError &error) {
     close();
     QString text = error.databaseText();
     if (text.isEmpty()) text = error.text();
+    if (connection_ && connection_->dropIfLost()) throw AppError(ServerFaults::lostMessage(text));
     throw AppError(text);
 }
 
@@ -110,7 +113,8 @@ QSqlQuery Query::run(bool forwardOnly) {
     connection_->ensureOpen();
     QSqlQuery query(connection_->database());
     query.setForwardOnly(forwardOnly);
-    executedSql_ = Dialect::translate(SearchPlan::steer(sql_, intent_, connection_->nameIndexes()));
+    const QString steered = SearchPlan::steer(sql_, intent_, connection_->nameIndexes());
+    executedSql_ = connection_->isServer() ? ServerDialect::translate(steered) : Dialect::translate(steered);
     if (!query.exec(executedSql_)) fail(query.lastError());
     return query;
 }

@@ -1,13 +1,39 @@
 #include "data/SearchIndex.h"
 
+#include "data/AppError.h"
 #include "data/CharTokenizer.h"
 
+#include <limits>
+#include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 namespace SearchIndex {
 
 namespace {
 const QString kSuffix = QStringLiteral("_name_index");
+
+QString insertTrigger(const QString &table) { return indexTable(table) + QLatin1String("_insert"); }
+
+[[noreturn]] void fail(sqlite3 *db) { throw AppError(QString::fromUtf8(sqlite3_errmsg(db))); }
+
+void exec(sqlite3 *db, const QString &sql) {
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) fail(db);
+}
+
+// The first column of the first row of a statement with text parameters, as text; none for no
+// row or a null.
+std::optional<QByteArray> firstValue(sqlite3 *db, const QString &sql, const QStringList &parameters = {}) {
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) fail(db);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
+    for (int i = 0; i < parameters.size(); ++i)
+        sqlite3_bind_text(stmt, i + 1, parameters[i].toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail(db);
+    if (rc != SQLITE_ROW || sqlite3_column_type(stmt, 0) == SQLITE_NULL) return std::nullopt;
+    return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)), sqlite3_column_bytes(stmt, 0));
+}
 
 int autoEntry(sqlite3 *db, const char **, const sqlite3_api_routines *) {
     // An engine without FTS5 still opens databases without the index.
@@ -19,6 +45,27 @@ int autoEntry(sqlite3 *db, const char **, const sqlite3_api_routines *) {
 void registerTokenizer() { sqlite3_auto_extension(reinterpret_cast<void (*)()>(autoEntry)); }
 
 QString indexTable(const QString &table) { return table + kSuffix; }
+
+BulkAppend::BulkAppend(sqlite3 *db, const QString &table, qint64 rows) : db_(db), table_(table) {
+    const std::optional<QByteArray> sql = firstValue(
+        db, QStringLiteral("select sql from sqlite_master where type='trigger' and name=?1"), {insertTrigger(table)});
+    if (!sql) return;
+    lastRowid_ = firstValue(db, QStringLiteral("select max(rowid) from %1").arg(table)).value_or("0").toLongLong();
+    // Past the largest rowid the engine picks rowids at random, and "rowid > last" misses rows.
+    if (lastRowid_ > std::numeric_limits<qint64>::max() - rows) return;
+    exec(db, QStringLiteral("drop trigger %1").arg(insertTrigger(table)));
+    trigger_ = *sql;
+}
+
+void BulkAppend::finish() {
+    if (trigger_.isEmpty()) return;
+    const QString idx = indexTable(table_);
+    exec(db_, QStringLiteral("insert into %1(rowid, name) select rowid, name from %2 where rowid > %3")
+                  .arg(idx, table_)
+                  .arg(lastRowid_));
+    if (sqlite3_exec(db_, trigger_.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_);
+    trigger_.clear();
+}
 
 QStringList createStatements() {
     // Only the cases are indexed: the tariff and the rulings are small enough to scan.

@@ -21,6 +21,30 @@ void registerTokenizer();
 // values('rebuild')" after one.
 QStringList createStatements();
 
+// Appending many rows to an indexed table inside one write transaction. The insert trigger makes
+// every row a statement of its own for the index, and the index writes its pending tokens out at
+// the end of every such statement: one small segment per row, merged again and again. Made before
+// the inserts, a BulkAppend drops the insert trigger (inside the transaction, so other connections
+// never see the table without it); finish() indexes the appended rows in one statement and puts the
+// trigger back as it was. A rollback restores the trigger with the rest. Without the index, or when
+// the table's rowids could run out (new rows would get random rowids), it changes nothing and the
+// trigger indexes each row.
+class BulkAppend {
+public:
+    // rows: at most how many rows will be appended.
+    BulkAppend(sqlite3 *db, const QString &table, qint64 rows);
+    BulkAppend(const BulkAppend &) = delete;
+    BulkAppend &operator=(const BulkAppend &) = delete;
+    // Indexes the rows appended since construction and restores the trigger; throws AppError.
+    void finish();
+
+private:
+    sqlite3 *db_;
+    QString table_;
+    QByteArray trigger_; // the dropped trigger's statement; empty when nothing was dropped
+    qint64 lastRowid_ = 0; // the largest rowid before the append
+};
+
 // The tables whose name index exists in the database the connection opened.
 QSet<QString> detect(sqlite3 *db);
 // The index table of a searched table.

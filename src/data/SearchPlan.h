@@ -15,10 +15,23 @@
 //   first, the matches are sorted (+code).
 // - IndexWalk: "+rowid in (...)": the code index is walked in order and only its entries in the
 //   index's set are fetched, so the first screen comes without sorting every match.
+// - IndexOrdered: on cases kept in code order (CaseOrder), the index's matches up to the order's
+//   end are read in rowid order, which is code order, so the first screen is the first matches
+//   however many there are; the few matches above it (the tail) are sorted and merged in, each
+//   after the last ordered row whose code sorts before or with it.
 // The name index only narrows: the LIKE condition stays and decides, so every plan selects
 // exactly the rows of the statement as written, in the same order.
 namespace SearchPlan {
-enum class Plan { AsWritten, ScanNames, IndexSorted, IndexWalk };
+enum class Plan { AsWritten, ScanNames, IndexSorted, IndexWalk, IndexOrdered };
+
+// A plan and, for IndexOrdered, the rowid up to which the rows are in code order (0: none are,
+// every row is merged as tail) and whether rows above it may match (false: the index found none).
+struct Choice {
+    Choice(Plan p = Plan::AsWritten, qint64 to = 0, bool withTail = true) : plan(p), orderedTo(to), tail(withTail) {}
+    Plan plan;
+    qint64 orderedTo;
+    bool tail;
+};
 
 struct NameIndexes {
     QSet<QString> tables; // the searched tables whose name index exists
@@ -33,17 +46,22 @@ inline constexpr qint64 kProbeRows = 2000;
 // Sorting the matches costs about 1.3 us each: up to this many the index's set is sorted, above
 // it the code index is walked (the matches lie late, or the probe would have found them).
 inline constexpr qint64 kSortAtMost = 60000;
+// A tail match costs about 5-10 us (its place among the ordered rows is looked up in the code
+// index, then the tail is sorted): up to this many the merge keeps within a first screen's time;
+// above it the plans for unordered rows are chosen (run the builder's cluster after many imports).
+inline constexpr qint64 kTailAtMost = 6000;
 
 // The name index's query for a fragment: the phrases of its literal pieces (the parts between
 // wildcards), all required; empty when the fragment has none and the index cannot narrow.
 QString indexQuery(const QString &fragment);
 
-// Chosen from what the data says: how many rows the name index narrows to (few: sorted),
-// whether the first rows in code order hold a screen of matches (then the statement as written
-// finds them at once), and whether the table has a name index at all.
-Plan choose(const SearchIntent &intent, const NameIndexes &indexes);
+// Chosen from what the data says: whether the rows are in code order with few matches in the
+// tail (then the index's order answers whatever the matches), how many rows the name index
+// narrows to (few: sorted), whether the first rows in code order hold a screen of matches (then
+// the statement as written finds them at once), and whether the table has a name index at all.
+Choice choose(const SearchIntent &intent, const NameIndexes &indexes);
 // The statement with the plan's hints; as it stands when the plan does not apply to it.
-QString apply(const QString &statement, const SearchIntent &intent, Plan plan);
+QString apply(const QString &statement, const SearchIntent &intent, Choice choice);
 inline QString steer(const QString &statement, const SearchIntent &intent, const NameIndexes &indexes) {
     return apply(statement, intent, choose(intent, indexes));
 }

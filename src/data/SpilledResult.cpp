@@ -27,6 +27,8 @@ template <typename T> T take(const char *&p) {
 } // namespace
 
 SpilledResult::SpilledResult(sqlite3 *db, const QString &statement, qint64 skip) : skip_(skip) {
+    // Only the SQLite file reads past the first screen this way; a server's grid shows that screen.
+    if (!db) throw AppError(QStringLiteral("no SQLite handle to read the rest of the result"));
     const QByteArray text = statement.toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));

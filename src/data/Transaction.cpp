@@ -3,6 +3,8 @@
 #include "data/AppError.h"
 #include "data/Connection.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <sqlite3.h>
 
 namespace {
@@ -24,13 +26,55 @@ Transaction::Transaction(sqlite3 *db) : db_(db) {
     open_ = true;
 }
 
-Transaction::Transaction(Connection &connection) : Transaction((connection.ensureOpen(), connection.handle())) {}
+namespace {
+// The key of the program's write lock on a server: any number, the same on every desk.
+constexpr qint64 kWriteLock = 0x7a656e64;
+
+QString serverError(QSqlQuery &q) {
+    const QString text = q.lastError().databaseText();
+    return text.isEmpty() ? q.lastError().text() : text;
+}
+} // namespace
+
+Transaction::Transaction(Connection &connection) {
+    connection.ensureOpen();
+    if (!connection.isServer()) {
+        db_ = connection.handle();
+        if (!db_) throw AppError(QStringLiteral("No database connection."));
+        if (sqlite3_exec(db_, "begin immediate", nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_);
+        open_ = true;
+        return;
+    }
+    server_ = connection.database();
+    QSqlQuery q(server_);
+    if (!q.exec(QStringLiteral("begin"))) throw AppError(serverError(q));
+    open_ = true;
+    if (!q.exec(QStringLiteral("set local lock_timeout = '5s'")) ||
+        !q.exec(QStringLiteral("select pg_advisory_xact_lock(%1)").arg(kWriteLock))) {
+        const QString reason = serverError(q);
+        q.exec(QStringLiteral("rollback"));
+        open_ = false;
+        if (reason.contains(QLatin1String("lock timeout"))) throw AppError(Transactions::inUseMessage(reason));
+        throw AppError(reason);
+    }
+}
 
 Transaction::~Transaction() {
-    if (open_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
+    if (!open_) return;
+    if (server_.isValid()) {
+        if (server_.isOpen()) QSqlQuery(server_).exec(QStringLiteral("rollback"));
+    } else if (!sqlite3_get_autocommit(db_)) {
+        sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
+    }
 }
 
 void Transaction::commit() {
+    if (server_.isValid()) {
+        QSqlQuery q(server_);
+        if (!q.exec(QStringLiteral("commit"))) throw AppError(serverError(q));
+        open_ = false;
+        return;
+    }
     // A commit that fails while readers finish keeps the transaction open: it is rolled back
     // by the destructor, so the failure leaves the tables as they were.
     if (sqlite3_exec(db_, "commit", nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_);

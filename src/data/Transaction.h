@@ -1,4 +1,5 @@
 #pragma once
+#include <QSqlDatabase>
 #include <QString>
 
 struct sqlite3;
@@ -10,6 +11,10 @@ class Connection;
 // waited for with the connection's busy timeout like any statement. (A transaction that reads
 // first and asks for the write lock later is refused at once: SQLite does not wait to upgrade a
 // read lock.) Leaving the scope without commit() rolls back; a rollback never throws.
+//
+// On a database server the same holds: the transaction takes the program's one write lock (a
+// transaction-level advisory lock) at its start, so writers from every desk take turns, and
+// waits for it at most as long (lock_timeout) before it says the database is in use.
 class Transaction {
 public:
     explicit Transaction(sqlite3 *db); // throws AppError when the write lock cannot be had
@@ -21,7 +26,8 @@ public:
     void commit(); // throws AppError; the transaction is rolled back then
 
 private:
-    sqlite3 *db_;
+    sqlite3 *db_ = nullptr;
+    QSqlDatabase server_; // valid on a server instead of db_
     bool open_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTcpSocket>
@@ -48,6 +49,29 @@ QString DesktopPlatform::openFileName(QWidget *parent) {
     const auto dialog = fileDialog(parent);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
     return dialog->selectedFiles().first();
+}
+
+QString DesktopPlatform::saveFileName(QWidget *parent, const QString &suggestedName) {
+    QFileDialog dialog(parent, QStringLiteral("导出"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters{QStringLiteral("Excel 工作簿 (*.xlsx)"), QStringLiteral("CSV 文件 (*.csv)")};
+    const QStringList suffixes{QStringLiteral("xlsx"), QStringLiteral("csv")};
+    dialog.setNameFilters(filters);
+    // The type chosen last time is offered first; a name typed without an extension gets the
+    // chosen type's.
+    const QString suffix = QFileInfo(suggestedName).suffix().toLower();
+    const qsizetype chosen = std::max<qsizetype>(0, suffixes.indexOf(suffix));
+    dialog.selectNameFilter(filters[chosen]);
+    dialog.setDefaultSuffix(suffixes[chosen]);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
+        dialog.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes[0]));
+    });
+    dialog.setDirectory(QFileInfo(suggestedName).absolutePath());
+    dialog.selectFile(QFileInfo(suggestedName).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 bool DesktopPlatform::isReachable(const QString &address) {

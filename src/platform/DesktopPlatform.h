@@ -14,6 +14,7 @@ public:
     // configured, say), a plain box says so, a moment later.
     void openAddress(const QString &address) override;
     QString openFileName(QWidget *parent) override;
+    QString saveFileName(QWidget *parent, const QString &suggestedName) override;
     bool isReachable(const QString &address) override;
 
     // The open-file dialog as openFileName shows it: Qt's own dialog, which speaks the

@@ -17,6 +17,10 @@ public:
     virtual void openAddress(const QString &address) = 0;
     // The open-file dialog; empty when the user cancels.
     virtual QString openFileName(QWidget *parent) = 0;
+    // The save-file dialog for an exported table, offering an XLSX workbook and CSV text, with a
+    // suggested file name; the chosen path carries the chosen type's extension. Empty when the
+    // user cancels.
+    virtual QString saveFileName(QWidget *parent, const QString &suggestedName) = 0;
     // Whether a connection to the address's host can be made (bounded in time).
     virtual bool isReachable(const QString &address) = 0;
     // The vendor site's root address: scheme and host, no trailing slash.

@@ -22,6 +22,10 @@ public:
     }
     void openAddress(const QString &address) override { opened.append(address); }
     QString openFileName(QWidget *) override { return nextFileName; }
+    QString saveFileName(QWidget *, const QString &suggestedName) override {
+        suggestedSaveNames.append(suggestedName);
+        return nextSaveFileName;
+    }
     bool isReachable(const QString &address) override {
         reachabilityTests.append(address);
         return reachable;
@@ -32,6 +36,8 @@ public:
     QStringList opened;
     QStringList reachabilityTests;
     QString nextFileName;
+    QStringList suggestedSaveNames;
+    QString nextSaveFileName;
     bool reachable = false;
     QString root;
 };

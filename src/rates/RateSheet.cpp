@@ -20,9 +20,8 @@ QSqlQuery run(const QSqlDatabase &db, const QString &sql, const QVariantList &va
 }
 
 bool hasAnyRate(const QSqlDatabase &db) {
-    QSqlQuery t =
-        run(db, QStringLiteral("select 1 from sqlite_master where type='table' and name=?"), {RateSchema::kRateTable});
-    if (!t.next()) return false;
+    // Asked of the driver, so a database server answers as the file does.
+    if (!db.tables().contains(RateSchema::kRateTable, Qt::CaseInsensitive)) return false;
     QSqlQuery any = run(db, QStringLiteral("select 1 from tariff_rate limit 1"));
     return any.next();
 }
@@ -70,9 +69,7 @@ int RateSheet::indexOf(const QString &kind) const {
 
 QStringList partnerCountries(const QSqlDatabase &db) {
     QStringList names;
-    QSqlQuery t = run(db, QStringLiteral("select 1 from sqlite_master where type='table' and name=?"),
-                      {RateSchema::kCountryTable});
-    if (t.next())
+    if (db.tables().contains(RateSchema::kCountryTable, Qt::CaseInsensitive))
         for (QSqlQuery q = run(db, QStringLiteral("select name from partner_country order by rowid")); q.next();)
             names << q.value(0).toString();
     return names.isEmpty() ? OriginRates::agreementCountries() : names;

@@ -2,8 +2,7 @@
 
 #include "data/AppError.h"
 #include "data/Gbk.h"
-
-#include <QStringEncoder>
+#include "data/GbkTable.h"
 
 namespace {
 
@@ -21,21 +20,19 @@ bool isTextElement(const xmlNode *node) {
 // declaration, and following them would expand the entity.
 bool hasChildren(const xmlNode *node) { return node->type == XML_ELEMENT_NODE && node->children; }
 
-QByteArray valueOf(const xmlNode *textElement) {
-    // One encoder for every value: opening a converter costs far more than converting a value.
-    static thread_local QStringEncoder toGbk("GBK", QStringConverter::Flag::Stateless);
+void appendValueOf(const xmlNode *textElement, QByteArray &out) {
+    // One table for every value: converting each character anew costs far more.
+    static thread_local GbkTable table;
     const auto *content = reinterpret_cast<const char *>(textElement->children->content);
-    QByteArray value = toGbk.encode(QString::fromUtf8(content));
     // Second bytes of GBK characters lie at 0x40 and above, so these bytes are whole characters.
-    value.removeIf([](char c) { return c == '\'' || c == ' '; });
-    return value;
+    table.appendGbk(out, content, [](char c) { return c == '\'' || c == ' '; });
 }
 
 void flattenInto(const xmlNode *node, QByteArray &out) {
     for (const xmlNode *child = node->children; child; child = child->next) {
         if (isTextElement(child)) {
             out += kDelimiter;
-            out += valueOf(child);
+            appendValueOf(child, out);
         } else if (hasChildren(child)) {
             flattenInto(child, out);
         }
@@ -98,7 +95,10 @@ QByteArray plainField(Scanner &s) {
 
 QByteArray FlattenNode(const xmlNode *node) {
     QByteArray out;
-    if (node && hasChildren(node)) flattenInto(node, out);
+    if (node && hasChildren(node)) {
+        out.reserve(256); // a typical record at once, not a few growths of it
+        flattenInto(node, out);
+    }
     return out;
 }
 

@@ -4,11 +4,13 @@
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/Gbk.h"
+#include "data/GbkTable.h"
+#include "data/SearchIndex.h"
 #include "data/Transaction.h"
 #include "updates/FlatRecord.h"
 #include "updates/XmlDocument.h"
 
-#include <QStringDecoder>
+#include <array>
 #include <sqlite3.h>
 
 namespace UpdateImport {
@@ -29,6 +31,7 @@ public:
     Statement &operator=(Statement &&other) noexcept {
         std::swap(db_, other.db_);
         std::swap(stmt_, other.stmt_);
+        std::swap(texts_, other.texts_);
         return *this;
     }
     explicit operator bool() const { return stmt_ != nullptr; }
@@ -47,8 +50,11 @@ public:
     }
 
     void bind(int index, qint64 value) { check(sqlite3_bind_int64(stmt_, index, value)); }
-    void bind(int index, const QByteArray &utf8) {
-        check(sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
+    // The statement keeps the text until it is bound again, so the engine need not copy it.
+    void bind(int index, QByteArray utf8) {
+        QByteArray &kept = texts_.at(index);
+        kept = std::move(utf8);
+        check(sqlite3_bind_text(stmt_, index, kept.constData(), int(kept.size()), SQLITE_STATIC));
     }
     void execute() {
         const int rc = sqlite3_step(stmt_);
@@ -62,6 +68,7 @@ private:
     }
     sqlite3 *db_ = nullptr;
     sqlite3_stmt *stmt_ = nullptr;
+    std::array<QByteArray, 8> texts_; // by parameter number
 };
 
 // The first n GBK characters of text (all of it when shorter).
@@ -71,19 +78,6 @@ QByteArray leftChars(const QByteArray &text, int n) {
         pos += Gbk::isLeadByte(static_cast<unsigned char>(text.at(pos))) && pos + 1 < text.size() ? 2 : 1;
     return text.left(pos);
 }
-
-// GBK values as the engine stores them. One converter serves the whole file (opening one costs
-// far more than converting a value); reset before each value, it decodes as a fresh one does.
-class Stored {
-public:
-    QByteArray operator()(const QByteArray &gbk) {
-        decoder_.resetState();
-        return QString(decoder_.decode(gbk)).toUtf8();
-    }
-
-private:
-    QStringDecoder decoder_{"GBK"};
-};
 
 std::optional<QString> newestOn(sqlite3 *db) {
     Statement max(db, "select max(update_date) from case_hs");
@@ -97,6 +91,28 @@ qint64 nextId(sqlite3 *db) {
     return max.row() && !max.isNull(0) ? max.integer(0) + 1 : 1;
 }
 
+// A page cache big enough for the pages an import touches at random (the code and date indexes,
+// the name index's merges) while it runs; the connection's own size comes back afterwards.
+class LargeCache {
+public:
+    explicit LargeCache(sqlite3 *db) : db_(db) {
+        Statement size(db, "pragma cache_size");
+        before_ = size.row() ? size.integer(0) : 0;
+        set(-256 * 1024); // in KiB: 256 MiB at most, taken only as pages are used
+    }
+    ~LargeCache() { set(before_); }
+    LargeCache(const LargeCache &) = delete;
+    LargeCache &operator=(const LargeCache &) = delete;
+
+private:
+    void set(qint64 size) {
+        sqlite3_exec(db_, QByteArray("pragma cache_size=" + QByteArray::number(size)).constData(), nullptr, nullptr,
+                     nullptr);
+    }
+    sqlite3 *db_;
+    qint64 before_ = 0;
+};
+
 } // namespace
 
 bool hasXmlEnding(const QString &fileName) {
@@ -106,13 +122,20 @@ bool hasXmlEnding(const QString &fileName) {
     return tail == QLatin1String("xml");
 }
 
-std::optional<QString> newestDate(Connection &connection) {
+// The import writes through the SQLite file's own interface; on a database server it stops
+// before reading anything.
+static void requireFile(Connection &connection) {
     connection.ensureOpen();
+    if (connection.isServer()) throw AppError(QStringLiteral("暂不支持向数据库服务器导入更新文件；请在管理员处导入。"));
+}
+
+std::optional<QString> newestDate(Connection &connection) {
+    requireFile(connection);
     return newestOn(connection.handle());
 }
 
 Outcome run(Connection &connection, const QString &filePath, const Progress &progress) {
-    connection.ensureOpen();
+    requireFile(connection);
     const XmlDocument doc = XmlDocument::fromFile(filePath);
     sqlite3 *db = connection.handle();
     Transaction transaction(db);
@@ -127,9 +150,12 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
     for (const xmlNode *child = doc.root()->children; child; child = child->next) ++outcome.read;
     if (progress) progress(0, outcome.read);
 
-    Stored stored;
+    // GBK values as the engine stores them: one table serves the whole file.
+    GbkTable gbk;
     // Prepared at the first insert: a file with nothing newer runs no insert, as before.
     Statement insert;
+    std::optional<LargeCache> cache;
+    std::optional<SearchIndex::BulkAppend> append;
     int done = 0;
     for (const xmlNode *child = doc.root()->children; child; child = child->next) {
         const FieldList fields = SplitFlatRecord(FlattenNode(child));
@@ -139,13 +165,17 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
         const QByteArray date = leftChars(fields.at(3), 10);
         if (!newest || *newest < date) {
             const QByteArray &e = fields.at(4);
-            if (!insert) insert = Statement(db, "insert into case_hs values (?1,?2,?3,?4,?5,?5,0,?6)");
+            if (!insert) {
+                cache.emplace(db);
+                append.emplace(db, QStringLiteral("case_hs"), outcome.read);
+                insert = Statement(db, "insert into case_hs values (?1,?2,?3,?4,?5,?5,0,?6)");
+            }
             insert.bind(1, id);
-            insert.bind(2, stored(a));
+            insert.bind(2, gbk.toUtf8(a));
             insert.bind(3, code);
-            insert.bind(4, stored(b));
-            insert.bind(5, stored(date));
-            insert.bind(6, stored(e));
+            insert.bind(4, gbk.toUtf8(b));
+            insert.bind(5, gbk.toUtf8(date));
+            insert.bind(6, gbk.toUtf8(e));
             insert.execute();
             ++id;
             ++outcome.imported;
@@ -155,6 +185,7 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
         if (progress) progress(++done, outcome.read);
     }
 
+    if (append) append->finish();
     outcome.newestDate = newestOn(db);
     transaction.commit();
     return outcome;

@@ -2,7 +2,10 @@
 #include "chrome/UnitAboutUs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -97,4 +100,28 @@ TEST(TForm1, EscapeClosesIt) {
     EXPECT_TRUE(about.isVisible());
     QTest::keyClick(&about, Qt::Key_Escape);
     EXPECT_FALSE(about.isVisible());
+}
+
+TEST(TForm1, NamesTheDatabaseServerOnlyWhenOneIsConfigured) {
+    QTemporaryDir config;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    {
+        TForm1 onFile;
+        EXPECT_EQ(onFile.lblStore, nullptr);
+        EXPECT_EQ(onFile.findChildren<QLabel *>().size(), 1); // the picture alone
+    }
+    QDir().mkpath(config.path() + QStringLiteral("/zendrik"));
+    QFile file(config.path() + QStringLiteral("/zendrik/zendrik.conf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[server]\nhost=db.office.lan\ndatabase=zendrik\nuser=wang\n");
+    file.close();
+    {
+        TForm1 onServer;
+        ASSERT_NE(onServer.lblStore, nullptr);
+        EXPECT_EQ(onServer.lblStore->toolTip(), QStringLiteral("数据库：PostgreSQL zendrik on db.office.lan as wang"));
+        EXPECT_EQ(onServer.lblStore->geometry().bottom(), TForm1::ClientHeight - 1);
+    }
+    if (saved.isNull()) qunsetenv("XDG_CONFIG_HOME");
+    else qputenv("XDG_CONFIG_HOME", saved);
 }

@@ -1,5 +1,6 @@
 // The name index: the search through it selects exactly what the LIKE selects, stays in step
 // with inserts and deletes, is optional, and steers SQLite to the plans it was made for.
+#include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
@@ -52,11 +53,14 @@ struct Fixture {
         return ids;
     }
     // The ids a plain LIKE selects, run as it stands, without the dialect.
-    QStringList plain(const QString &name) {
+    QStringList plain(const QString &name, const QString &code = QString()) {
         QString literal = name;
         literal.replace(u'\'', QStringLiteral("''"));
         QStringList ids;
-        const QString sql = QStringLiteral("select id from case_hs where name like '%%1%' order by code").arg(literal);
+        const QString prefix =
+            code.isEmpty() ? QString() : QStringLiteral("code like '%1%' and ").arg(ScrambleCode(code));
+        const QString sql =
+            QStringLiteral("select id from case_hs where %1name like '%%2%' order by code").arg(prefix, literal);
         QSqlQuery run(QSqlDatabase::database(con.name()));
         EXPECT_TRUE(run.exec(sql)) << run.lastError().text().toStdString();
         while (run.next()) ids << run.value(0).toString();
@@ -71,14 +75,25 @@ struct Fixture {
     }
     // The statement of a search as the connection would run it under the given plan.
     static QString planned(SearchStatements::Table table, const QString &code, const QString &name,
-                           SearchPlan::Plan plan) {
+                           SearchPlan::Choice plan) {
         return SearchPlan::apply(SearchStatements::build(table, code, name),
                                  SearchStatements::intent(table, code, name), plan);
     }
+    // The ids of a planned statement.
+    QStringList run(const QString &sql) {
+        QSqlQuery q(QSqlDatabase::database(con.name()));
+        EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+        QStringList ids;
+        while (q.next()) ids << q.value(0).toString();
+        return ids;
+    }
 };
 
-const SearchPlan::Plan kPlans[] = {SearchPlan::Plan::AsWritten, SearchPlan::Plan::ScanNames,
-                                   SearchPlan::Plan::IndexSorted, SearchPlan::Plan::IndexWalk};
+// Every plan; the ordered one with no row in code order (every row merged as tail), which holds
+// on any table.
+const SearchPlan::Choice kPlans[] = {SearchPlan::Plan::AsWritten, SearchPlan::Plan::ScanNames,
+                                     SearchPlan::Plan::IndexSorted, SearchPlan::Plan::IndexWalk,
+                                     SearchPlan::Choice(SearchPlan::Plan::IndexOrdered, 0)};
 
 const char *const kFragments[] = {
     "钢", "钢管", "管钢",  "steel", "STEEL", "eL p", "Tom's", "'", "%",      "0%纯",
@@ -97,14 +112,10 @@ TEST(SearchIndex, SelectsExactlyWhatTheLikeSelects) {
         EXPECT_EQ(f.search(QString(), name), expected) << fragment;
         EXPECT_EQ(f.search(QStringLiteral("7208"), name), expected) << fragment;
         // Every plan, whichever the data would choose, with and without a code prefix.
-        for (const SearchPlan::Plan plan : kPlans) {
+        for (const SearchPlan::Choice &plan : kPlans) {
             for (const QString &code : {QString(), QStringLiteral("7208")}) {
                 const QString sql = Fixture::planned(SearchStatements::CaseHs, code, name, plan);
-                QSqlQuery q(QSqlDatabase::database(f.con.name()));
-                ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
-                QStringList ids;
-                while (q.next()) ids << q.value(0).toString();
-                EXPECT_EQ(ids, expected) << sql.toStdString();
+                EXPECT_EQ(f.run(sql), expected) << sql.toStdString();
             }
         }
     }
@@ -112,6 +123,80 @@ TEST(SearchIndex, SelectsExactlyWhatTheLikeSelects) {
     EXPECT_EQ(SearchPlan::indexQuery(QStringLiteral("钢")), QStringLiteral("\"钢\""));
     EXPECT_EQ(SearchPlan::indexQuery(QStringLiteral("钢%管_a\"b")), QStringLiteral("\"钢\" AND \"管\" AND \"a\"\"b\""));
     EXPECT_EQ(SearchPlan::indexQuery(QStringLiteral("%_%")), QString());
+}
+
+// Cases in code order with rows added after (the tail): codes before, between, equal to and after
+// the ordered ones, null codes in both, names in both; the ordered plan, with and without a code
+// prefix, selects exactly the plain statement's rows in its order, also after the guards moved the
+// order's end (a delete of the highest rows, a changed code).
+TEST(SearchIndex, OrderedCasesWithATailSelectExactlyWhatTheLikeSelects) {
+    Fixture f;
+    const auto add = [&](int id, const char *name, const QString &code) {
+        f.db.exec(QStringLiteral("insert into case_hs (id, name, code) values (%1, '%2', %3)")
+                      .arg(id)
+                      .arg(QString::fromUtf8(name), code.isNull() ? QStringLiteral("null") : u'\'' + code + u'\''));
+    };
+    const auto code = [](const char *plain) { return ScrambleCode(QString::fromLatin1(plain)); };
+    add(50, "钢管甲", QString()); // ordered, null code
+    add(51, "钢板", code("7208000090"));
+    const int ordered = f.db.scalar(QStringLiteral("select count(*) from case_hs")).toInt();
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(f.db.file().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        CaseOrder::cluster(db);
+        sqlite3_close(db);
+    }
+    // The tail: inserted after the order was recorded.
+    add(60, "钢管乙", QString());
+    add(61, "钢", code("7208000090").toLower()); // equal under the column's nocase collation, earlier rowid
+    add(62, "钢管", code("0100000000"));
+    add(63, "不锈钢管", code("7208000050"));
+    add(64, "钢管", code("9999999999"));
+    add(65, "钢", code("7208000050")); // equal to a tail code, later rowid
+    add(66, "钢%", code("7208000090")); // equal to ordered codes
+    f.con.ensureOpen();
+    using SearchPlan::Plan;
+    const char *const fragments[] = {"钢", "钢管", "管钢", "steel", "钢%管", "钢_", "无此名", "'"};
+    const char *const prefixes[] = {"", "7208", "720800009", "0100", "9", "5"};
+    const auto check = [&](const char *when) {
+        for (const char *fragment : fragments) {
+            const QString name = QString::fromUtf8(fragment);
+            for (const char *prefix : prefixes) {
+                const QString c = QString::fromLatin1(prefix);
+                const QStringList expected = f.plain(name, c);
+                const SearchPlan::Choice chosen = SearchPlan::choose(
+                    SearchStatements::intent(SearchStatements::CaseHs, c, name), f.con.nameIndexes());
+                EXPECT_EQ(chosen.plan, Plan::IndexOrdered) << when << " " << fragment << " " << prefix;
+                EXPECT_EQ(f.search(c, name), expected) << when << " " << fragment << " " << prefix;
+                for (const bool tail : {true, false}) {
+                    if (!tail && chosen.tail) continue; // without the tail only when the index finds none there
+                    const QString sql =
+                        Fixture::planned(SearchStatements::CaseHs, c, name,
+                                         SearchPlan::Choice(Plan::IndexOrdered, chosen.orderedTo, tail));
+                    EXPECT_EQ(f.run(sql), expected) << when << " " << sql.toStdString();
+                }
+            }
+        }
+    };
+    check("tail");
+    const auto orderedTo = [&] {
+        return f.run(QStringLiteral("select clustered_to from case_hs_order")).value(0).toInt();
+    };
+    EXPECT_EQ(orderedTo(), ordered);
+    // The highest ordered rows deleted while the tail stays: no rowid can be taken again.
+    f.db.exec(QStringLiteral("delete from case_hs where rowid >= %1 and rowid <= %2").arg(ordered - 1).arg(ordered));
+    EXPECT_EQ(orderedTo(), ordered);
+    check("after a delete below the tail");
+    // The tail deleted too: the next inserts take those rowids again, so the end moves below them.
+    f.db.exec(QStringLiteral("delete from case_hs where rowid > %1").arg(ordered - 2));
+    EXPECT_EQ(orderedTo(), ordered - 2);
+    add(67, "钢管", code("0000000000"));
+    add(68, "钢板", code("7208000090"));
+    check("after the highest rows were deleted");
+    // A changed code ends the order before its row.
+    f.db.exec(QStringLiteral("update case_hs set code = '%1' where rowid = 5").arg(code("9000000000")));
+    EXPECT_EQ(orderedTo(), 4);
+    check("after an update");
 }
 
 TEST(SearchIndex, FollowsInsertsAndDeletesThroughAConnection) {
@@ -190,7 +275,8 @@ TEST(SearchIndex, ThePlanFollowsWhereAndHowManyMatchesLie) {
     for (const auto &c : cases) {
         const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
         EXPECT_EQ(
-            SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, code, name), f.con.nameIndexes()),
+            SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, code, name), f.con.nameIndexes())
+                .plan,
             c.plan)
             << c.code << " " << c.name;
         if (code.isEmpty()) {
@@ -201,7 +287,8 @@ TEST(SearchIndex, ThePlanFollowsWhereAndHowManyMatchesLie) {
     SearchPlan::NameIndexes none = f.con.nameIndexes();
     none.tables.clear();
     EXPECT_EQ(
-        SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, QString(), QStringLiteral("钢")), none),
+        SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, QString(), QStringLiteral("钢")), none)
+            .plan,
         Plan::ScanNames);
 }
 
@@ -231,7 +318,7 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     f.db.exec(QStringLiteral("analyze"));
     using SearchPlan::Plan;
     const auto table = SearchStatements::CaseHs;
-    const auto plan = [&](const char *code, const char *name, Plan p) {
+    const auto plan = [&](const char *code, const char *name, SearchPlan::Choice p) {
         return f.plan(Fixture::planned(table, QString::fromUtf8(code), QString::fromUtf8(name), p));
     };
     const QString codeWalk = QStringLiteral("SCAN case_hs USING INDEX case_hs_code");
@@ -253,6 +340,15 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     const QString many = plan("", "钢", Plan::IndexWalk);
     EXPECT_TRUE(many.contains(codeWalk)) << many.toStdString();
     EXPECT_TRUE(many.contains(QStringLiteral("LIST SUBQUERY"))) << many.toStdString();
+    // Cases in code order: the index drives in its rowid order, nothing is sorted; with a tail its
+    // sorted matches are merged, the ordered rows still unsorted.
+    const QString ordered = plan("", "钢", SearchPlan::Choice(Plan::IndexOrdered, 10, false));
+    EXPECT_TRUE(ordered.startsWith(QStringLiteral("SCAN case_hs_name_index VIRTUAL TABLE"))) << ordered.toStdString();
+    EXPECT_FALSE(ordered.contains(QStringLiteral("TEMP B-TREE"))) << ordered.toStdString();
+    const QString merged = plan("7208", "钢", SearchPlan::Choice(Plan::IndexOrdered, 10, true));
+    EXPECT_TRUE(merged.contains(QStringLiteral("MERGE (UNION ALL)"))) << merged.toStdString();
+    const qsizetype right = merged.indexOf(QStringLiteral("RIGHT"));
+    EXPECT_FALSE(merged.left(right).contains(QStringLiteral("TEMP B-TREE"))) << merged.toStdString();
     // The names scanned and the matches sorted; a plan that needs the index falls back to it
     // for a fragment of wildcards alone.
     for (const QString &p : {plan("", "钢_", Plan::ScanNames), plan("", "%", Plan::IndexSorted)}) {

@@ -213,6 +213,52 @@ TEST(BuilderLoad, LoadingAgainReplacesRows) {
     EXPECT_EQ(r.count("official_hs"), 3);
     EXPECT_EQ(r.count("hs_dm_tax"), 2);
     EXPECT_EQ(r.count("case_hs"), 2);
+    // The loaded cases in code order, the order recorded to their end.
+    EXPECT_EQ(r.rows("select rowid from case_hs order by code"), r.rows("select rowid from case_hs order by rowid"));
+    EXPECT_EQ(r.scalar("select clustered_to from case_hs_order").toInt(), 2);
+}
+
+// Cases imported after the build, out of code order, are put in order again, the name index
+// rebuilt with them; the order's record covers them.
+TEST(BuilderTool, ClusterPutsImportedCasesInCodeOrder) {
+    QTemporaryDir tmp;
+    const QString db = tmp.path() + "/gen.mdb";
+    GeneratorOptions o;
+    o.tariff = 50;
+    o.rulings = 0;
+    o.cases = 300;
+    ASSERT_TRUE(Builder::generateDatabase(db, o, Builder::Existing::Refuse));
+    {
+        Reader r(db);
+        r.rows(
+            QStringLiteral("insert into case_hs (id, name, code) values (900, '后到钢材', '%1'), (901, '后到', '%2')")
+                .arg(ScrambleCode(QStringLiteral("9999999999")), ScrambleCode(QStringLiteral("0000000001"))));
+        EXPECT_EQ(r.scalar("select clustered_to from case_hs_order").toInt(), 300);
+    }
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + "/zendrik-dbbuilder", {"cluster", db});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    Reader r(db);
+    EXPECT_EQ(r.rows("select rowid from case_hs order by code"), r.rows("select rowid from case_hs order by rowid"));
+    EXPECT_EQ(r.scalar("select clustered_to from case_hs_order").toInt(), 302);
+    EXPECT_EQ(r.rows("select rowid from case_hs_name_index where case_hs_name_index match '后到'"),
+              r.rows("select rowid from case_hs where id in (900, 901) order by rowid"));
+    EXPECT_EQ(r.rows("select name from sqlite_master where type = 'trigger' order by name"),
+              (QList<QVariantList>{{"case_hs_name_index_delete"},
+                                   {"case_hs_name_index_insert"},
+                                   {"case_hs_name_index_update"},
+                                   {"case_hs_order_delete"},
+                                   {"case_hs_order_update"}}));
+    EXPECT_EQ(r.rows("select name from sqlite_master where type = 'index' and tbl_name = 'case_hs' order by name"),
+              (QList<QVariantList>{{"case_hs_code"}, {"case_hs_update_date"}}));
+    r.rows("insert into case_hs_name_index(case_hs_name_index) values ('integrity-check')");
+
+    QProcess missing;
+    missing.start(QCoreApplication::applicationDirPath() + "/zendrik-dbbuilder", {"cluster", tmp.path() + "/no.mdb"});
+    ASSERT_TRUE(missing.waitForFinished(60000));
+    EXPECT_EQ(missing.exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(tmp.path() + "/no.mdb"));
 }
 
 TEST(BuilderLoad, BadRowFailsWithFileAndLineAndWritesNothing) {
@@ -358,6 +404,11 @@ TEST(BuilderGenerate, SmallCountsGiveExactlyThoseRows) {
     // Names are Chinese; the same seed gives the same rows.
     EXPECT_TRUE(
         r.scalar("select name from official_hs where id = 1").toString().contains(QRegularExpression("\\p{Han}")));
+    // Stored in code order, recorded up to the last row.
+    EXPECT_EQ(r.scalar("select count(*) from case_hs a join case_hs b on b.rowid = a.rowid + 1 where b.code < a.code")
+                  .toInt(),
+              0);
+    EXPECT_EQ(r.scalar("select clustered_to from case_hs_order").toInt(), 500);
     const QString other = tmp.path() + "/gen2.mdb";
     Builder::generateDatabase(other, o, Builder::Existing::Refuse);
     Reader r2(other);

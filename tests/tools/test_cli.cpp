@@ -294,6 +294,33 @@ TEST(Cli, CsvReadsBackAsOneTableWithCodesKept) {
     EXPECT_EQ(records[2][2], QStringLiteral("马, \"纯种\""));
 }
 
+// A result larger than the columns are measured on is printed as it is read and counted at the
+// end: every row once, in order, and a name wider than the measured ones widens its column.
+TEST(Cli, LargeTextResultStreamsEveryRowAndCountsAtTheEnd) {
+    TestDatabase db;
+    const QString code = ScrambleCode(QStringLiteral("0101210010"));
+    QStringList rows;
+    for (int i = 1; i <= 1200; ++i)
+        rows << QStringLiteral("insert into case_hs values (%1,'%2','%3','s','2024-01-01','',0,'')")
+                    .arg(i)
+                    .arg(i == 1100 ? QStringLiteral("马具马具马具马具马具马具马具马具") : QStringLiteral("马%1").arg(i),
+                         code);
+    db.exec(rows);
+    db.closeConnection();
+    const CliRun r = cli({"search", "--name", "马", "--table", "cases", "--db", db.dir()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 1 + 1200 + 1);
+    EXPECT_EQ(lines.first(), QStringLiteral("case_hs (500+ rows)"));
+    EXPECT_EQ(lines.last(), QStringLiteral("case_hs: 1200 rows"));
+    for (int i = 2; i < lines.size() - 1; ++i) EXPECT_TRUE(lines[i].startsWith(QStringLiteral("01012100.10"))) << i;
+    // Columns after the name line up before the wide name and again after it, further right.
+    const auto specAt = [&](int line) { return CliOutput::displayWidth(lines[line].chopped(1)); };
+    EXPECT_EQ(specAt(3), specAt(1000));
+    EXPECT_GT(specAt(1150), specAt(1000));
+    EXPECT_EQ(specAt(1150), specAt(1190));
+}
+
 TEST(Cli, DisplayWidthCountsWideCharactersTwice) {
     EXPECT_EQ(CliOutput::displayWidth(QStringLiteral("abc")), 3);
     EXPECT_EQ(CliOutput::displayWidth(QStringLiteral("钢管")), 4);

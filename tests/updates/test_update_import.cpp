@@ -169,6 +169,49 @@ TEST_F(Import, AFailedImportWritesNothing) {
     EXPECT_EQ(db.scalar("select count(*) from case_hs").toInt(), 1);
 }
 
+// The import indexes its rows in one go rather than row by row: afterwards the name index
+// answers for them as for rows written one at a time, and keeps following later writes.
+TEST_F(Import, TheNameIndexFindsImportedRowsAndKeepsFollowingTheTable) {
+    db.exec(kSeed);
+    const auto schema = [&] {
+        return db
+            .scalar("select group_concat(d, ';') from (select name||':'||sql as d from sqlite_master order by name)")
+            .toString();
+    };
+    const QString before = schema();
+    // Found through the index: the rows whose name holds the fragment, as their ids.
+    const auto found = [&](const char *fragment) {
+        return db
+            .scalar(QStringLiteral("select group_concat(id) from (select id from case_hs where rowid in "
+                                   "(select rowid from case_hs_name_index where case_hs_name_index "
+                                   "match '\"%1\"') order by id)")
+                        .arg(QString::fromUtf8(fragment)))
+            .toString();
+    };
+    const auto indexAgrees = [&] {
+        db.exec(QStringLiteral("insert into case_hs_name_index(case_hs_name_index) values ('integrity-check')"));
+    };
+
+    EXPECT_EQ(UpdateImport::run(connection, writeRecords(kMixedRecords)).imported, 4);
+    EXPECT_EQ(found("不锈钢管"), QStringLiteral("9,10"));
+    EXPECT_EQ(found("tomsl"), QStringLiteral("8"));
+    EXPECT_EQ(found("旧记"), QStringLiteral("7"));
+    EXPECT_EQ(schema(), before);
+    indexAgrees();
+
+    // A failed import leaves the index and its triggers as they were.
+    EXPECT_EQ(errorOf(writeFile(recordXml({"8471", "新钢", "s", "2020-01-01", "x"}) + "<!-- stray -->")),
+              QStringLiteral("List index out of bounds (0)"));
+    EXPECT_EQ(found("新钢"), QString());
+    EXPECT_EQ(schema(), before);
+    indexAgrees();
+
+    // Another writer's rows are indexed by the trigger again.
+    db.exec(QStringLiteral("insert into case_hs values (50,'后来的钢管','x','s','2030-01-01','',0,'')"));
+    EXPECT_EQ(found("钢管"), QStringLiteral("9,10,50"));
+    indexAgrees();
+}
+
 TEST_F(Import, ReportsProgressFromZeroToTheTotal) {
     db.exec(kSeed);
     QString body;

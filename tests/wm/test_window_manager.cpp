@@ -28,6 +28,8 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -276,6 +278,35 @@ TEST_F(MainWindowUnderWindowManager, DraggingTheCaptionMovesTheWindow) {
     EXPECT_FALSE(maximizedByWindowManager());
 }
 
+// Where the user drags the window is where the next start opens it, as the window manager shows
+// it; a place kept while maximized is the one the window returns to.
+TEST_F(MainWindowUnderWindowManager, TheNextStartOpensTheWindowWhereItWasLeft) {
+    pointerTo(caption());
+    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    dragBy({-150, -90}, 24);
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}, 400);
+    const QRect left = xGeometry(id());
+    ASSERT_NE(left.topLeft(), normal.topLeft());
+    form->rememberPlace(); // as the program does when it ends
+
+    // Maximized, then kept: the place it returns to is the one kept.
+    doubleClickCaption();
+    ASSERT_TRUE(waitFor([&] { return maximizedByWindowManager() && form->isMaximized(); }));
+    form->rememberPlace();
+
+    form.reset();
+    form = std::make_unique<TForm2>();
+    // As the program starts it.
+    form->fitToScreen();
+    form->restorePlace();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_TRUE(waitFor([&] { return xGeometry(id()) == left; }))
+        << "at " << xGeometry(id()).x() << "," << xGeometry(id()).y() << ", left at " << left.x() << "," << left.y();
+    EXPECT_EQ(form->geometry(), left);
+    saveShot("wm_place_restored.png");
+}
+
 TEST_F(MainWindowUnderWindowManager, DraggingTheFrameZonesResizesTheWindow) {
     const struct {
         const char *zone;
@@ -472,7 +503,11 @@ int main(int argc, char **argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen"); // every test skips with the reason
     }
     qunsetenv("QT_SCALE_FACTOR");
+    // The windows and the programs started here keep what they remember in a temporary folder.
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();
     return rc;

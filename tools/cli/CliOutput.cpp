@@ -1,6 +1,7 @@
 #include "cli/CliOutput.h"
 
 #include "data/AppError.h"
+#include "export/Csv.h"
 #include "search/ValueText.h"
 
 #include <QSqlQuery>
@@ -17,10 +18,6 @@ bool wide(char32_t c) {
            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
            (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
-
-// A spreadsheet opening the CSV reads 0201300090 as a number and drops the leading 0 (and a case
-// code 01012100.10 as a decimal); the formula ="0201300090" shows the code as text.
-QString spreadsheetText(const QString &code) { return code.isEmpty() ? code : QStringLiteral("=\"%1\"").arg(code); }
 
 } // namespace
 
@@ -75,7 +72,7 @@ void Printer::begin() {
     if (format_ != Format::Csv) return;
     QStringList header = csvColumns_;
     if (several_) header.prepend(QStringLiteral("table"));
-    for (QString &h : header) h = csvField(h);
+    for (QString &h : header) h = Csv::field(h);
     out_ << header.join(u',') << "\r\n";
 }
 
@@ -106,7 +103,7 @@ qint64 Printer::printCsv(Query &query, Shown &shown) {
         const QStringList cells = shown.row(q);
         QStringList fields(csvColumns_.size());
         for (int i = 0; i < cells.size(); ++i)
-            fields[place[i]] = csvField(i == shown.codeAt ? spreadsheetText(cells[i]) : cells[i]);
+            fields[place[i]] = Csv::field(i == shown.codeAt ? Csv::codeAsText(cells[i]) : cells[i]);
         if (several_) fields.prepend(name);
         out_ << fields.join(u',') << "\r\n";
         rowDone(++rows);
@@ -129,26 +126,44 @@ qint64 Printer::printJson(Query &query, Shown &shown) {
     return rows;
 }
 
-// Aligned columns need the widest cell and the row count before the first line: a first pass
-// measures, a second prints, and neither holds the rows.
+// Aligned columns want the widest cell and the row count before the first line. A small result is
+// read whole first and printed exactly so. A large one is measured on its first rows only, printed
+// as it is read (a wider cell later widens its column from that line on) and counted at the end, so
+// the first line comes at once and memory stays the same whatever the result's size.
 qint64 Printer::printText(Query &query, Shown &shown) {
+    constexpr int measuredRows = 500;
     QList<int> widths;
     for (const QString &title : shown.titles) widths << displayWidth(title);
-    qint64 rows = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next(), ++rows) {
-        const QStringList cells = shown.row(q);
+    const auto widen = [&widths](const QStringList &cells) {
         for (int i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], displayWidth(cells[i]));
+    };
+    QSqlQuery q = query.stream();
+    QList<QStringList> head;
+    for (; q.isValid() && head.size() <= measuredRows; q.next()) {
+        head << shown.row(q);
+        widen(head.last());
     }
+    const bool whole = head.size() <= measuredRows;
+    const QString table = SearchTables::describe(shown.table).table;
+    const auto counted = [](qint64 n) { return QString::number(n) + (n == 1 ? " row" : " rows"); };
     if (!first_) out_ << '\n';
     first_ = false;
-    out_ << SearchTables::describe(shown.table).table << " (" << rows << (rows == 1 ? " row" : " rows") << ")\n";
+    out_ << table << " (" << (whole ? counted(head.size()) : QStringLiteral("%1+ rows").arg(measuredRows)) << ")\n";
     out_ << alignedLine(shown.titles, widths) << '\n';
     qint64 printed = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
-        out_ << alignedLine(shown.row(q), widths) << '\n';
+    for (const QStringList &cells : std::as_const(head)) {
+        out_ << alignedLine(cells, widths) << '\n';
         rowDone(++printed);
     }
-    return rows;
+    head.clear();
+    for (; q.isValid(); q.next()) {
+        const QStringList cells = shown.row(q);
+        widen(cells);
+        out_ << alignedLine(cells, widths) << '\n';
+        rowDone(++printed);
+    }
+    if (!whole) out_ << table << ": " << counted(printed) << '\n';
+    return printed;
 }
 
 QString alignedLine(const QStringList &cells, const QList<int> &widths) {
@@ -174,7 +189,7 @@ void printRows(Format format, const QStringList &titles, const QList<QStringList
     case Format::Csv:
         for (const QStringList &record : QList<QStringList>{titles} + rows) {
             QStringList fields;
-            for (const QString &cell : record) fields << csvField(cell);
+            for (const QString &cell : record) fields << Csv::field(cell);
             out << fields.join(u',') << "\r\n";
         }
         break;
@@ -192,13 +207,6 @@ int displayWidth(const QString &text) {
     int width = 0;
     for (char32_t c : text.toUcs4()) width += wide(c) ? 2 : 1;
     return width;
-}
-
-QString csvField(const QString &text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
-    QString q = text;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
 }
 
 QString jsonString(const QString &text) {

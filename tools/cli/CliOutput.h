@@ -9,8 +9,8 @@ class QSqlQuery;
 class QTextStream;
 
 // How the command-line lookup prints the results: aligned text, one CSV table or JSON lines.
-// Rows are streamed, never held: CSV and JSON rows go out as they are read; aligned text reads
-// each result twice, once to measure the columns and once to print.
+// Rows are streamed, never held: CSV and JSON rows go out as they are read; aligned text holds at
+// most its first few hundred rows to measure the columns.
 namespace CliOutput {
 
 enum class Format { Text, Csv, Json };
@@ -66,9 +66,6 @@ QString alignedLine(const QStringList &cells, const QList<int> &widths);
 
 // Columns a text takes on a terminal: East Asian wide and full-width characters take two.
 int displayWidth(const QString &text);
-// A field as RFC 4180 writes it: quoted, with doubled quotes, when it holds a comma, quote or
-// line break.
-QString csvField(const QString &text);
 // A JSON string literal.
 QString jsonString(const QString &text);
 } // namespace CliOutput

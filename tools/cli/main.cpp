@@ -2,6 +2,8 @@
 #include "cli/CliRates.h"
 #include "cli/CliSearch.h"
 
+#include "data/StoreConfig.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
@@ -24,7 +26,9 @@ int main(int argc, char **argv) {
         out << CliSearch::help();
         code = 0;
     } else if (command == QLatin1String("--version")) {
-        out << "zendrik-cli " << ZENDRIK_VERSION << '\n';
+        out << "zendrik-cli " << ZENDRIK_VERSION << '\n' << QStringLiteral("数据库：") << StoreConfig::inUse() << '\n';
+        if (const QString config = StoreConfig::configFile(); !config.isEmpty())
+            out << QStringLiteral("配置：") << config << '\n';
         code = 0;
     } else {
         err << (command.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("未知子命令：%1").arg(command))

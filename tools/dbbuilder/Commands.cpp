@@ -1,6 +1,7 @@
 #include "dbbuilder/Commands.h"
 
 #include "data/AppError.h"
+#include "data/CaseOrder.h"
 #include "data/Transaction.h"
 #include "dbbuilder/BuilderDatabase.h"
 
@@ -101,6 +102,17 @@ LoadSummary loadDatabase(const QString &path, const QString &dir) {
     }
     db.finish();
     return summary;
+}
+
+void clusterDatabase(const QString &path) {
+    if (!QFileInfo::exists(path)) throw AppError(QStringLiteral("%1：文件不存在").arg(path));
+    BuilderDatabase db(path);
+    {
+        Transaction rows(db.handle());
+        CaseOrder::cluster(db.handle());
+        rows.commit();
+    }
+    db.finish();
 }
 
 } // namespace Builder

@@ -26,4 +26,8 @@ bool generateDatabase(const QString &path, const GeneratorOptions &options, Exis
 // database is created with the schema first.
 LoadSummary loadDatabase(const QString &path, const QString &dir);
 
+// Puts the cases of an existing database in code order (CaseOrder), the rows imported since
+// included.
+void clusterDatabase(const QString &path);
+
 } // namespace Builder

@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
+#include "export/Csv.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -146,11 +147,6 @@ DiffFormat diffFormat(const QString &name) {
 
 namespace {
 
-QString csvField(const QString &v) {
-    if (!v.contains(u',') && !v.contains(u'"') && !v.contains(u'\n')) return v;
-    return u'"' + QString(v).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 QString shown(const QString &v) { return v.isEmpty() ? QStringLiteral("（无）") : v; }
 
 // How the text report names each kind of change, in the order its totals are given.
@@ -200,8 +196,8 @@ QString formatChanges(const QList<EditionChange> &changes, DiffFormat format) {
     case DiffFormat::Csv:
         out = QStringLiteral("code,change,field,old,new\n");
         for (const EditionChange &c : changes)
-            out += QStringList{csvField(c.code), csvField(c.change), csvField(c.field), csvField(c.before),
-                               csvField(c.after)}
+            out += QStringList{Csv::field(c.code), Csv::field(c.change), Csv::field(c.field), Csv::field(c.before),
+                               Csv::field(c.after)}
                        .join(u',') +
                    u'\n';
         break;

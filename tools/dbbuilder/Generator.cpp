@@ -1,6 +1,7 @@
 #include "dbbuilder/Generator.h"
 
 #include "data/AppError.h"
+#include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "dbbuilder/BuilderDatabase.h"
 #include "dbbuilder/Vocabulary.h"
@@ -188,4 +189,6 @@ void generateRows(BuilderDatabase &db, const GeneratorOptions &options) {
     const std::vector<TariffLine> lines = generateTariff(db, rnd, options.tariff);
     generateRulings(db, rnd, lines, options.rulings);
     generateCases(db, rnd, lines, options.cases);
+    // Kept in code order as every built database is; before the indexes, which follow it.
+    CaseOrder::cluster(db.handle());
 }

@@ -1,6 +1,7 @@
 #include "dbbuilder/ReferenceLoader.h"
 
 #include "data/AppError.h"
+#include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "dbbuilder/BuilderDatabase.h"
 #include "dbbuilder/Csv.h"
@@ -281,7 +282,11 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         {"rulings.csv", nullptr,
          [&](const CsvFile &c) { return QStringLiteral("%1 行导入 hs_classify").arg(loadRulings(db, c)); }},
         {"cases.csv", nullptr,
-         [&](const CsvFile &c) { return QStringLiteral("%1 行导入 case_hs").arg(loadCases(db, c)); }},
+         [&](const CsvFile &c) {
+             const int rows = loadCases(db, c);
+             CaseOrder::cluster(db.handle()); // searched in code order
+             return QStringLiteral("%1 行导入 case_hs").arg(rows);
+         }},
         {"partner-countries.csv", "cn-partner-countries.csv",
          [&](const CsvFile &c) {
              return QStringLiteral("%1 行导入 partner_country").arg(loadPartnerCountries(db, c));

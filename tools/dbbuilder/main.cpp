@@ -2,6 +2,7 @@
 #include "data/AppError.h"
 #include "dbbuilder/Commands.h"
 #include "dbbuilder/EditionDiff.h"
+#include "dbbuilder/ServerCopy.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +18,9 @@ const char kUsage[] = "用法：\n"
                       "  zendrik-dbbuilder load DB DIR [--diff] [--format text|csv|json] [--codes FILE]\n"
                       "  zendrik-dbbuilder diff OLD.mdb NEW.mdb [--format text|csv|json] [--codes FILE]\n"
                       "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
-                      "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n";
+                      "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n"
+                      "  zendrik-dbbuilder cluster DB\n"
+                      "  zendrik-dbbuilder toserver DB CONFIG [--force]\n";
 
 void say(const QString &text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
 
@@ -147,6 +150,21 @@ int run(const QStringList &args) {
                 .arg(o.cases)
                 .arg(clock.elapsed() / 1000.0)
                 .arg(sizeOf(a.positional[0])));
+    } else if (command == QLatin1String("cluster")) {
+        const Arguments a(args.mid(1), {});
+        a.expect(1, {});
+        Builder::clusterDatabase(a.positional[0]);
+        say(QStringLiteral("已按商品编码重排 %1 的案例，用时 %2 秒")
+                .arg(a.positional[0])
+                .arg(clock.elapsed() / 1000.0));
+    } else if (command == QLatin1String("toserver")) {
+        // The database file onto the server a zendrik.conf names.
+        const Arguments a(args.mid(1), {});
+        a.expect(2, {"--force"});
+        const auto counts =
+            ServerCopy::copy(a.positional[0], a.positional[1], a.flags.contains(QStringLiteral("--force")));
+        for (const ServerCopy::TableCount &c : counts) say(QStringLiteral("%1：%2 行").arg(c.table).arg(c.rows));
+        say(QStringLiteral("已复制到服务器，用时 %1 秒").arg(clock.elapsed() / 1000.0));
     } else {
         throw UsageError{QStringLiteral("未知命令 ") + command};
     }

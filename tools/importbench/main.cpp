@@ -3,6 +3,7 @@
 // show what keeping the index costs) and through the real import window.
 //
 //   importbench [records...]      (default: 100000 1000000)
+//   xvfb-run -a importbench ...   (the window under an X server)
 #include "app/UnitImport.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
@@ -76,7 +77,9 @@ void report(const char *what, int records, qint64 ms, double cpu, const QString 
 } // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window runs on the display there is (xvfb-run importbench ...), offscreen without one.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QList<int> sizes;
     for (int i = 1; i < argc; ++i) sizes << QString::fromLocal8Bit(argv[i]).toInt();

@@ -5,11 +5,19 @@
 //                                                 news and the downloaded advertisement, which are
 //                                                 stored in that database, as the program would)
 //   zendrik-render detail out.png folder code    (the detail view of a tariff code)
+//   zendrik-render detail-elements out.png folder code  (the same with the list of the code's
+//                                                 declaration elements opened)
+//   zendrik-render tooltip out.png folder code   (the tariff grid after a search for a code, the
+//                                                 pointer resting on the first row's declaration
+//                                                 elements, which the row cuts)
 //   zendrik-render special out.png folder code   (the special tariff rate view of a code)
 //   zendrik-render rates out.png folder code     (that view alone, wide enough for every column)
 //   zendrik-render origin-rates out.png folder code [origin]  (every published rate of a code by
 //                                                 origin, opened from its detail view)
 //   zendrik-render rulings|cases out.png folder [code]  (the main window on that grid)
+//   zendrik-render menu out.png folder [code]    (the main window after a search for code, two
+//                                                 rows of the tariff grid selected and its
+//                                                 context menu open over them)
 //   zendrik-render about out.png [folder]        (the About window)
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 //   zendrik-render filedialog out.png [folder] [dir] (the import's open-file dialog, as the
@@ -28,15 +36,38 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <memory>
+
+// Rests the pointer on a grid's first cell of a field, as the user does, and draws the tooltip
+// that shows onto the window's picture; false when none shows.
+bool drawTooltip(DataGrid *grid, const QString &field, QPixmap &shot, QWidget *window) {
+    int column = 0;
+    while (column < grid->gridModel()->columnCount() && grid->gridModel()->fieldAt(column) != field) ++column;
+    const QRect cell = grid->visualRect(grid->model()->index(0, column));
+    const QPoint at = cell.center();
+    QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &help);
+    QApplication::processEvents();
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->inherits("QTipLabel") || !w->isVisible()) continue;
+        QPainter p(&shot);
+        p.drawPixmap(w->geometry().topLeft() - window->geometry().topLeft(), w->grab());
+        return true;
+    }
+    return false;
+}
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -44,9 +75,11 @@ int main(int argc, char **argv) {
     installQtChinese();
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        QTextStream(stderr) << "usage: zendrik-render main|main-online|detail|special|rates|origin-rates|about|import|"
-                               "filedialog "
-                               "OUT.png [FOLDER] [CODE]\n";
+        QTextStream(stderr)
+            << "usage: zendrik-render main|main-online|detail|detail-elements|tooltip|special|rates|origin-rates|menu|"
+               "about|import|"
+               "filedialog "
+               "OUT.png [FOLDER] [CODE]\n";
         return 2;
     }
     if (args.size() > 3) DatabasePath::setExecutableDir(args[3]);
@@ -61,6 +94,9 @@ int main(int argc, char **argv) {
         platform.reachable = true;
     }
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
+    // The user's own remembered searches and choices are neither read nor changed.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QWidget *window = nullptr;
     TForm2 form;
     const QString code = args.value(4);
@@ -74,17 +110,22 @@ int main(int argc, char **argv) {
         args[1] == QLatin1String("rulings") ? form.imgtab2Click() : form.imgtab3Click();
         window = &form;
     }
-    if (args[1] == QLatin1String("detail")) {
+    if (args[1] == QLatin1String("detail") || args[1] == QLatin1String("detail-elements")) {
         form.showDetail(code, QStringLiteral("hs_code"));
+        if (args[1] == QLatin1String("detail-elements")) form.setElementsListOpen(true);
+        window = &form;
+    }
+    const bool tooltip = args[1] == QLatin1String("tooltip");
+    if (tooltip) {
+        form.edtCode->setText(code);
+        form.imgQueryClick();
         window = &form;
     }
     if (args[1] == QLatin1String("special")) {
         form.showSpecialRates(code);
         window = &form;
     }
-    QTemporaryDir settings; // the user's own remembered origin is neither read nor changed
     if (args[1] == QLatin1String("origin-rates")) {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
         form.showDetail(code, QStringLiteral("hs_code"));
         form.lblRatesByOriginClick();
         if (!form.ratesByOrigin) {
@@ -95,6 +136,24 @@ int main(int argc, char **argv) {
         if (!origin.isEmpty())
             form.ratesByOrigin->origin->setCurrentIndex(form.ratesByOrigin->origin->findText(origin));
         window = form.ratesByOrigin;
+    }
+    QMenu *menu = nullptr;
+    if (args[1] == QLatin1String("menu")) {
+        form.edtCode->setText(code);
+        form.imgQueryClick();
+        form.show();
+        QApplication::processEvents();
+        DataGrid *grid = form.dbgrd1;
+        grid->setFocus();
+        const int last = std::min(1, grid->model()->rowCount() - 1);
+        const QModelIndex from = grid->model()->index(0, 1), to = grid->model()->index(last, 2);
+        grid->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+        grid->selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
+        const QPoint at = grid->visualRect(to).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &event);
+        menu = grid->findChild<QMenu *>(QStringLiteral("gridMenu"));
+        window = &form;
     }
     std::unique_ptr<TForm4> rates;
     if (args[1] == QLatin1String("rates")) {
@@ -136,5 +195,12 @@ int main(int argc, char **argv) {
         while (waited.elapsed() < 800) QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     for (const auto &box : platform.boxes) QTextStream(stderr) << box.caption << ": " << box.text << "\n";
-    return window->grab().save(args[2]) ? 0 : 1;
+    QPixmap shot = window->grab();
+    if (tooltip && !drawTooltip(form.dbgrd1, QStringLiteral("spec"), shot, window)) {
+        QTextStream(stderr) << "no cut declaration elements in the first row\n";
+        return 1;
+    }
+    // A popup menu is a window of its own: drawn onto the picture where it stands.
+    if (menu) QPainter(&shot).drawPixmap(menu->pos() - window->pos(), menu->grab());
+    return shot.save(args[2]) ? 0 : 1;
 }

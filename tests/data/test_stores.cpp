@@ -1,0 +1,216 @@
+// The same statements on both stores: the SQLite file and a database server (the tests'
+// throwaway PostgreSQL server). Every search, detail and write statement must give the same
+// rows, values and order on both.
+#include "data/AppError.h"
+#include "data/CodeCodec.h"
+#include "data/Connection.h"
+#include "data/Query.h"
+#include "data/ServerDialect.h"
+#include "data/Transaction.h"
+#include "search/SearchStatements.h"
+#include "support/StoreFixture.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CaseRow {
+    int id;
+    QString name;
+    QString code; // plain; stored scrambled
+};
+
+// Names that tell the LIKE semantics apart: A-Z without case, other letters with case, the
+// wildcards, an apostrophe, a Null name; codes that tie (written order must hold among them).
+const QList<CaseRow> kCases{
+    {1, QStringLiteral("无缝钢管"), QStringLiteral("7304190010")},
+    {2, QStringLiteral("Steel pipe"), QStringLiteral("7304190020")},
+    {3, QStringLiteral("STEEL wire"), QStringLiteral("7217100000")},
+    {4, QStringLiteral("Éclair"), QStringLiteral("1905900000")},
+    {5, QStringLiteral("éclair"), QStringLiteral("1905900000")},
+    {6, QStringLiteral("O'Brien tool"), QStringLiteral("8205590000")},
+    {7, QStringLiteral("100% cotton"), QStringLiteral("5208110000")},
+    {8, QStringLiteral("钢_丝"), QStringLiteral("7217100000")},
+    {9, QString(), QStringLiteral("0101210010")},
+    {10, QStringLiteral("钢丝绳"), QStringLiteral("7217100000")},
+};
+
+QString literal(const QString &text) {
+    if (text.isNull()) return QStringLiteral("null");
+    QString t = text;
+    return u'\'' + t.replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+QStringList caseInserts() {
+    QStringList out;
+    // Written in an order unlike the ids' so that written order, not the id, must decide ties.
+    for (int i : {10, 3, 8, 1, 2, 5, 4, 6, 7, 9}) {
+        const CaseRow &r = kCases[i - 1];
+        out << QStringLiteral("insert into case_hs values (%1,%2,'%3','spec','2020-01-0%4','2020-01-01',0,'s')")
+                   .arg(r.id)
+                   .arg(literal(r.name), ScrambleCode(r.code))
+                   .arg(r.id % 10);
+    }
+    out << QStringLiteral("insert into official_hs (id, hs_code, name, lice) values (1, '%1', '活牛', 'AB'), "
+                          "(2, '%2', '钢丝', 'C)'), (3, '%3', 'steel', null)")
+               .arg(ScrambleCode(QStringLiteral("0102291000")), ScrambleCode(QStringLiteral("7217100000")),
+                    ScrambleCode(QStringLiteral("7304190000")));
+    out << QStringLiteral(
+        "insert into hs_licensed values ('A', '许可证'), ('B', '通关单'), ('C)', '括号'), ('a', '小写')");
+    out << QStringLiteral("insert into hs_dm_tax (id, code, name, low_tax) values ('1', '%1', '钢丝', '5%')")
+               .arg(ScrambleCode(QStringLiteral("7217100000")));
+    return out;
+}
+
+class Stores : public ::testing::TestWithParam<Store> {
+protected:
+    void SetUp() override {
+        fixture = std::make_unique<StoreFixture>(GetParam());
+        SKIP_WITHOUT_STORE(*fixture);
+        fixture->exec(caseInserts());
+        con.setConnectionString(fixture->connectionString());
+        query.setConnection(&con);
+    }
+
+    // The values of the named columns, row by row, as text ("<null>" for Null).
+    QList<QStringList> rows(const QString &statement, const QStringList &columns, SearchIntent intent = {}) {
+        query.setSql(statement, std::move(intent));
+        query.open();
+        QList<QStringList> out;
+        for (; !query.eof(); query.next()) {
+            QStringList row;
+            for (const QString &c : columns) {
+                const QVariant v = query.value(c);
+                row << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+            }
+            out << row;
+        }
+        return out;
+    }
+
+    std::unique_ptr<StoreFixture> fixture;
+    Connection con{QStringLiteral("stores")};
+    Query query{QStringLiteral("qryStores")};
+};
+
+QList<int> ids(const QList<QStringList> &rows) {
+    QList<int> out;
+    for (const QStringList &r : rows) out << r.at(0).toInt();
+    return out;
+}
+
+TEST_P(Stores, SearchesGiveTheSameRowsInCodeOrderWithTiesInWrittenOrder) {
+    struct Case {
+        const char *code;
+        const char *name;
+        QList<int> ids; // in the expected order
+    };
+    // The stored (scrambled) codes sort unlike the plain ones; ties keep the written order.
+    const auto order = [&] {
+        QList<QStringList> all =
+            rows(SearchStatements::build(SearchStatements::CaseHs, {}, {}), {QStringLiteral("id")});
+        return ids(all);
+    }();
+    ASSERT_EQ(order, (QList<int>{6, 2, 1, 10, 3, 8, 7, 9, 5, 4})) << "code order, ties in written order";
+    const QList<Case> cases{
+        {"7304", "", {2, 1}},    {"", "steel", {2, 3}}, // A-Z without case
+        {"", "STEEL P", {2}}, // a space is a character like any other
+        {"", "éclair", {5}}, // other letters keep their case
+        {"", "ÉCLAIR", {4}},     {"", "éCLAIR", {5}},
+        {"", "钢_", {1, 10, 8}}, // '_' is any one character
+        {"", "钢", {1, 10, 8}},  {"", "100%", {7}}, // '%' is any run of characters
+        {"", "O'B", {6}}, // an apostrophe finds itself
+        {"", "\\", {}}, // a backslash escapes nothing
+        {"7217", "丝", {10, 8}}, {"72171000", "", {10, 3, 8}},
+        {"9", "", {}},
+    };
+    for (const Case &c : cases) {
+        const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
+        const auto got = rows(SearchStatements::build(SearchStatements::CaseHs, code, name), {QStringLiteral("id")},
+                              SearchStatements::intent(SearchStatements::CaseHs, code, name));
+        EXPECT_EQ(ids(got), c.ids) << "code " << c.code << " name " << c.name << "\n"
+                                   << query.executedSql().toStdString();
+    }
+}
+
+TEST_P(Stores, TariffSearchAndFirstRowsReadTheSameValues) {
+    const QStringList columns{QStringLiteral("id"), QStringLiteral("hs_code"), QStringLiteral("name"),
+                              QStringLiteral("lice"), QStringLiteral("b")};
+    const auto all = rows(SearchStatements::build(SearchStatements::OfficialHs, {}, QStringLiteral("钢")), columns);
+    ASSERT_EQ(all.size(), 1);
+    EXPECT_EQ(all[0], (QStringList{QStringLiteral("2"), ScrambleCode(QStringLiteral("7217100000")),
+                                   QStringLiteral("钢丝"), QStringLiteral("C)"), QStringLiteral("查看详情")}));
+    // top 20 without an ordering: the rows as written.
+    EXPECT_EQ(ids(rows(SearchStatements::firstRows(SearchStatements::OfficialHs), columns)), (QList<int>{1, 2, 3}));
+    EXPECT_EQ(ids(rows(SearchStatements::firstRows(SearchStatements::CaseHs), {QStringLiteral("id")})).size(),
+              kCases.size());
+    EXPECT_EQ(ids(rows(QStringLiteral("select top 2 id from case_hs order by code"), {QStringLiteral("id")})),
+              (QList<int>{6, 2}));
+}
+
+TEST_P(Stores, DetailStatementsMatchCodesWithoutCaseAndLicencesByInstr) {
+    // The special-rate view looks a code up by equality; code columns ignore case.
+    const QString lower = ScrambleCode(QStringLiteral("7217100000")).toLower();
+    EXPECT_EQ(rows(QStringLiteral("select * from hs_dm_tax where code='%1'").arg(lower), {QStringLiteral("low_tax")}),
+              (QList<QStringList>{{QStringLiteral("5%")}}));
+    // The detail view finds the licence documents of a code's conditions with instr(), mode 0.
+    const auto licences =
+        rows(QStringLiteral("select docu_code,docu_name from hs_licensed where instr(1,docu_code,'A',0) "
+                            "or instr(1,docu_code,')',0)"),
+             {QStringLiteral("docu_code")});
+    EXPECT_EQ(licences, (QList<QStringList>{{QStringLiteral("A")}, {QStringLiteral("C)")}}));
+    const auto positions =
+        rows(QStringLiteral("select instr(1,'abcABC','C',0) as a, instr(1,'abcABC','C',1) as b, "
+                            "instr(4,'abcABC','a',1) as c, instr(8,'abc','a',0) as d, instr(2,'abc','',0) as e, "
+                            "instr(1,null,'a',0) as f, instr(1,'钢丝绳','绳',0) as g"),
+             {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e"),
+              QStringLiteral("f"), QStringLiteral("g")});
+    EXPECT_EQ(positions, (QList<QStringList>{{"6", "3", "4", "0", "2", "<null>", "3"}}));
+    query.setSql(QStringLiteral("select instr(0,'abc','a',0) as x"));
+    EXPECT_THROW(query.open(), AppError);
+}
+
+TEST_P(Stores, PositionalInsertsAndTransactionsKeepAllOrNothing) {
+    EXPECT_EQ(rows(QStringLiteral("select max(imagename) as m from news_ad"), {QStringLiteral("m")}),
+              (QList<QStringList>{{QStringLiteral("<null>")}}));
+    {
+        Transaction t(con);
+        query.execSql(con, QStringLiteral("insert into news values ('1','第一条')"));
+        // Not committed: rolled back when the scope ends.
+    }
+    EXPECT_TRUE(rows(QStringLiteral("select * from news"), {QStringLiteral("id")}).isEmpty());
+    {
+        Transaction t(con);
+        query.execSql(con, QStringLiteral("insert into news values ('1','第一条')"));
+        query.execSql(con,
+                      QStringLiteral("insert into case_hs values (11,'新','%1','s','2021-01-01','2021-01-01',0,'x')")
+                          .arg(ScrambleCode(QStringLiteral("0101210010"))));
+        t.commit();
+    }
+    EXPECT_EQ(rows(QStringLiteral("select * from news"), {QStringLiteral("id"), QStringLiteral("title")}),
+              (QList<QStringList>{{QStringLiteral("1"), QStringLiteral("第一条")}}));
+    EXPECT_EQ(rows(QStringLiteral("select max(id) as m, max(update_date) as d from case_hs"),
+                   {QStringLiteral("m"), QStringLiteral("d")}),
+              (QList<QStringList>{{QStringLiteral("11"), QStringLiteral("2021-01-01")}}));
+    // The new row ties with case 9 and comes after it.
+    const QString tied = SearchStatements::build(SearchStatements::CaseHs, QStringLiteral("0101210010"), {});
+    EXPECT_EQ(ids(rows(tied, {QStringLiteral("id")})), (QList<int>{9, 11}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStores, Stores, ::testing::Values(Store::File, Store::Server),
+                         [](const auto &info) { return std::string(storeName(info.param)); });
+
+TEST(ServerDialectText, FoldsLikeAndCodeComparisonsAndOrdersTiesByRowid) {
+    EXPECT_EQ(
+        ServerDialect::translate(QStringLiteral("select top 20 id from case_hs where 1=1 and code like 'AB%' and "
+                                                "name like '%It''s%' order by code")),
+        QStringLiteral("select id from case_hs where 1=1 and zendrik_nocase(code) like 'ab%' escape '' and "
+                       "zendrik_nocase(name) like '%it''s%' escape '' order by zendrik_nocase(code), rowid limit 20"));
+    EXPECT_EQ(ServerDialect::translate(QStringLiteral("select * from hs_dm_tax where code='7A'")),
+              QStringLiteral("select * from hs_dm_tax where zendrik_nocase(code) = '7a'"));
+    EXPECT_EQ(ServerDialect::translate(QStringLiteral("select a from t where instr(1,x,'(',0) or instr(1,x,'b',0)>0")),
+              QStringLiteral("select a from t where (instr(1,x,'(',0) <> 0) or instr(1,x,'b',0)>0"));
+}
+
+} // namespace
