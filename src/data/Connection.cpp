@@ -162,9 +162,11 @@ void Connection::ensureOpen() {
     // The journal mode is the file's: the builder writes WAL files, so several windows read while
     // one writes. A file in another mode is never switched: a lookup must not change the file.
     QSqlQuery probe(db);
-    // Searches fetch rows from all over a large file: reading them through a memory map costs
-    // no system call per page, and that halves a name search on a million cases.
-    probe.exec(QStringLiteral("pragma mmap_size=1073741824"));
+    // No memory map: mapped pages of a large file count as the program's own memory, hundreds of
+    // megabytes after a long result is browsed. Searches read their first screen from few pages,
+    // and the kernel caches the file anyway; 16 MB of pages are kept here.
+    probe.exec(QStringLiteral("pragma mmap_size=0"));
+    probe.exec(QStringLiteral("pragma cache_size=-16384"));
     nameIndexes_.clear();
     if (sqlite3 *handle = rawHandle(db)) {
         Dialect::install(handle);
