@@ -14,7 +14,8 @@ void TForm2::setupCounts() {
     lblCounts->setFont(Fonts::song(12));
     lblCounts->hide();
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3})
-        connect(g->gridModel(), &GridModel::countChanged, this, &TForm2::showCounts);
+        // Queued: a model announces its count while its query is still being opened.
+        connect(g->gridModel(), &GridModel::countChanged, this, &TForm2::showCounts, Qt::QueuedConnection);
 }
 
 void TForm2::showCounts() {

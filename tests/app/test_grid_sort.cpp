@@ -170,6 +170,6 @@ TEST_F(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
         search(c.name);
         EXPECT_TRUE(QTest::qWaitFor([&] { return form->lblCounts->text() == c.text; }, 10000))
             << form->lblCounts->text().toStdString() << " for " << c.name.toStdString();
-        EXPECT_TRUE(form->lblCounts->isVisible());
+        EXPECT_TRUE(form->lblCounts->isVisible()) << c.name.toStdString();
     }
 }
