@@ -96,13 +96,19 @@ void Connection::openServer(const QString &configFile) {
     db.setConnectOptions(s.connectOptions());
     if (!db.open()) throw AppError(ServerFaults::connectMessage(s.describe(), db.lastError().text()));
     server_ = true;
+    lockTimeout_ = s.lockTimeout;
     nameIndexes_.clear();
 }
 
 bool Connection::dropIfLost() {
     if (!server_) return false;
-    // The driver may already have marked a broken connection closed; otherwise it is asked.
-    if (isOpen() && QSqlQuery(database()).exec(QStringLiteral("select 1"))) return false;
+    // The driver may already have marked a broken connection closed; otherwise it is asked. A
+    // transaction that a failed statement aborted refuses the question, on a live connection.
+    if (isOpen()) {
+        QSqlQuery probe(database());
+        if (probe.exec(QStringLiteral("select 1"))) return false;
+        if (probe.lastError().nativeErrorCode() == QLatin1String("25P02")) return false;
+    }
     close();
     return true;
 }

@@ -30,6 +30,9 @@ public:
     const QString &name() const { return name_; }
     // Whether the open database is a server's (PostgreSQL) rather than the SQLite file.
     bool isServer() const { return server_; }
+    // On a server: how many seconds a write waits for another desk's write (the configuration's
+    // lock_timeout).
+    int lockTimeout() const { return lockTimeout_; }
     // After a failed statement on a server: whether the connection is gone (then it is closed,
     // and the next statement connects again).
     bool dropIfLost();
@@ -46,6 +49,7 @@ private:
 
     QString name_;
     bool server_ = false;
+    int lockTimeout_ = 0;
     QString connectionString_;
     QSet<QString> nameIndexes_;
     QString openFile_; // the file while open

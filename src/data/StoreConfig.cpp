@@ -78,6 +78,11 @@ Server read(const QString &file) {
         if (!ok || s.connectTimeout < 1)
             throw AppError(QStringLiteral("数据库配置文件“%1”中的连接超时无效。").arg(file));
     }
+    if (ini.contains(QStringLiteral("lock_timeout"))) {
+        s.lockTimeout = ini.value(QStringLiteral("lock_timeout")).toInt(&ok);
+        if (!ok || s.lockTimeout < 1)
+            throw AppError(QStringLiteral("数据库配置文件“%1”中的写入等待时间无效。").arg(file));
+    }
     if (s.service.isEmpty() && (s.host.isEmpty() || s.database.isEmpty()))
         throw AppError(
             QStringLiteral("数据库配置文件“%1”的 [server] 一节需要 host 和 database（或 service）。").arg(file));

@@ -14,7 +14,9 @@
 //
 // host may be a socket folder (/run/postgresql); port is optional. Instead of host and database,
 // service=NAME names an entry of the user's ~/.pg_service.conf. connect_timeout=SECONDS (5 by
-// default) bounds how long an unreachable server keeps the program waiting.
+// default) bounds how long an unreachable server keeps the program waiting. lock_timeout=SECONDS
+// (30 by default) bounds how long a write (an import, a feed refresh) waits while another desk
+// writes; past it the write stops with a message and changes nothing.
 //
 // The password is never in this file: the server's client library finds it in ~/.pgpass (or
 // the file PGPASSFILE names) or in the service's entry. A file with a password key is refused.
@@ -26,6 +28,7 @@ struct Server {
     QString user;
     QString service;
     int connectTimeout = 5;
+    int lockTimeout = 30;
     // The options the client library reads besides host, port, database and user.
     QString connectOptions() const;
     // "PostgreSQL db on host:port as user", for the About window and the version text.

@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 #include "data/Connection.h"
+#include "data/ServerFaults.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,6 +19,12 @@ namespace {
 
 QString Transactions::inUseMessage(const QString &reason) {
     return QStringLiteral("数据库正被其他程序使用，请稍后再试（%1）").arg(reason);
+}
+
+QString Transactions::serverBusyMessage(int seconds) {
+    return QStringLiteral("其他用户正在写入数据库（导入更新文件或刷新资讯），等待 %1 秒后仍未结束；"
+                          "本次没有写入任何内容，请稍后再试。")
+        .arg(seconds);
 }
 
 Transaction::Transaction(sqlite3 *db) : db_(db) {
@@ -47,16 +54,21 @@ Transaction::Transaction(Connection &connection) {
     }
     server_ = connection.database();
     QSqlQuery q(server_);
-    if (!q.exec(QStringLiteral("begin"))) throw AppError(serverError(q));
-    open_ = true;
-    if (!q.exec(QStringLiteral("set local lock_timeout = '5s'")) ||
-        !q.exec(QStringLiteral("select pg_advisory_xact_lock(%1)").arg(kWriteLock))) {
-        const QString reason = serverError(q);
-        q.exec(QStringLiteral("rollback"));
-        open_ = false;
-        if (reason.contains(QLatin1String("lock timeout"))) throw AppError(Transactions::inUseMessage(reason));
-        throw AppError(reason);
+    const int seconds = connection.lockTimeout();
+    if (q.exec(QStringLiteral("begin"))) {
+        open_ = true;
+        if (q.exec(QStringLiteral("set local lock_timeout = '%1s'").arg(seconds)) &&
+            q.exec(QStringLiteral("select pg_advisory_xact_lock(%1)").arg(kWriteLock)))
+            return;
     }
+    const QString reason = serverError(q);
+    // The server's code for a lock not had in time, whatever language its messages are in.
+    const bool waitedOut = q.lastError().nativeErrorCode() == QLatin1String("55P03");
+    if (open_) q.exec(QStringLiteral("rollback"));
+    open_ = false;
+    if (waitedOut) throw AppError(Transactions::serverBusyMessage(seconds));
+    if (connection.dropIfLost()) throw AppError(ServerFaults::lostMessage(reason));
+    throw AppError(reason);
 }
 
 Transaction::~Transaction() {

@@ -14,7 +14,7 @@ class Connection;
 //
 // On a database server the same holds: the transaction takes the program's one write lock (a
 // transaction-level advisory lock) at its start, so writers from every desk take turns, and
-// waits for it at most as long (lock_timeout) before it says the database is in use.
+// waits for it at most the configuration's lock_timeout before it says another desk is writing.
 class Transaction {
 public:
     explicit Transaction(sqlite3 *db); // throws AppError when the write lock cannot be had
@@ -35,4 +35,6 @@ namespace Transactions {
 // What the user reads when another program holds the database's write lock longer than the
 // busy timeout; reason is the engine's text.
 QString inUseMessage(const QString &reason);
+// What the user reads when another desk's write on the server outlasts the wait.
+QString serverBusyMessage(int seconds);
 } // namespace Transactions
