@@ -2,8 +2,11 @@
 #include "app/UnitImport.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
+#include "data/Connection.h"
+#include "data/StoreConfig.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
+#include "support/StoreFixture.h"
 #include "support/TestDatabase.h"
 #include "support/UpdateFile.h"
 
@@ -331,6 +334,76 @@ TEST_F(ImportWindow, SampleFilesImportTheirNewerRecords) {
         ASSERT_EQ(all.size(), expectedRows) << c.file;
         EXPECT_EQ(all.last().section(u'|', 1, 1), c.lastName) << c.file;
     }
+}
+
+// With a zendrik.conf naming a database server, the window imports into the server: the same
+// rows, ids and date as on the file.
+TEST(ImportWindowOnServer, ImportsIntoTheConfiguredServer) {
+    StoreFixture server(Store::Server);
+    SKIP_WITHOUT_STORE(server);
+    server.exec({kSeed});
+    const QString config = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/zendrik/zendrik.conf");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(config).path()));
+    QFile::remove(config);
+    ASSERT_TRUE(QFile::copy(StoreConfig::fileOf(server.connectionString()), config));
+    struct RemoveOnExit {
+        QString path;
+        ~RemoveOnExit() { QFile::remove(path); }
+    } removeConfig{config};
+
+    RecordingPlatform platform;
+    QTemporaryDir files;
+    const QString path = files.filePath(QStringLiteral("update.xml"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QString body;
+    for (const Rec &r : kMixedRecords) body += recordXml(r);
+    f.write(QStringLiteral("<?xml version=\"1.0\" "
+                           "encoding=\"UTF-8\"?>\n<"
+                           "cases>\n%1</cases>\n")
+                .arg(body)
+                .toUtf8());
+    f.close();
+    TfrmImport window;
+    QString shownDate;
+    QObject::connect(&window, &TfrmImport::updateDateChanged, [&](const QString &date) { shownDate = date; });
+    window.show();
+    platform.nextFileName = path;
+    QTest::mouseClick(window.img1, Qt::LeftButton);
+    QTest::mouseClick(window.img2, Qt::LeftButton);
+    ASSERT_EQ(platform.boxes.size(), 1);
+    EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
+    EXPECT_EQ(shownDate, QStringLiteral("2012"));
+    EXPECT_FALSE(window.con1.isOpen());
+
+    Connection reader(QStringLiteral("server-reader"));
+    reader.setConnectionString(server.connectionString());
+    reader.ensureOpen();
+    QSqlQuery q(reader.database());
+    ASSERT_TRUE(q.exec(QStringLiteral("select id, name, code, spec, "
+                                      "update_date, input_date, state, source "
+                                      "from case_hs order by id")));
+    QStringList rows;
+    while (q.next()) {
+        QStringList columns;
+        for (int c = 0; c < 8; ++c) columns << q.value(c).toString();
+        rows << columns.join(u'|');
+    }
+    EXPECT_EQ(rows, (QStringList{
+                        QStringLiteral("7|旧记录|%1|规格|2011-05-03|"
+                                       "2011-05-03|0|x")
+                            .arg(scrambled("01012100")),
+                        "8|Tomslaptop|" + scrambled("84713010") +
+                            "|abc|2011-5-1|2011-5-1|0|"
+                            "海关总署",
+                        "9|不锈钢管|" + scrambled("7208") +
+                            "|规格|2011-06-01|2011-06-01|0|"
+                            "src",
+                        "10|不锈钢管|" + scrambled("7208") +
+                            "|规格|2011-06-01|2011-06-01|0|"
+                            "src",
+                        "11|short|" + scrambled("9999") + "|s|2012|2012|0|extra",
+                    }));
 }
 
 // Reference data without a single case: the main window starts, finds tariff rows and takes an
