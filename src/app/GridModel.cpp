@@ -65,6 +65,7 @@ void GridModel::detach() {
     head_ = 0;
     sourceMore_ = false;
     stalled_ = blanks_ = false;
+    endWanted_ = false;
 }
 
 void GridModel::attach() {
@@ -103,6 +104,11 @@ void GridModel::readerChanged() {
     const bool counted = rows_ < reader_->count();
     announceNewRows();
     if (counted) emit countChanged();
+    if (endWanted_ && reader_->count() >= 0) {
+        endWanted_ = false;
+        if (rows_ > 0) reader_->want(rows_ - 1);
+        emit endReady();
+    }
     stalled_ = false;
     if (blanks_ && rows_ > 0) {
         blanks_ = false;
@@ -137,12 +143,21 @@ void GridModel::fetchAll() {
     announceNewRows();
 }
 
-void GridModel::fetchEnd() {
-    if (!reader_) return;
-    const qint64 n = reader_->waitForCount();
+bool GridModel::fetchEnd() {
+    if (!reader_) return true;
+    const qint64 n = reader_->count();
+    if (n < 0) {
+        // Counting takes a while on a large result: the end is shown when the count comes
+        // (endReady) rather than holding the window until then.
+        endWanted_ = true;
+        reader_->hurry();
+        return false;
+    }
     announceNewRows();
-    if (n > 0) reader_->waitFor(n - 1);
-    stalled_ = false;
+    // The last rows are read from the end; a row not read within the wait shows when it is.
+    if (n > 0 && !reader_->waitFor(n - 1, kWaitMs)) stalled_ = true;
+    else stalled_ = false;
+    return true;
 }
 
 qsizetype GridModel::rowsInMemory() const {
@@ -172,7 +187,9 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     if (column == sortColumn_ && order == sortOrder_) return;
     const QString key = sortKey(column);
     if (key.isEmpty() || !sortable()) return;
-    const qint64 n = reader_ ? reader_->waitForCount() : head_;
+    // A count not known yet is not waited for: the sorted reader counts, and the rows are
+    // announced when it has.
+    const qint64 n = reader_ ? reader_->count() : head_;
     const QString &sql = query_->executedSql();
     const SearchIntent &intent = query_->intent();
     const bool descending = order == Qt::DescendingOrder;
@@ -184,7 +201,7 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     // Every row comes from the sorted run; the query's own first rows are in the other order.
     startReader(ResultStatements::sorted(sql, intent, key, descending),
                 ResultStatements::sorted(sql, intent, key, !descending), 0, n);
-    rows_ = int(std::min<qint64>(n, std::numeric_limits<int>::max()));
+    rows_ = int(std::clamp<qint64>(n, 0, std::numeric_limits<int>::max()));
     endResetModel();
     // The sort takes a moment on a large result: the first rows are waited for a little.
     if (rows_ > 0 && !reader_->waitFor(0, kWaitMs)) stalled_ = true;
@@ -223,8 +240,12 @@ bool GridModel::canFetchMore(const QModelIndex &parent) const {
 
 void GridModel::fetchMore(const QModelIndex &parent) {
     if (!canFetchMore(parent)) return;
-    // A chunk at a time, as the query's own model reads; the whole count follows at once.
-    reader_->waitForCount();
+    // Until the count comes the view keeps the rows it has (the whole count is announced when
+    // it comes); then a chunk at a time, as the query's own model reads.
+    if (reader_->count() < 0) {
+        reader_->hurry();
+        return;
+    }
     announceNewRows(rows_ + kFetchRows);
 }
 

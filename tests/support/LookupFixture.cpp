@@ -40,7 +40,7 @@ int columnOf(const DataGrid *grid, const QString &field) {
 QStringList rows(const DataGrid *grid) {
     QStringList out;
     const GridModel *m = grid->gridModel();
-    while (m->canFetchMore({})) const_cast<GridModel *>(m)->fetchMore({});
+    const_cast<GridModel *>(m)->fetchAll();
     for (int r = 0; r < m->rowCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < m->columnCount(); ++c)
