@@ -1,20 +1,26 @@
 // Times the update-file import on generated files against a fresh lookup database in a
 // temporary folder: the import core alone (with the name index's triggers and without them, to
-// show what keeping the index costs) and through the real import window.
+// show what keeping the index costs) and through the real import window. With --server, the
+// same on the database server a zendrik.conf names, after the file; that database is emptied
+// and given the lookup tables before every run.
 //
-//   importbench [records...]      (default: 100000 1000000)
-//   xvfb-run -a importbench ...   (the window under an X server)
+//   importbench [--server CONFIG] [records...]   (default: 100000 1000000)
+//   xvfb-run -a importbench ...                  (the window under an X server)
 #include "app/UnitImport.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Schema.h"
 #include "data/SearchIndex.h"
+#include "data/ServerSchema.h"
+#include "data/StoreConfig.h"
 #include "platform/RecordingPlatform.h"
 #include "updates/UpdateImport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -43,6 +49,23 @@ bool makeDatabase(const QString &file, bool nameIndex) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench"));
     return ok;
+}
+
+// The server's database emptied and given the lookup tables, with the same one case.
+bool makeServerDatabase(const QString &config) {
+    Connection connection(QStringLiteral("bench-server"));
+    connection.setConnectionString(StoreConfig::connectionString(config));
+    connection.ensureOpen();
+    QSqlQuery q(connection.database());
+    QStringList statements{QStringLiteral("drop schema public cascade"), QStringLiteral("create schema public")};
+    statements << ServerSchema::createStatements()
+               << QStringLiteral("insert into case_hs values (1,'种子','6E','s','2023-01-01','2023-01-01',0,'x')");
+    for (const QString &s : statements) {
+        if (q.exec(s)) continue;
+        std::fprintf(stderr, "%s: %s\n", qPrintable(s), qPrintable(q.lastError().text()));
+        return false;
+    }
+    return true;
 }
 
 // Every record is newer than the seed row, so each one is inserted; names are Chinese and the
@@ -76,16 +99,50 @@ void report(const char *what, int records, qint64 ms, double cpu, const QString 
 
 } // namespace
 
+void timeCore(const char *what, int records, const QString &connectionString, const QString &file) {
+    Connection connection(QStringLiteral("bench"));
+    connection.setConnectionString(connectionString);
+    QElapsedTimer timer;
+    timer.start();
+    const double cpu = cpuSeconds();
+    const UpdateImport::Outcome outcome = UpdateImport::run(connection, file);
+    report(what, records, timer.elapsed(), cpuSeconds() - cpu, QStringLiteral("%1 imported").arg(outcome.imported));
+}
+
+// The import window on the store the program finds (the file beside it, or a configured server).
+void timeWindow(const char *what, int records, RecordingPlatform &platform, const QString &file) {
+    TfrmImport window;
+    window.show();
+    platform.boxes.clear();
+    platform.nextFileName = file;
+    window.img1Click();
+    QElapsedTimer timer;
+    timer.start();
+    const double cpu = cpuSeconds();
+    window.img2Click();
+    report(what, records, timer.elapsed(), cpuSeconds() - cpu,
+           platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text);
+}
+
 int main(int argc, char **argv) {
     // The window runs on the display there is (xvfb-run importbench ...), offscreen without one.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dir;
+    // The program's own configuration folder: the file store, unless a server run puts a
+    // zendrik.conf there.
+    const QString configHome = dir.filePath(QStringLiteral("config"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
     QApplication app(argc, argv);
     QList<int> sizes;
-    for (int i = 1; i < argc; ++i) sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    QString server;
+    for (int i = 1; i < argc; ++i) {
+        if (QLatin1String(argv[i]) == QLatin1String("--server") && i + 1 < argc)
+            server = QString::fromLocal8Bit(argv[++i]);
+        else sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    }
     if (sizes.isEmpty()) sizes = {100000, 1000000};
 
-    QTemporaryDir dir;
     DatabasePath::setExecutableDir(dir.path() + u'/');
     const QString database = dir.filePath(QStringLiteral("quorvel.mdb"));
     RecordingPlatform platform;
@@ -96,28 +153,21 @@ int main(int argc, char **argv) {
         std::printf("update file: %.1f MB\n", QFile(file).size() / 1e6);
         for (bool nameIndex : {true, false}) {
             if (!makeDatabase(database, nameIndex)) return 1;
-            Connection connection(QStringLiteral("bench"));
-            connection.setConnectionString(DatabasePath::lookupConnectionString());
-            QElapsedTimer timer;
-            timer.start();
-            const double cpu = cpuSeconds();
-            const UpdateImport::Outcome outcome = UpdateImport::run(connection, file);
-            report(nameIndex ? "core" : "core, no name index", records, timer.elapsed(), cpuSeconds() - cpu,
-                   QStringLiteral("%1 imported").arg(outcome.imported));
+            timeCore(nameIndex ? "core" : "core, no name index", records, DatabasePath::lookupConnectionString(), file);
         }
-
         if (!makeDatabase(database, true)) return 1;
-        TfrmImport window;
-        window.show();
-        platform.boxes.clear();
-        platform.nextFileName = file;
-        window.img1Click();
-        QElapsedTimer timer;
-        timer.start();
-        const double cpu = cpuSeconds();
-        window.img2Click();
-        report("import window", records, timer.elapsed(), cpuSeconds() - cpu,
-               platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text);
+        timeWindow("import window", records, platform, file);
+
+        if (server.isEmpty()) continue;
+        if (!makeServerDatabase(server)) return 1;
+        timeCore("server core", records, StoreConfig::connectionString(server), file);
+        if (!makeServerDatabase(server)) return 1;
+        const QString configured = configHome + QStringLiteral("/zendrik/zendrik.conf");
+        QDir().mkpath(QFileInfo(configured).path());
+        QFile::remove(configured);
+        if (!QFile::copy(server, configured)) return 1;
+        timeWindow("server import window", records, platform, file);
+        QFile::remove(configured);
     }
     return 0;
 }
