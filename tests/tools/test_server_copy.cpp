@@ -4,6 +4,7 @@
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/Query.h"
+#include "data/ServerSchema.h"
 #include "data/StoreConfig.h"
 #include "dbbuilder/Commands.h"
 #include "dbbuilder/ServerCopy.h"
@@ -11,6 +12,7 @@
 #include "search/SearchTables.h"
 #include "support/PgServer.h"
 
+#include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -81,4 +83,75 @@ TEST(ServerCopy, CopiesEveryTableSoSearchesReadTheSameOnBothStores) {
     ServerCopy::copy(file, config, true);
     EXPECT_EQ(count(onServer, QStringLiteral("select count(*) from case_hs")),
               count(onFile, QStringLiteral("select count(*) from case_hs")));
+}
+
+namespace {
+
+// Every row of a table in written order, every column but the server's own rowid, as text.
+QStringList tableRows(const QString &connectionString, const QString &table) {
+    Connection con(QStringLiteral("rows"));
+    con.setConnectionString(connectionString);
+    con.ensureOpen();
+    QSqlQuery q(con.database());
+    // The server's tables that have no rowid column are written once and read whole.
+    const bool ordered = !con.isServer() || ServerSchema::hasRowid(table);
+    EXPECT_TRUE(q.exec(
+        QStringLiteral("select * from %1%2").arg(table, ordered ? QStringLiteral(" order by rowid") : QString())))
+        << table.toStdString();
+    QStringList out;
+    while (q.next()) {
+        QStringList values;
+        for (int c = 0; c < q.record().count(); ++c)
+            if (q.record().fieldName(c) != QLatin1String("rowid"))
+                values << (q.isNull(c) ? QStringLiteral("<null>") : q.value(c).toString());
+        out << values.join(u'|');
+    }
+    return out;
+}
+
+} // namespace
+
+// `generate` and `load` take a server's configuration where a database file goes: the same rows
+// in the same order as in a file, the indexes built; a later load replaces only its own tables.
+TEST(ServerBuild, GenerateAndLoadWriteTheSameRowsToAServerAsToAFile) {
+    SKIP_WITHOUT_POSTGRES();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("quorvel.mdb"));
+    const QString config = PgServer::writeConfig(dir.path(), PgServer::createDatabase());
+    GeneratorOptions options;
+    options.tariff = 300;
+    options.rulings = 200;
+    options.cases = 2000;
+    options.seed = 7;
+    ASSERT_TRUE(Builder::generateDatabase(file, options, Builder::Existing::Refuse));
+    ASSERT_TRUE(Builder::generateDatabase(config, options, Builder::Existing::Refuse));
+    const QString onFile = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file;
+    const QString onServer = StoreConfig::connectionString(config);
+    for (const char *table : {"official_hs", "hs_dm_tax", "hs_classify", "case_hs", "hs_licensed", "hs_trade", "news",
+                              "news_ad", "tariff_rate", "partner_country"}) {
+        const QStringList rows = tableRows(onFile, QLatin1String(table));
+        EXPECT_EQ(tableRows(onServer, QLatin1String(table)), rows) << table;
+    }
+    EXPECT_EQ(tableRows(onServer, QStringLiteral("case_hs")).size(), 2000);
+    EXPECT_EQ(
+        count(onServer, QStringLiteral("select count(*) from pg_indexes where indexname in "
+                                       "('official_hs_code','hs_classify_code','case_hs_code','hs_dm_tax_code')")),
+        4);
+    EXPECT_EQ(searchRows(onServer, SearchStatements::CaseHs, QStringLiteral("钢")),
+              searchRows(onFile, SearchStatements::CaseHs, QStringLiteral("钢")));
+    EXPECT_THROW(Builder::generateDatabase(config, options, Builder::Existing::Refuse), AppError)
+        << "generated over a server's tables without --force";
+
+    // A load onto the server in use: its licences replaced, the cases and the tariff kept.
+    QTemporaryDir licences;
+    ASSERT_TRUE(QFile::copy(Builder::demoDataDir() + QStringLiteral("/licences.csv"),
+                            licences.filePath(QStringLiteral("licences.csv"))));
+    const QStringList cases = tableRows(onServer, QStringLiteral("case_hs"));
+    const QStringList tariff = tableRows(onServer, QStringLiteral("official_hs"));
+    Builder::loadDatabase(file, licences.path());
+    const LoadSummary summary = Builder::loadDatabase(config, licences.path());
+    EXPECT_EQ(summary.tables, QStringList{"hs_licensed"});
+    EXPECT_EQ(tableRows(onServer, QStringLiteral("hs_licensed")), tableRows(onFile, QStringLiteral("hs_licensed")));
+    EXPECT_EQ(tableRows(onServer, QStringLiteral("case_hs")), cases);
+    EXPECT_EQ(tableRows(onServer, QStringLiteral("official_hs")), tariff);
 }

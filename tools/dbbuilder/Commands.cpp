@@ -4,9 +4,12 @@
 #include "data/CaseOrder.h"
 #include "data/Transaction.h"
 #include "dbbuilder/BuilderDatabase.h"
+#include "dbbuilder/ServerCopy.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <functional>
 
 namespace Builder {
@@ -62,36 +65,68 @@ void buildFresh(const QString &path, const std::function<void(BuilderDatabase &)
     }
 }
 
+// A database built as a file in a temporary folder of its own, removed afterwards; its path
+// goes to `then`.
+void buildTemporary(const std::function<void(BuilderDatabase &)> &build,
+                    const std::function<void(const QString &)> &then) {
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/zendrik-build-XXXXXX"));
+    if (!dir.isValid()) throw AppError(QStringLiteral("无法创建临时文件夹"));
+    const QString file = dir.filePath(QStringLiteral("quorvel.mdb"));
+    buildFresh(file, build);
+    then(file);
+}
+
+// Builds a new database at `path`: a file, or the server a configuration names. On a server the
+// rows are built once as a file and copied over (the tables made there, the rows written, the
+// indexes built after them), so both stores get the same rows in the same order.
+bool buildAt(const QString &path, Existing existing, const std::function<void(BuilderDatabase &)> &build) {
+    if (namesServer(path)) {
+        if (existing == Existing::Keep && ServerCopy::hasTables(path)) return false;
+        buildTemporary(build,
+                       [&](const QString &file) { ServerCopy::copy(file, path, existing == Existing::Replace); });
+        return true;
+    }
+    if (!mayWrite(path, existing)) return false;
+    buildFresh(path, build);
+    return true;
+}
+
 } // namespace
+
+bool namesServer(const QString &path) { return path.endsWith(QStringLiteral(".conf")); }
 
 QString demoDataDir() { return QStringLiteral(":/demo"); }
 
 bool createDatabase(const QString &path, Existing existing) {
-    if (!mayWrite(path, existing)) return false;
-    buildFresh(path, [](BuilderDatabase &) {});
-    return true;
+    return buildAt(path, existing, [](BuilderDatabase &) {});
 }
 
 bool buildDemo(const QString &path, Existing existing, const QString &sourceDir) {
-    if (!mayWrite(path, existing)) return false;
-    buildFresh(path, [&](BuilderDatabase &db) { loadReferenceFiles(db, sourceDir); });
-    return true;
+    return buildAt(path, existing, [&](BuilderDatabase &db) { loadReferenceFiles(db, sourceDir); });
 }
 
 bool generateDatabase(const QString &path, const GeneratorOptions &options, Existing existing) {
-    if (!mayWrite(path, existing)) return false;
-    buildFresh(path, [&](BuilderDatabase &db) {
+    return buildAt(path, existing, [&](BuilderDatabase &db) {
         // The small tables come from the demo set: real licence documents and trade modes.
         loadReferenceFiles(db, demoDataDir(), {"licences.csv", "trade-modes.csv", "news.csv", "ads.csv"});
         generateRows(db, options);
     });
-    return true;
 }
 
 LoadSummary loadDatabase(const QString &path, const QString &dir) {
     LoadSummary summary;
+    const auto load = [&](BuilderDatabase &db) { summary = loadReferenceFiles(db, dir); };
+    if (namesServer(path)) {
+        if (!ServerCopy::hasTables(path)) {
+            buildAt(path, Existing::Refuse, load);
+            return summary;
+        }
+        // A server in use keeps its other tables (the cases declarants imported among them).
+        buildTemporary(load, [&](const QString &file) { ServerCopy::replaceRows(file, path, summary.tables); });
+        return summary;
+    }
     if (!QFileInfo::exists(path)) {
-        buildFresh(path, [&](BuilderDatabase &db) { summary = loadReferenceFiles(db, dir); });
+        buildFresh(path, load);
         return summary;
     }
     BuilderDatabase db(path);

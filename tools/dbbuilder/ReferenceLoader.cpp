@@ -260,11 +260,12 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
     struct Step {
         const char *file;
         const char *published;
+        const char *tables; // the tables it replaces
         std::function<QString(const CsvFile &)> load;
     };
     int special = 0;
     const std::vector<Step> steps = {
-        {"tariff.csv", "cn-tariff-*.csv",
+        {"tariff.csv", "cn-tariff-*.csv", "official_hs hs_dm_tax tariff_rate",
          [&](const CsvFile &c) {
              const int rows = loadTariff(db, c, special);
              const int published = loadPublishedRates(db, c);
@@ -273,26 +274,28 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
                  .arg(special)
                  .arg(published);
          }},
-        {"licences.csv", "cn-licence-documents.csv",
+        {"licences.csv", "cn-licence-documents.csv", "hs_licensed",
          [&](const CsvFile &c) { return QStringLiteral("%1 行导入 hs_licensed").arg(loadLicences(db, c)); }},
-        {"trade-modes.csv", "cn-trade-modes-*.csv",
+        {"trade-modes.csv", "cn-trade-modes-*.csv", "hs_trade",
          [&](const CsvFile &c) {
              return QStringLiteral("%1 行导入 hs_trade").arg(loadTradeModes(db, c, summary.notes));
          }},
-        {"rulings.csv", nullptr,
+        {"rulings.csv", nullptr, "hs_classify",
          [&](const CsvFile &c) { return QStringLiteral("%1 行导入 hs_classify").arg(loadRulings(db, c)); }},
-        {"cases.csv", nullptr,
+        {"cases.csv", nullptr, "case_hs",
          [&](const CsvFile &c) {
              const int rows = loadCases(db, c);
              CaseOrder::cluster(db.handle()); // searched in code order
              return QStringLiteral("%1 行导入 case_hs").arg(rows);
          }},
-        {"partner-countries.csv", "cn-partner-countries.csv",
+        {"partner-countries.csv", "cn-partner-countries.csv", "partner_country",
          [&](const CsvFile &c) {
              return QStringLiteral("%1 行导入 partner_country").arg(loadPartnerCountries(db, c));
          }},
-        {"news.csv", nullptr, [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news").arg(loadNews(db, c)); }},
-        {"ads.csv", nullptr, [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news_ad").arg(loadAds(db, c)); }},
+        {"news.csv", nullptr, "news",
+         [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news").arg(loadNews(db, c)); }},
+        {"ads.csv", nullptr, "news_ad",
+         [&](const CsvFile &c) { return QStringLiteral("%1 行导入 news_ad").arg(loadAds(db, c)); }},
     };
     for (const Step &step : steps) {
         const QString name = QString::fromLatin1(step.file);
@@ -309,6 +312,7 @@ LoadSummary loadReferenceFiles(BuilderDatabase &db, const QString &dir, const QS
         }
         const CsvFile csv = CsvFile::read(path, file);
         summary.notes << QStringLiteral("%1：%2").arg(file, step.load(csv));
+        summary.tables << QString::fromLatin1(step.tables).split(u' ');
         ++summary.filesLoaded;
     }
     if (summary.filesLoaded == 0) throw AppError(QStringLiteral("%1：其中没有任何参考数据文件").arg(dir));

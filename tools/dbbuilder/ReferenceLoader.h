@@ -21,6 +21,7 @@ class BuilderDatabase;
 struct LoadSummary {
     QStringList notes; // one line per file: what was loaded or skipped
     int filesLoaded = 0;
+    QStringList tables; // the tables whose rows the load replaced
 };
 
 // `only`, when not empty, limits the load to those file names.

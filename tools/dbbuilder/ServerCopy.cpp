@@ -5,6 +5,7 @@
 #include "data/Schema.h"
 #include "data/ServerSchema.h"
 #include "data/StoreConfig.h"
+#include "data/Transaction.h"
 #include "dbbuilder/BuilderDatabase.h"
 
 #include <QFileInfo>
@@ -86,8 +87,46 @@ qint64 copyTable(sqlite3 *source, QSqlQuery &q, const QString &table) {
 
 namespace ServerCopy {
 
-QList<TableCount> copy(const QString &sqliteFile, const QString &configFile, bool replace) {
+namespace {
+bool tablesThere(QSqlQuery &q) {
+    run(q, QStringLiteral("select count(*) from information_schema.tables where table_schema = current_schema() "
+                          "and table_name in ('%1')")
+               .arg(schemaTables().join(QStringLiteral("','"))));
+    return q.next() && q.value(0).toInt() > 0;
+}
+
+void requireFile(const QString &sqliteFile) {
     if (!QFileInfo(sqliteFile).isFile()) throw AppError(QStringLiteral("找不到数据库文件“%1”。").arg(sqliteFile));
+}
+} // namespace
+
+bool hasTables(const QString &configFile) {
+    Connection server(QStringLiteral("dbbuilder-server"));
+    server.setConnectionString(StoreConfig::connectionString(configFile));
+    server.ensureOpen();
+    QSqlQuery q(server.database());
+    return tablesThere(q);
+}
+
+QList<TableCount> replaceRows(const QString &sqliteFile, const QString &configFile, const QStringList &tables) {
+    requireFile(sqliteFile);
+    BuilderDatabase source(sqliteFile);
+    Connection server(QStringLiteral("dbbuilder-server"));
+    server.setConnectionString(StoreConfig::connectionString(configFile));
+    Transaction transaction(server);
+    QSqlQuery q(server.database());
+    QList<TableCount> counts;
+    for (const QString &t : tables) {
+        run(q, QStringLiteral("delete from %1").arg(t));
+        if (const qint64 rows = copyTable(source.handle(), q, t); rows >= 0) counts << TableCount{t, rows};
+    }
+    transaction.commit();
+    run(q, QStringLiteral("analyze"));
+    return counts;
+}
+
+QList<TableCount> copy(const QString &sqliteFile, const QString &configFile, bool replace) {
+    requireFile(sqliteFile);
     BuilderDatabase source(sqliteFile);
     Connection server(QStringLiteral("dbbuilder-server"));
     server.setConnectionString(StoreConfig::connectionString(configFile));
@@ -95,10 +134,7 @@ QList<TableCount> copy(const QString &sqliteFile, const QString &configFile, boo
     QSqlQuery q(server.database());
     run(q, QStringLiteral("begin"));
     const QStringList tables = schemaTables();
-    run(q, QStringLiteral("select count(*) from information_schema.tables where table_schema = current_schema() "
-                          "and table_name in ('%1')")
-               .arg(tables.join(QStringLiteral("','"))));
-    if (q.next() && q.value(0).toInt() > 0) {
+    if (tablesThere(q)) {
         if (!replace) throw AppError(QStringLiteral("服务器上的数据库已有查询表；要替换它们请加 --force。"));
         for (const QString &t : tables) run(q, QStringLiteral("drop table if exists %1").arg(t));
     }

@@ -15,4 +15,10 @@ struct TableCount {
 
 // Throws AppError; a server that already holds the tables is refused unless replace is set.
 QList<TableCount> copy(const QString &sqliteFile, const QString &configFile, bool replace);
+// Whether the server's database already holds the lookup tables.
+bool hasTables(const QString &configFile);
+// Replaces the rows of the named tables on the server by the file's, in one transaction that
+// takes the program's write lock (so it waits for an import, and an import waits for it); the
+// other tables and the indexes stay.
+QList<TableCount> replaceRows(const QString &sqliteFile, const QString &configFile, const QStringList &tables);
 } // namespace ServerCopy

@@ -20,7 +20,8 @@ const char kUsage[] = "用法：\n"
                       "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
                       "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n"
                       "  zendrik-dbbuilder cluster DB\n"
-                      "  zendrik-dbbuilder toserver DB CONFIG [--force]\n";
+                      "  zendrik-dbbuilder toserver DB CONFIG [--force]\n"
+                      "DB 也可以是服务器的配置文件（zendrik.conf，以 .conf 结尾）：数据库建在该服务器上。\n";
 
 void say(const QString &text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
 
@@ -112,6 +113,8 @@ int run(const QStringList &args) {
         const Arguments a(args.mid(1), {"--format", "--codes"});
         a.expect(2, {"--diff"});
         const QString &db = a.positional[0];
+        if (Builder::namesServer(db) && a.flags.contains(QStringLiteral("--diff")))
+            throw UsageError{QStringLiteral("--diff 只能比较数据库文件，不能用于服务器")};
         // The edition being replaced is read before the load, to report what the new one changes.
         const bool diff = a.flags.contains(QStringLiteral("--diff")) && QFileInfo::exists(db);
         const DiffOptions options = diffOptions(a);
@@ -149,7 +152,7 @@ int run(const QStringList &args) {
                 .arg(o.rulings)
                 .arg(o.cases)
                 .arg(clock.elapsed() / 1000.0)
-                .arg(sizeOf(a.positional[0])));
+                .arg(Builder::namesServer(a.positional[0]) ? QStringLiteral("在服务器上") : sizeOf(a.positional[0])));
     } else if (command == QLatin1String("cluster")) {
         const Arguments a(args.mid(1), {});
         a.expect(1, {});
