@@ -19,8 +19,8 @@ public:
     virtual std::optional<QString> newestDate() = 0;
     // One more than the largest id; 1 for a table without ids.
     virtual qint64 nextId() = 0;
-    // One row (id, name, code, spec, date, date, 0, source), the texts in UTF-8. Rows may be held
-    // back and written together; they are all written by finish().
+    // One row (id, name, code, spec, date, date, 0, source), the texts in UTF-8; each id one more
+    // than the one before. Rows may be held back and written together; finish() writes the rest.
     virtual void append(qint64 id, const QByteArray &name, const QByteArray &code, const QByteArray &spec,
                         const QByteArray &date, const QByteArray &source) = 0;
     // Writes the rows still held and whatever follows from them (the file's name index).

@@ -1,5 +1,6 @@
-// The update import's rows on a database server: many rows to a statement, so an import costs
-// a few hundred round trips rather than one per record. The server keeps its indexes itself.
+// The update import's rows on a database server: a thousand rows to a statement, so an import
+// costs a few round trips per thousand records rather than one per record. The server keeps its
+// indexes itself.
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/ServerFaults.h"
@@ -10,17 +11,21 @@
 
 namespace {
 
-// Rows per insert statement: statements of a hundred kilobytes or so.
-constexpr int kRowsPerStatement = 500;
+// Rows per insert statement: statements of a few hundred kilobytes.
+constexpr int kRowsPerStatement = 1000;
 
-// Text between apostrophes, as the server reads it back with standard-conforming strings.
-void appendLiteral(QByteArray &out, const QByteArray &utf8) {
-    out += '\'';
+// One column of the held rows as the body of an array literal: each value between double
+// quotes, its double quotes and backslashes behind a backslash, its apostrophes doubled for the
+// string literal the array stands in.
+void appendElement(QByteArray &column, const QByteArray &utf8) {
+    if (!column.isEmpty()) column += ',';
+    column += '"';
     for (const char c : utf8) {
-        if (c == '\'') out += '\'';
-        out += c;
+        if (c == '"' || c == '\\') column += '\\';
+        else if (c == '\'') column += '\'';
+        column += c;
     }
-    out += '\'';
+    column += '"';
 }
 
 class ServerCaseWriter : public CaseWriter {
@@ -40,41 +45,36 @@ public:
 
     void append(qint64 id, const QByteArray &name, const QByteArray &code, const QByteArray &spec,
                 const QByteArray &date, const QByteArray &source) override {
-        if (rows_ == 0) {
-            if (!started_) {
-                // Backslashes are plain characters in the literals, whatever the server's setting.
-                run(QStringLiteral("set local standard_conforming_strings = on"));
-                started_ = true;
-            }
-            // By position, as on the file: the server's own last column (rowid) takes its default.
-            pending_ = "insert into case_hs values ";
-        } else {
-            pending_ += ',';
-        }
-        pending_ += '(' + QByteArray::number(id) + ',';
-        appendLiteral(pending_, name);
-        pending_ += ',';
-        appendLiteral(pending_, code);
-        pending_ += ',';
-        appendLiteral(pending_, spec);
-        pending_ += ',';
-        appendLiteral(pending_, date);
-        pending_ += ',';
-        appendLiteral(pending_, date);
-        pending_ += ",0,";
-        appendLiteral(pending_, source);
-        pending_ += ')';
+        if (rows_ == 0) firstId_ = id;
+        appendElement(names_, name);
+        appendElement(codes_, code);
+        appendElement(specs_, spec);
+        appendElement(dates_, date);
+        appendElement(sources_, source);
         if (++rows_ == kRowsPerStatement) flush();
     }
 
     void finish() override { flush(); }
 
 private:
+    // The held rows in one statement: a column an array, which the server reads far faster than
+    // as many rows of literals. Ids run on from the first; rows go in in the arrays' order.
     void flush() {
         if (rows_ == 0) return;
-        run(QString::fromUtf8(pending_));
+        if (!started_) {
+            // Backslashes are plain characters in string literals, whatever the server's setting.
+            run(QStringLiteral("set local standard_conforming_strings = on"));
+            started_ = true;
+        }
+        // By position, as on the file: the server's own last column (rowid) takes its default.
+        const QByteArray statement = "insert into case_hs select " + QByteArray::number(firstId_) +
+                                     " + n - 1, name, code, spec, d, d, 0, source from unnest('{" + names_ +
+                                     "}'::text[], '{" + codes_ + "}'::text[], '{" + specs_ + "}'::text[], '{" + dates_ +
+                                     "}'::text[], '{" + sources_ +
+                                     "}'::text[]) with ordinality as t(name, code, spec, d, source, n) order by n";
+        run(QString::fromUtf8(statement));
         rows_ = 0;
-        pending_.clear();
+        for (QByteArray *column : {&names_, &codes_, &specs_, &dates_, &sources_}) column->clear();
     }
 
     QSqlQuery run(const QString &statement) {
@@ -88,7 +88,8 @@ private:
     }
 
     Connection &connection_;
-    QByteArray pending_;
+    QByteArray names_, codes_, specs_, dates_, sources_;
+    qint64 firstId_ = 0;
     int rows_ = 0;
     bool started_ = false;
 };

@@ -79,9 +79,10 @@ protected:
 
 TEST_P(ImportStores, NewerRecordsGetTheNextIdsAndTheSameValues) {
     fixture->exec({kSeed});
-    // Backslashes and percent signs stay; apostrophes, spaces and what follows a backquote go.
+    // Backslashes, double quotes, braces, commas and percent signs stay; apostrophes, spaces and what follows a
+    // backquote go.
     QList<Rec> records = kMixedRecords;
-    records << Rec{"8471'\\", "反斜杠\\n 100%", "规\\格", "2013-01-01", "O'Brien \\' 源"};
+    records << Rec{"8471'\\", "反斜杠\\n 100%", "规\\\"格{,}", "2013-01-01", "O'Brien \\' 源"};
     const QString path = writeRecords(records);
     const UpdateImport::Outcome outcome = UpdateImport::run(connection, path);
     EXPECT_EQ(outcome.read, 7);
@@ -94,7 +95,7 @@ TEST_P(ImportStores, NewerRecordsGetTheNextIdsAndTheSameValues) {
         "9|不锈钢管|" + scrambled("7208") + "|规格|2011-06-01|2011-06-01|0|src",
         "10|不锈钢管|" + scrambled("7208") + "|规格|2011-06-01|2011-06-01|0|src",
         "11|short|" + scrambled("9999") + "|s|2012|2012|0|extra",
-        "12|反斜杠\\n100%|" + scrambled("8471\\") + "|规\\格|2013-01-01|2013-01-01|0|OBrien\\源",
+        "12|反斜杠\\n100%|" + scrambled("8471\\") + "|规\\\"格{,}|2013-01-01|2013-01-01|0|OBrien\\源",
     };
     EXPECT_EQ(rows(), expected);
     EXPECT_EQ(UpdateImport::newestDate(connection), QStringLiteral("2013-01-01"));
