@@ -5,15 +5,16 @@
 
 class QSqlDatabase;
 
-// The name index on the database server: a GIN index over zendrik_grams(name), the characters
-// and the pairs of adjacent characters of each case name (A-Z folded as LIKE compares them).
+// The name indexes on the database server: GIN indexes over zendrik_grams(name), the characters
+// and the pairs of adjacent characters of each name of the searched tables (A-Z folded as LIKE
+// compares them).
 // The server keeps an expression index itself, so no trigger is needed. A name containing a
 // fragment's literal piece holds every character pair of it (or the character of a piece of
 // one), so "zendrik_grams(name) @> array[...]" only narrows: the LIKE condition stays and
 // decides. One- and two-character fragments, the common Chinese searches, are one key each.
 namespace ServerNameIndex {
-// The function and the index; the index after the table and its rows (a bulk copy makes it
-// after the copy, in one pass).
+// The function and the indexes; the indexes after the tables and their rows (a bulk copy makes
+// them after the copy, in one pass).
 QStringList createStatements();
 // The index of a searched table's names.
 QString indexName(const QString &table);

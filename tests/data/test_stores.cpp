@@ -140,7 +140,7 @@ TEST_P(Stores, TariffSearchAndFirstRowsReadTheSameValues) {
                               QStringLiteral("lice"), QStringLiteral("b")};
     const auto all = rows(SearchStatements::build(SearchStatements::OfficialHs, {}, QStringLiteral("钢")), columns);
     ASSERT_EQ(all.size(), 1);
-    // As the window runs them, with their intent: neither table has a name index.
+    // As the window runs them, with their intent.
     const QString steel = QStringLiteral("钢");
     for (const auto table : {SearchStatements::OfficialHs, SearchStatements::HsClassify})
         EXPECT_EQ(ids(rows(SearchStatements::build(table, {}, steel), {QStringLiteral("id")},
@@ -286,24 +286,38 @@ TEST(ServerNameIndex, NameSearchesGiveTheFileRowsInTheFileOrder) {
     EXPECT_EQ(caseSearch(onFile, {}, QStringLiteral("钢丝绳")).contains(5), false);
 }
 
-// The server uses its name index for one- and two-character fragments (told to avoid a scan, as
-// it would on a large table; this one is small).
+// The server uses its name indexes for one- and two-character fragments, in every searched table
+// (told to avoid a scan, as it would on a large table; these are small).
 TEST(ServerNameIndex, ServerPlansNameSearchesThroughTheIndex) {
     StoreFixture server(Store::Server);
     SKIP_WITHOUT_STORE(server);
     server.exec(caseInserts());
     Connection con(QStringLiteral("plans"));
     con.setConnectionString(server.connectionString());
-    for (const QString &name : {QStringLiteral("钢"), QStringLiteral("钢丝"), QStringLiteral("STEEL")}) {
-        QString executed;
-        caseSearch(con, {}, name, &executed);
+    Query search(QStringLiteral("qryPlans"));
+    search.setConnection(&con);
+    const struct {
+        SearchStatements::Table table;
+        const char *name, *index;
+    } cases[] = {
+        {SearchStatements::CaseHs, "钢", "case_hs_name_grams"},
+        {SearchStatements::CaseHs, "钢丝", "case_hs_name_grams"},
+        {SearchStatements::CaseHs, "STEEL", "case_hs_name_grams"},
+        {SearchStatements::OfficialHs, "钢丝", "official_hs_name_grams"},
+        {SearchStatements::HsClassify, "钢", "hs_classify_name_grams"},
+    };
+    for (const auto &c : cases) {
+        const QString name = QString::fromUtf8(c.name);
+        search.setSql(SearchStatements::build(c.table, {}, name), SearchStatements::intent(c.table, {}, name));
+        search.open();
+        const QString executed = search.executedSql();
+        search.close();
         QSqlQuery q(con.database());
         ASSERT_TRUE(q.exec(QStringLiteral("set enable_seqscan = off")));
         ASSERT_TRUE(q.exec(QStringLiteral("explain ") + executed)) << executed.toStdString();
         QString plan;
         while (q.next()) plan += q.value(0).toString() + u'\n';
-        EXPECT_TRUE(plan.contains(QStringLiteral("case_hs_name_grams"))) << name.toStdString() << "\n"
-                                                                         << plan.toStdString();
+        EXPECT_TRUE(plan.contains(QString::fromUtf8(c.index))) << c.name << "\n" << plan.toStdString();
         q.exec(QStringLiteral("reset enable_seqscan"));
     }
 }
