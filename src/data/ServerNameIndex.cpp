@@ -77,8 +77,10 @@ QSet<QString> detect(const QSqlDatabase &db) {
     for (const Indexed &i : indexed()) names << indexName(i.table);
     QSqlQuery q(db);
     QSet<QString> out;
+    // The keys are characters: on a database of another encoding the server's substr() would
+    // count bytes, and the index would miss names the LIKE finds.
     if (!q.exec(QStringLiteral("select tablename from pg_indexes where schemaname = current_schema() and "
-                               "indexname in ('%1')")
+                               "indexname in ('%1') and current_setting('server_encoding') = 'UTF8'")
                     .arg(names.join(QStringLiteral("','")))))
         return out;
     while (q.next()) out << q.value(0).toString();
