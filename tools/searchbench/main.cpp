@@ -165,10 +165,11 @@ int main(int argc, char **argv) {
                               "the peak resident memory of the class in MB\n")
                    .arg(size.asInteger(QStringLiteral("n")))
                    .arg(runs)
-                   .arg(orderedTo < 0 ? QStringLiteral("not kept in code order")
-                                      : QStringLiteral("in code order to rowid %1, %2 rows above it")
-                                            .arg(orderedTo)
-                                            .arg(std::max<qint64>(0, last - orderedTo)));
+                   .arg(s.con.isServer() ? QStringLiteral("on %1").arg(StoreConfig::read(folder).describe())
+                        : orderedTo < 0  ? QStringLiteral("not kept in code order")
+                                         : QStringLiteral("in code order to rowid %1, %2 rows above it")
+                                              .arg(orderedTo)
+                                              .arg(std::max<qint64>(0, last - orderedTo)));
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
                    .arg(QStringLiteral("class"), -22)
                    .arg(QStringLiteral("input"), -12)
