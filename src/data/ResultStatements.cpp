@@ -8,16 +8,38 @@ namespace ResultStatements {
 namespace {
 QString quoted(QString text) { return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\''; }
 
-// The statement without its ordering, its rowid set (if any) free to drive the loop again;
-// empty when it is not a search statement as the plans write them.
-QString unordered(const QString &executed, const SearchIntent &intent) {
+// A search statement as a plan wrote it: its rows without their ordering, how a row's rowid is
+// named over them, and its ordering reversed.
+struct Shape {
+    QString rows;
+    QString rowid;
+    QString reversed;
+};
+
+// Empty rows when the statement is not a search as the plans write them.
+Shape shape(const QString &executed, const SearchIntent &intent) {
     if (!intent.isSearch()) return {};
+    // By code: rows of equal codes in rowid order, so the rowid makes the order total.
     for (const QString &ordering :
          {QStringLiteral(" order by ") + intent.codeColumn, QStringLiteral(" order by +") + intent.codeColumn}) {
         if (!executed.endsWith(ordering)) continue;
-        QString out = executed.chopped(ordering.size());
-        out.replace(QStringLiteral(" +rowid in (select rowid from "), QStringLiteral(" rowid in (select rowid from "));
-        return out;
+        QString rows = executed.chopped(ordering.size());
+        // Its rowid set free to drive the loop again.
+        rows.replace(QStringLiteral(" +rowid in (select rowid from "), QStringLiteral(" rowid in (select rowid from "));
+        return {rows, QStringLiteral("rowid"), executed + QStringLiteral(" desc, rowid desc")};
+    }
+    // In the name index's order, which is code order (rows stored so): the rowids are unique.
+    static const QString indexOrder = QStringLiteral(" order by zm.zr");
+    if (executed.endsWith(indexOrder))
+        return {executed.chopped(indexOrder.size()), intent.table + QStringLiteral(".rowid"),
+                executed + QStringLiteral(" desc")};
+    // The same with later rows merged in: (zk, zc, zt) is unique, and a row's rowid is zt for a
+    // later row, zk for the others.
+    static const QString merged = QStringLiteral(" order by zk, zc, zt)");
+    if (executed.endsWith(merged)) {
+        const QString rows = executed.chopped(merged.size());
+        return {rows + u')', QStringLiteral("coalesce(zt, zk)"),
+                rows + QStringLiteral(" order by zk desc, zc desc, zt desc)")};
     }
     return {};
 }
@@ -31,21 +53,20 @@ QString count(const QString &executed, const SearchIntent &intent, bool nameInde
         return QStringLiteral("select count(*) from %1 where %1 match %2")
             .arg(index, quoted(SearchPlan::indexQuery(fragment)));
     }
-    const QString rows = unordered(executed, intent);
+    const QString rows = shape(executed, intent).rows;
     return QStringLiteral("select count(*) from (%1)").arg(rows.isEmpty() ? executed : rows);
 }
 
 QString reversed(const QString &executed, const SearchIntent &intent) {
-    if (unordered(executed, intent).isEmpty()) return {};
     // The plan's own ordering, read backwards: an index walk stays an index walk.
-    return executed + QStringLiteral(" desc, rowid desc");
+    return shape(executed, intent).reversed;
 }
 
 QString sorted(const QString &executed, const SearchIntent &intent, const QString &key, bool descending) {
-    const QString rows = unordered(executed, intent);
-    if (rows.isEmpty()) return {};
+    const Shape s = shape(executed, intent);
+    if (s.rows.isEmpty()) return {};
     const QString direction = descending ? QStringLiteral(" desc") : QString();
-    return rows + QStringLiteral(" order by ") + key + direction + QStringLiteral(", rowid") + direction;
+    return s.rows + QStringLiteral(" order by ") + key + direction + QStringLiteral(", ") + s.rowid + direction;
 }
 
 } // namespace ResultStatements
