@@ -137,6 +137,10 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
     setModel(model_);
     // The view resets its current cell on every new result before this runs.
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::positionOnFirstRow);
+    // A sorted result still being counted has no rows at its reset: its first ones come later.
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first) {
+        if (first == 0) positionOnFirstRow();
+    });
     // A click on a title sorts a search's result by that column, a second click reverses it; a
     // new result comes in its own order, without the mark.
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::showSortMark);

@@ -8,6 +8,7 @@
 #include "data/ResultStatements.h"
 #include "search/ValueText.h"
 
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <limits>
@@ -74,7 +75,8 @@ void GridModel::attach() {
     sortOrder_ = Qt::AscendingOrder;
     head_ = source_ ? source_->rowCount() : 0;
     rows_ = head_;
-    sourceMore_ = source_ && source_->canFetchMore();
+    // A query not run yet, or closed, has nothing to read on (its empty model still says it might).
+    sourceMore_ = source_ && source_->query().isActive() && source_->canFetchMore();
     remap();
     if (sourceMore_) {
         const QString &sql = query_->executedSql();

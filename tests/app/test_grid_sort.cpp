@@ -30,6 +30,19 @@ QString plainCode(int i) { return QStringLiteral("%1").arg(1000000000LL + (i * 7
 
 enum class Stored { AsInserted, InCodeOrder, WithLaterRows };
 
+const char *storedName(Stored stored) {
+    switch (stored) {
+    case Stored::AsInserted:
+        return "AsInserted";
+    case Stored::InCodeOrder:
+        return "InCodeOrder";
+    case Stored::WithLaterRows:
+        return "WithLaterRows";
+    }
+    return "";
+}
+void PrintTo(Stored stored, std::ostream *os) { *os << storedName(stored); }
+
 class GridSort : public ::testing::TestWithParam<Stored> {
 protected:
     void SetUp() override {
@@ -163,6 +176,7 @@ TEST_P(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
             QList<int> want = c.order;
             if (order == Qt::DescendingOrder) std::reverse(want.begin(), want.end());
             ASSERT_EQ(g->gridModel()->rowCount(), kCases);
+            EXPECT_EQ(g->currentIndex().row(), 0); // the sorted result stands on its first row
             EXPECT_EQ(ids(0, kCases - 1), want) << c.field.toStdString() << order;
             // The end of the sorted result, read from its end.
             g->setFocus();
@@ -196,17 +210,6 @@ TEST_P(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
     }
 }
 
-std::string storedName(const ::testing::TestParamInfo<Stored> &info) {
-    switch (info.param) {
-    case Stored::AsInserted:
-        return "AsInserted";
-    case Stored::InCodeOrder:
-        return "InCodeOrder";
-    case Stored::WithLaterRows:
-        return "WithLaterRows";
-    }
-    return {};
-}
-
 INSTANTIATE_TEST_SUITE_P(Stored, GridSort,
-                         ::testing::Values(Stored::AsInserted, Stored::InCodeOrder, Stored::WithLaterRows), storedName);
+                         ::testing::Values(Stored::AsInserted, Stored::InCodeOrder, Stored::WithLaterRows),
+                         [](const ::testing::TestParamInfo<Stored> &info) { return storedName(info.param); });

@@ -70,4 +70,11 @@ void clickCell(DataGrid *grid, int row, const QString &field) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
 }
 
+void showActive(QWidget *window) {
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
 } // namespace LookupFixture
