@@ -73,7 +73,7 @@ void GridModel::attach() {
     sortOrder_ = Qt::AscendingOrder;
     head_ = source_ ? source_->rowCount() : 0;
     rows_ = head_;
-    sourceMore_ = source_ && source_->canFetchMore();
+    sourceMore_ = source_ && (source_->canFetchMore() || query_->cut());
     remap();
     if (sourceMore_) {
         const QString &sql = query_->executedSql();
@@ -93,7 +93,7 @@ void GridModel::startReader(const QString &forward, const QString &backward, qin
         count,
         delayMs};
     // Told on the reader's thread; handled on this one (a model gone by then hears nothing).
-    reader_ = std::make_unique<ResultReader>(con->readerAddress(), std::move(statements), [this] {
+    reader_ = std::make_unique<ResultReader>(ResultEngine::of(*con), std::move(statements), [this] {
         QMetaObject::invokeMethod(this, &GridModel::readerChanged, Qt::QueuedConnection);
     });
 }

@@ -35,6 +35,11 @@ public:
     const QList<FieldDef> &fields() const { return fields_; }
 
     void close();
+    // On the database server, a search statement opened (not streamed) holds only its first
+    // kHeadRows + 1 rows: cut() says that there may be more, read by running executedSql() again.
+    static constexpr int kHeadRows = 256;
+    bool cut() const { return cut_; }
+
     // Closes the previous result. A search statement comes with its intent, from which the
     // connection chooses how to run it.
     void setSql(const QString &statement, SearchIntent intent = {});
@@ -84,6 +89,7 @@ private:
     QString executedSql_;
     SearchIntent intent_;
     bool open_ = false;
+    bool cut_ = false;
     int row_ = 0;
     std::unique_ptr<QSqlQueryModel> model_;
 };

@@ -2,24 +2,44 @@
 
 #include "data/SearchIndex.h"
 #include "data/SearchPlan.h"
+#include "data/ServerDialect.h"
 
 namespace ResultStatements {
 
 namespace {
 QString quoted(QString text) { return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\''; }
 
-// The statement without its ordering, its rowid set (if any) free to drive the loop again;
-// empty when it is not a search statement as the plans write them.
-QString unordered(const QString &executed, const SearchIntent &intent) {
+// A search statement without its ordering, its rowid set (if any) free to drive the loop again,
+// and which engine's dialect wrote it; empty rows when it is not a search statement as the plans
+// write them.
+struct Unordered {
+    QString rows;
+    bool server = false; // ordered as the server's dialect writes "order by <code>"
+};
+
+Unordered unordered(const QString &executed, const SearchIntent &intent) {
     if (!intent.isSearch()) return {};
     for (const QString &ordering :
          {QStringLiteral(" order by ") + intent.codeColumn, QStringLiteral(" order by +") + intent.codeColumn}) {
         if (!executed.endsWith(ordering)) continue;
         QString out = executed.chopped(ordering.size());
         out.replace(QStringLiteral(" +rowid in (select rowid from "), QStringLiteral(" rowid in (select rowid from "));
-        return out;
+        return {out, false};
     }
+    if (const QString ordering =
+            QStringLiteral(" order by %1, rowid").arg(ServerDialect::foldedCode(intent.codeColumn));
+        executed.endsWith(ordering))
+        return {executed.chopped(ordering.size()), true};
     return {};
+}
+
+// "key[ desc], rowid[ desc]": Null first, as the file's engine sorts it, on either engine.
+QString ordering(const QString &key, bool descending, bool server) {
+    const QString direction = descending ? QStringLiteral(" desc") : QString();
+    if (!server) return key + direction + QStringLiteral(", rowid") + direction;
+    return ServerDialect::sortKey(key) + direction +
+           (descending ? QStringLiteral(" nulls last") : QStringLiteral(" nulls first")) + QStringLiteral(", rowid") +
+           direction;
 }
 } // namespace
 
@@ -31,21 +51,25 @@ QString count(const QString &executed, const SearchIntent &intent, bool nameInde
         return QStringLiteral("select count(*) from %1 where %1 match %2")
             .arg(index, quoted(SearchPlan::indexQuery(fragment)));
     }
-    const QString rows = unordered(executed, intent);
-    return QStringLiteral("select count(*) from (%1)").arg(rows.isEmpty() ? executed : rows);
+    const QString rows = unordered(executed, intent).rows;
+    // The server wants a name for a subquery; the file's engine takes one.
+    return QStringLiteral("select count(*) from (%1) as counted").arg(rows.isEmpty() ? executed : rows);
 }
 
 QString reversed(const QString &executed, const SearchIntent &intent) {
-    if (unordered(executed, intent).isEmpty()) return {};
+    const Unordered u = unordered(executed, intent);
+    if (u.rows.isEmpty()) return {};
     // The plan's own ordering, read backwards: an index walk stays an index walk.
+    if (u.server)
+        return u.rows +
+               QStringLiteral(" order by %1 desc, rowid desc").arg(ServerDialect::foldedCode(intent.codeColumn));
     return executed + QStringLiteral(" desc, rowid desc");
 }
 
 QString sorted(const QString &executed, const SearchIntent &intent, const QString &key, bool descending) {
-    const QString rows = unordered(executed, intent);
-    if (rows.isEmpty()) return {};
-    const QString direction = descending ? QStringLiteral(" desc") : QString();
-    return rows + QStringLiteral(" order by ") + key + direction + QStringLiteral(", rowid") + direction;
+    const Unordered u = unordered(executed, intent);
+    if (u.rows.isEmpty()) return {};
+    return u.rows + QStringLiteral(" order by ") + ordering(key, descending, u.server);
 }
 
 } // namespace ResultStatements

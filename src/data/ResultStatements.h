@@ -8,7 +8,8 @@
 // rows in another order. A search statement ends with "order by [+]<code column>" and yields
 // rows of equal codes in rowid order (the code index holds them so; a sort keeps the order of
 // its input, which a scan or a rowid set gives in rowid order): adding the rowid to the ordering
-// makes it total, so its reverse is exact.
+// makes it total, so its reverse is exact. A statement the server's dialect wrote (ServerDialect)
+// gets statements in that dialect: its rowid column numbers rows as they were written too.
 namespace ResultStatements {
 // "select count(*) ..." of the rows. A name fragment without wildcards is counted in the name
 // index alone when `nameIndexed`: its phrase matches exactly what the LIKE condition selects.
