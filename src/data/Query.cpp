@@ -124,6 +124,8 @@ QSqlQuery Query::run(bool forwardOnly) {
                       !executedSql_.contains(QStringLiteral(" limit "), Qt::CaseInsensitive);
     const QString limit = head ? QStringLiteral(" limit %1").arg(kHeadRows + 1) : QString();
     if (!query.exec(executedSql_ + limit)) fail(query.lastError());
+    // Known before the grid hears of the result (the driver tells the size of a whole result).
+    cut_ = head && query.size() > kHeadRows;
     return query;
 }
 
@@ -135,7 +137,6 @@ void Query::open() {
     query.seek(QSql::BeforeFirstRow);
     model_->setQuery(std::move(query));
     if (model_->lastError().isValid()) fail(model_->lastError());
-    cut_ = connection_->isServer() && intent_.isSearch() && model_->rowCount() > kHeadRows && !model_->canFetchMore();
     open_ = true;
     row_ = 0;
 }

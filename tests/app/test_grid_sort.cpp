@@ -1,13 +1,17 @@
 // The result grids of the main window over a result larger than they hold: a jump to the end,
-// sorting by a column title, and the counts beside the tabs, driven as the user does.
+// sorting by a column title, and the counts beside the tabs, driven as the user does, on either
+// store: the window on the database server shows the rows the file gives, in the same order.
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
+#include "data/StoreConfig.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
+#include "support/StoreFixture.h"
 #include "support/TestDatabase.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +28,8 @@ constexpr int kCases = 3000;
 // plain order. Every name has 钢; every third has 管 as well.
 QString plainCode(int i) { return QStringLiteral("%1").arg(1000000000LL + (i * 7919LL) % 397 * 1000003LL); }
 
-class GridSort : public ::testing::Test {
+// The file's rows are there on both stores: the expected orders are read from it.
+class GridSort : public ::testing::TestWithParam<Store> {
 protected:
     void SetUp() override {
         LookupFixture::writeStartupRows(db);
@@ -35,7 +40,16 @@ protected:
                         .arg(i)
                         .arg(i % 3 == 0 ? QStringLiteral("管") : QString())
                         .arg(ScrambleCode(plainCode(i)));
-        db.exec(QStringLiteral("insert into case_hs values ") + rows.join(u','));
+        const QString insert = QStringLiteral("insert into case_hs values ") + rows.join(u',');
+        db.exec(insert);
+        if (GetParam() == Store::Server) {
+            server = std::make_unique<StoreFixture>(Store::Server);
+            SKIP_WITHOUT_STORE(*server);
+            server->exec(LookupFixture::startupStatements() << insert);
+            // A configuration beside the program sends the window to the server.
+            ASSERT_TRUE(QFile::copy(StoreConfig::fileOf(server->connectionString()),
+                                    db.dir() + QStringLiteral("zendrik.conf")));
+        }
         form = std::make_unique<TForm2>();
         form->show();
         ASSERT_TRUE(platform.boxes.isEmpty());
@@ -85,6 +99,7 @@ protected:
 
     RecordingPlatform platform;
     TestDatabase db;
+    std::unique_ptr<StoreFixture> server;
     std::unique_ptr<TForm2> form;
 
     void TearDown() override {
@@ -96,7 +111,7 @@ protected:
 
 } // namespace
 
-TEST_F(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
+TEST_P(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
     for (const QString &name : {QStringLiteral("钢"), QStringLiteral("管")}) {
         search(name);
         DataGrid *g = form->dbgrd3;
@@ -114,7 +129,7 @@ TEST_F(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
     }
 }
 
-TEST_F(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
+TEST_P(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
     search(QStringLiteral("钢"));
     DataGrid *g = form->dbgrd3;
     QHeaderView *h = g->horizontalHeader();
@@ -157,7 +172,7 @@ TEST_F(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
     EXPECT_EQ(ids(0, 9), expected(QStringLiteral("name like '%管%'"), QStringLiteral("code")).mid(0, 10));
 }
 
-TEST_F(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
+TEST_P(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
     EXPECT_FALSE(form->lblCounts->isVisible()); // no search yet
     struct Case {
         QString name, text;
@@ -173,3 +188,6 @@ TEST_F(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
         EXPECT_TRUE(form->lblCounts->isVisible()) << c.name.toStdString();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, GridSort, ::testing::Values(Store::File, Store::Server),
+                         [](const auto &info) { return storeName(info.param); });
