@@ -115,7 +115,7 @@ int main(int argc, char **argv) {
         out << "start: private " << privateMb() << " MB, clean "
             << QString::number(procMb("/proc/self/smaps_rollup", "Private_Clean"), 'f', 1) << " MB\n";
 
-        {
+        if (!con.isServer()) {
             // The statement alone, stepped to its end without reading a value (first, so that the
             // grid finds the file as warm): what the grid's reading costs on top of it is the
             // delivery cost. On a connection of its own, closed after, so that the pages it maps
