@@ -108,10 +108,21 @@ QStringList functions() {
                        "return convert_from(b, 'SQL_ASCII'); end $$")
             .arg(keyHex()),
         // Orders as the file's engine orders plain_code(): a plain code of up to 18 digits is a
-        // number there, before every text; texts byte by byte.
-        QStringLiteral("create or replace function plain_code_order(stored text) returns text language sql "
-                       "immutable strict parallel safe as $$ select case when p ~ '^[0-9]{1,18}$' "
-                       "then '0' || lpad(p, 18, '0') else '1' || p end collate \"C\" from plain_code($1) p $$"),
+        // number there, before every text; texts byte by byte. In one pass, for sorting speed.
+        QStringLiteral(
+            "create or replace function plain_code_order(stored text) returns text language plpgsql "
+            "immutable strict parallel safe as $$ declare b bytea; c integer; n bigint := 0; "
+            "digits boolean; k bytea := '\\x%1'; begin "
+            "if stored !~ '^([0-9A-Fa-f]{2})*.?$' then return '1' || stored; end if; "
+            "b := decode(substr(stored, 1, length(stored) / 2 * 2), 'hex'); "
+            "digits := length(b) between 1 and 18; "
+            "for i in 0 .. length(b) - 1 loop c := get_byte(b, i) # get_byte(k, i % 8); "
+            "if c = 0 or c > 127 then return '1' || stored; end if; "
+            "if c not between 48 and 57 then digits := false; elsif digits then n := n * 10 + c - 48; end if; "
+            "b := set_byte(b, i, c); end loop; "
+            "if digits then return '0' || lpad(n::text, 19, '0'); end if; "
+            "return '1' || convert_from(b, 'SQL_ASCII'); end $$")
+            .arg(keyHex()),
     };
 }
 
