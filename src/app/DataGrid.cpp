@@ -18,6 +18,7 @@
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QToolTip>
+#include <utility>
 
 const QColor DataGrid::kTitleColor = Colors::skyBlue;
 const QColor DataGrid::kEvenRowColor(247, 248, 251);
@@ -136,9 +137,15 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
     setModel(model_);
     // The view resets its current cell on every new result before this runs.
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::positionOnFirstRow);
+    // A sorted result still being counted has no rows at its reset: its first ones come later.
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first) {
+        if (first == 0) positionOnFirstRow();
+    });
     // A click on a title sorts a search's result by that column, a second click reverses it; a
     // new result comes in its own order, without the mark.
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::showSortMark);
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { endWanted_ = EndWanted::None; });
+    connect(model_, &GridModel::endReady, this, &DataGrid::reachEnd);
     connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
         if (model_->sortable() && column >= 0) model_->sort(column, order);
     });
@@ -189,14 +196,16 @@ void DataGrid::showSortMark() {
 void DataGrid::positionOnFirstRow() {
     // An opened result stands on its first record, so the first wheel turn or Down key moves
     // to the second row.
-    if (model_->rowCount() == 0) return;
+    const int column = firstShownColumn();
+    if (model_->rowCount() == 0 || column < 0) return;
+    selectionModel()->setCurrentIndex(model_->index(0, column), QItemSelectionModel::NoUpdate);
+}
+
+int DataGrid::firstShownColumn() const {
     const QHeaderView *h = horizontalHeader();
-    for (int i = 0; i < h->count(); ++i) {
-        const int logical = h->logicalIndex(i);
-        if (isColumnHidden(logical)) continue;
-        selectionModel()->setCurrentIndex(model_->index(0, logical), QItemSelectionModel::NoUpdate);
-        return;
-    }
+    for (int visual = 0; visual < h->count(); ++visual)
+        if (!h->isSectionHidden(h->logicalIndex(visual))) return h->logicalIndex(visual);
+    return -1;
 }
 
 void DataGrid::setRowHeight(int pixels) {
@@ -360,23 +369,37 @@ void DataGrid::exportResult() { GridExport::run(*this); }
 
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     if (action == MoveEnd && (modifiers & Qt::ControlModifier)) {
-        model_->fetchEnd();
+        if (!model_->fetchEnd()) {
+            endWanted_ = EndWanted::Cursor;
+            return currentIndex(); // stays until the end is known
+        }
         updateGeometries(); // so that scrolling to the new last row reaches it
         // Without a current cell the table would go to the first one: the end is asked for.
-        if (!currentIndex().isValid() && model_->rowCount() > 0) {
-            const QHeaderView *h = horizontalHeader();
-            for (int visual = 0; visual < h->count(); ++visual)
-                if (!h->isSectionHidden(h->logicalIndex(visual)))
-                    return model_->index(model_->rowCount() - 1, h->logicalIndex(visual));
-        }
+        if (!currentIndex().isValid() && model_->rowCount() > 0 && firstShownColumn() >= 0)
+            return model_->index(model_->rowCount() - 1, firstShownColumn());
     }
     return QTableView::moveCursor(action, modifiers);
 }
 
 void DataGrid::showEnd() {
-    model_->fetchEnd();
+    if (!model_->fetchEnd()) {
+        if (endWanted_ == EndWanted::None) endWanted_ = EndWanted::Scroll;
+        return;
+    }
     updateGeometries(); // the scroll bar's new range, now rather than at the next layout
     verticalScrollBar()->setSliderPosition(verticalScrollBar()->maximum());
+}
+
+void DataGrid::reachEnd() {
+    const EndWanted wanted = std::exchange(endWanted_, EndWanted::None);
+    updateGeometries();
+    const int rows = model_->rowCount();
+    if (wanted == EndWanted::Cursor && rows > 0) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : firstShownColumn();
+        if (column >= 0) setCurrentIndex(model_->index(rows - 1, column));
+    } else if (wanted == EndWanted::Scroll) {
+        verticalScrollBar()->setSliderPosition(verticalScrollBar()->maximum());
+    }
 }
 
 void DataGrid::verticalScrollbarAction(int action) {

@@ -68,7 +68,8 @@ protected:
     void showSortMark();
     void paintEvent(QPaintEvent *event) override;
     // A jump to the end (Ctrl+End, the scroll bar dragged or clicked to the bottom) fetches
-    // the rest of the result at once; scrolling on fetches a chunk at a time.
+    // the rest of the result at once (when it has been counted: else as soon as it is);
+    // scrolling on fetches a chunk at a time.
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void verticalScrollbarAction(int action) override;
     void verticalScrollbarValueChanged(int value) override;
@@ -79,6 +80,10 @@ protected:
 
 private:
     void showEnd();
+    // The jump to the end asked for while the result was being counted.
+    void reachEnd();
+    // The leftmost column shown (logical index); -1 when none is.
+    int firstShownColumn() const;
     void selectRows();
 
     GridModel *model_;
@@ -87,4 +92,5 @@ private:
     class QMenu *menu_ = nullptr; // while open
     QString codeField_;
     QString exportName_;
+    enum class EndWanted { None, Cursor, Scroll } endWanted_ = EndWanted::None;
 };

@@ -8,6 +8,7 @@
 #include "data/ResultStatements.h"
 #include "search/ValueText.h"
 
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <limits>
@@ -65,6 +66,7 @@ void GridModel::detach() {
     head_ = 0;
     sourceMore_ = false;
     stalled_ = blanks_ = false;
+    endWanted_ = false;
 }
 
 void GridModel::attach() {
@@ -73,7 +75,9 @@ void GridModel::attach() {
     sortOrder_ = Qt::AscendingOrder;
     head_ = source_ ? source_->rowCount() : 0;
     rows_ = head_;
-    sourceMore_ = source_ && (source_->canFetchMore() || query_->cut());
+    // A query not run yet, or closed, has nothing to read on (its empty model still says it might).
+    // A search on the server holds its first rows only (Query::cut).
+    sourceMore_ = source_ && source_->query().isActive() && (source_->canFetchMore() || query_->cut());
     remap();
     if (sourceMore_) {
         const QString &sql = query_->executedSql();
@@ -103,6 +107,11 @@ void GridModel::readerChanged() {
     const bool counted = rows_ < reader_->count();
     announceNewRows();
     if (counted) emit countChanged();
+    if (endWanted_ && reader_->count() >= 0) {
+        endWanted_ = false;
+        if (rows_ > 0) reader_->want(rows_ - 1);
+        emit endReady();
+    }
     stalled_ = false;
     if (blanks_ && rows_ > 0) {
         blanks_ = false;
@@ -137,12 +146,21 @@ void GridModel::fetchAll() {
     announceNewRows();
 }
 
-void GridModel::fetchEnd() {
-    if (!reader_) return;
-    const qint64 n = reader_->waitForCount();
+bool GridModel::fetchEnd() {
+    if (!reader_) return true;
+    const qint64 n = reader_->count();
+    if (n < 0) {
+        // Counting takes a while on a large result: the end is shown when the count comes
+        // (endReady) rather than holding the window until then.
+        endWanted_ = true;
+        reader_->hurry();
+        return false;
+    }
     announceNewRows();
-    if (n > 0) reader_->waitFor(n - 1);
-    stalled_ = false;
+    // The last rows are read from the end; a row not read within the wait shows when it is.
+    if (n > 0 && !reader_->waitFor(n - 1, kWaitMs)) stalled_ = true;
+    else stalled_ = false;
+    return true;
 }
 
 qsizetype GridModel::rowsInMemory() const {
@@ -172,7 +190,9 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     if (column == sortColumn_ && order == sortOrder_) return;
     const QString key = sortKey(column);
     if (key.isEmpty() || !sortable()) return;
-    const qint64 n = reader_ ? reader_->waitForCount() : head_;
+    // A count not known yet is not waited for: the sorted reader counts, and the rows are
+    // announced when it has.
+    const qint64 n = reader_ ? reader_->count() : head_;
     const QString &sql = query_->executedSql();
     const SearchIntent &intent = query_->intent();
     const bool descending = order == Qt::DescendingOrder;
@@ -184,7 +204,7 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     // Every row comes from the sorted run; the query's own first rows are in the other order.
     startReader(ResultStatements::sorted(sql, intent, key, descending),
                 ResultStatements::sorted(sql, intent, key, !descending), 0, n);
-    rows_ = int(std::min<qint64>(n, std::numeric_limits<int>::max()));
+    rows_ = int(std::clamp<qint64>(n, 0, std::numeric_limits<int>::max()));
     endResetModel();
     // The sort takes a moment on a large result: the first rows are waited for a little.
     if (rows_ > 0 && !reader_->waitFor(0, kWaitMs)) stalled_ = true;
@@ -223,8 +243,12 @@ bool GridModel::canFetchMore(const QModelIndex &parent) const {
 
 void GridModel::fetchMore(const QModelIndex &parent) {
     if (!canFetchMore(parent)) return;
-    // A chunk at a time, as the query's own model reads; the whole count follows at once.
-    reader_->waitForCount();
+    // Until the count comes the view keeps the rows it has (the whole count is announced when
+    // it comes); then a chunk at a time, as the query's own model reads.
+    if (reader_->count() < 0) {
+        reader_->hurry();
+        return;
+    }
     announceNewRows(rows_ + kFetchRows);
 }
 

@@ -69,8 +69,9 @@ public:
     void fetchMore(const QModelIndex &parent) override;
     // Reads every row of the result and announces them at once.
     void fetchAll();
-    // Announces the whole count and reads the last rows (a jump to the end).
-    void fetchEnd();
+    // Announces the whole count and reads the last rows (a jump to the end): true when they can be
+    // shown now; false while the result is still being counted, and then endReady follows.
+    bool fetchEnd();
     // Whether a click on a column title sorts the result, and how it is sorted (-1: its own order).
     bool sortable() const;
     int sortColumn() const { return sortColumn_; }
@@ -95,6 +96,8 @@ public:
 signals:
     // The count became known, or the result changed.
     void countChanged();
+    // The end asked for by a fetchEnd() that returned false is announced.
+    void endReady();
 
 private:
     void attach();
@@ -125,6 +128,7 @@ private:
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     int rows_ = 0; // the rows announced to the views
     bool announcing_ = false;
+    bool endWanted_ = false; // fetchEnd() waits for the count
     QList<GridColumn> declared_;
     QList<GridColumn> columns_;
     QList<int> sourceColumn_; // per column: the source field's index, -1 when absent

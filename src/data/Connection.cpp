@@ -5,6 +5,7 @@
 #include "data/Dialect.h"
 #include "data/SearchIndex.h"
 #include "data/ServerFaults.h"
+#include "data/ServerNameIndex.h"
 #include "data/StoreConfig.h"
 #include "data/WalGuard.h"
 
@@ -96,7 +97,8 @@ void Connection::openServer(const QString &configFile) {
     db.setConnectOptions(s.connectOptions());
     if (!db.open()) throw AppError(ServerFaults::connectMessage(s.describe(), db.lastError().text()));
     server_ = true;
-    nameIndexes_.clear();
+    // A server without the name index still searches: by scanning the names.
+    nameIndexes_ = ServerNameIndex::detect(db);
 }
 
 bool Connection::dropIfLost() {
@@ -189,12 +191,12 @@ QString Connection::readerAddress() const {
 sqlite3 *Connection::handle() const { return rawHandle(database()); }
 
 SearchPlan::NameIndexes Connection::nameIndexes() {
-    // A server runs every search as written (its indexes are its planner's business).
-    if (server_) return {};
-    return {nameIndexes_, [this](const QString &statement) -> qint64 {
-                QSqlQuery q(database());
-                return q.exec(statement) && q.next() ? q.value(0).toLongLong() : -1;
-            }};
+    SearchPlan::NameIndexes out{{}, server_, {}, [this](const QString &statement) -> qint64 {
+                                    QSqlQuery q(database());
+                                    return q.exec(statement) && q.next() ? q.value(0).toLongLong() : -1;
+                                }};
+    (server_ ? out.serverKeys : out.tables) = nameIndexes_;
+    return out;
 }
 
 void Connection::close() {

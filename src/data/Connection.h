@@ -33,8 +33,9 @@ public:
     // After a failed statement on a server: whether the connection is gone (then it is closed,
     // and the next statement connects again).
     bool dropIfLost();
-    // The searched tables whose name index the open database has (found when it opened), and
-    // how to count on this connection: what the dialect needs to steer a name search.
+    // The searched tables whose name index the open database (the file's or the server's) has,
+    // found when it opened, and how to count on this connection: what the dialect needs to steer
+    // a name search.
     SearchPlan::NameIndexes nameIndexes();
     // The address a second, read-only connection opens the same file by (as this one opened it,
     // never for writing); empty while closed.

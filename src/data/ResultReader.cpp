@@ -146,12 +146,12 @@ qint64 ResultReader::count() const {
     return count_;
 }
 
-qint64 ResultReader::waitForCount() {
-    std::unique_lock lock(mutex_);
-    hurry_ = true;
+void ResultReader::hurry() {
+    {
+        const std::lock_guard lock(mutex_);
+        hurry_ = true;
+    }
     wake_.notify_all();
-    progress_.wait(lock, [&] { return count_ >= 0 || failed_; });
-    return count_;
 }
 
 bool ResultReader::has(qint64 row) const {

@@ -34,8 +34,8 @@ public:
 
     // The number of rows; -1 until counted.
     qint64 count() const;
-    // Waits until the rows are counted (or reading failed: then the rows read to the end).
-    qint64 waitForCount();
+    // Asks for the count now (rather than after the delay), without waiting.
+    void hurry();
     // Whether the row can be read now.
     bool has(qint64 row) const;
     // Asks for the row to be read, without waiting.

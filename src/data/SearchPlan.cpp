@@ -2,6 +2,7 @@
 
 #include "data/CaseOrder.h"
 #include "data/SearchIndex.h"
+#include "data/ServerNameIndex.h"
 
 #include <QRegularExpression>
 
@@ -68,6 +69,10 @@ QString indexQuery(const QString &fragment) {
 
 Choice choose(const SearchIntent &intent, const NameIndexes &indexes) {
     if (!intent.isSearch() || intent.nameFragment.isEmpty() || !indexes.count) return Plan::AsWritten;
+    if (indexes.server)
+        return indexes.serverKeys.contains(intent.table) && !ServerNameIndex::keys(intent.nameFragment).isEmpty()
+                   ? Plan::ServerKeys
+                   : Plan::AsWritten;
     const QString table = intent.table, code = intent.codeColumn;
     const bool indexed = indexes.tables.contains(table) && !indexQuery(intent.nameFragment).isEmpty();
     // Rows in code order: the index's order answers, unless too many matches lie in the tail.
@@ -119,6 +124,13 @@ QString apply(const QString &statement, const SearchIntent &intent, Choice choic
     const bool narrows = plan == Plan::IndexSorted || plan == Plan::IndexWalk || plan == Plan::IndexOrdered;
     if (narrows && indexQuery(intent.nameFragment).isEmpty()) plan = Plan::ScanNames;
     QString out = statement.chopped(ordering.size());
+    const qsizetype name = out.lastIndexOf(QStringLiteral(" and %1 like '%").arg(intent.nameColumn));
+    if (plan == Plan::ServerKeys) {
+        // The server's own ordering stays: its dialect translates it.
+        const QString keys = ServerNameIndex::condition(intent.nameColumn, intent.nameFragment);
+        if (name < 0 || keys.isEmpty()) return statement;
+        return out.insert(name + 5, keys + QStringLiteral(" and ")) + ordering;
+    }
     if (plan == Plan::IndexOrdered) {
         // "select <column names> from <table> where <conditions>": other shapes stay as written.
         static const QRegularExpression shape(QStringLiteral("^select (\\w+(?:,\\w+)*) from (\\w+) where (.*)$"),
@@ -134,7 +146,6 @@ QString apply(const QString &statement, const SearchIntent &intent, Choice choic
         const QString set = QStringLiteral("%1rowid in (select rowid from %2 where %3) and ")
                                 .arg(plan == Plan::IndexWalk ? QStringLiteral("+") : QString(),
                                      SearchIndex::indexTable(intent.table), matchCondition(intent));
-        const qsizetype name = out.lastIndexOf(QStringLiteral(" and %1 like '%").arg(intent.nameColumn));
         if (name < 0) return statement;
         out.insert(name + 5, set);
     }

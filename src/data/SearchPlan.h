@@ -19,10 +19,12 @@
 //   end are read in rowid order, which is code order, so the first screen is the first matches
 //   however many there are; the few matches above it (the tail) are sorted and merged in, each
 //   after the last ordered row whose code sorts before or with it.
+// - ServerKeys: on a database server, "zendrik_grams(name) @> array[...]" before the name's
+//   condition (ServerNameIndex); the server's planner chooses how to use its index.
 // The name index only narrows: the LIKE condition stays and decides, so every plan selects
 // exactly the rows of the statement as written, in the same order.
 namespace SearchPlan {
-enum class Plan { AsWritten, ScanNames, IndexSorted, IndexWalk, IndexOrdered };
+enum class Plan { AsWritten, ScanNames, IndexSorted, IndexWalk, IndexOrdered, ServerKeys };
 
 // A plan and, for IndexOrdered, the rowid up to which the rows are in code order (0: none are,
 // every row is merged as tail) and whether rows above it may match (false: the index found none).
@@ -35,6 +37,8 @@ struct Choice {
 
 struct NameIndexes {
     QSet<QString> tables; // the searched tables whose name index exists
+    bool server = false; // the connection is a database server's: only its own plan applies
+    QSet<QString> serverKeys; // the searched tables whose name index the server has
     // Runs a "select count(*) ..." on the connection; -1 when it fails.
     std::function<qint64(const QString &statement)> count;
 };

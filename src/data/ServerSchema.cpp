@@ -2,6 +2,7 @@
 
 #include "data/Schema.h"
 #include "data/ServerDialect.h"
+#include "data/ServerNameIndex.h"
 
 #include <QRegularExpression>
 
@@ -48,7 +49,7 @@ QStringList createStatements() {
     QStringList out = ServerDialect::functions();
     for (const QString &s : Schema::createStatements())
         if (const QString converted = convert(s); !converted.isEmpty()) out << converted;
-    return out;
+    return out + ServerNameIndex::createStatements();
 }
 
 } // namespace ServerSchema

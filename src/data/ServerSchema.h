@@ -6,7 +6,7 @@
 // byte by byte ("C"), as SQLite's do; the code columns' indexes are over the folded code, which
 // is what the dialect compares (ServerDialect). Every table the program reads in written order
 // carries a last column rowid, numbered as rows are written: positional inserts leave it to its
-// default. The SQLite name index has no counterpart here: the server scans the names.
+// default. The SQLite name index's counterpart is the server's own (ServerNameIndex), made last.
 namespace ServerSchema {
 QStringList createStatements();
 // A statement of the SQLite schema as the server runs it; empty when it has no counterpart.

@@ -58,10 +58,7 @@ struct Window {
         db.exec(QStringLiteral("insert into hs_classify values (1,'%1','无税则','说明')")
                     .arg(ScrambleCode(QStringLiteral("41999999"))));
         form = std::make_unique<TForm2>();
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        showActive(form.get());
         EXPECT_TRUE(platform.boxes.isEmpty());
         form->edtCode->setText(QStringLiteral("41"));
         QTest::keyClick(form->edtCode, Qt::Key_Return);

@@ -1,9 +1,12 @@
 // The result grids of the main window over a result larger than they hold: a jump to the end,
-// sorting by a column title, and the counts beside the tabs, driven as the user does, on either
-// store: the window on the database server shows the rows the file gives, in the same order.
+// sorting by a column title, and the counts beside the tabs, driven as the user does; with the
+// cases stored as inserted, in code order (the name index then gives code order), in code order
+// with later rows merged in, and on the database server (the window there shows the rows the
+// file gives, in the same order).
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
+#include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "data/StoreConfig.h"
 #include "platform/RecordingPlatform.h"
@@ -18,6 +21,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -28,31 +32,63 @@ constexpr int kCases = 3000;
 // plain order. Every name has 钢; every third has 管 as well.
 QString plainCode(int i) { return QStringLiteral("%1").arg(1000000000LL + (i * 7919LL) % 397 * 1000003LL); }
 
-// The file's rows are there on both stores: the expected orders are read from it.
-class GridSort : public ::testing::TestWithParam<Store> {
+enum class Stored { AsInserted, InCodeOrder, WithLaterRows, OnServer };
+
+const char *storedName(Stored stored) {
+    switch (stored) {
+    case Stored::AsInserted:
+        return "AsInserted";
+    case Stored::InCodeOrder:
+        return "InCodeOrder";
+    case Stored::WithLaterRows:
+        return "WithLaterRows";
+    case Stored::OnServer:
+        return "OnServer";
+    }
+    return "";
+}
+void PrintTo(Stored stored, std::ostream *os) { *os << storedName(stored); }
+
+class GridSort : public ::testing::TestWithParam<Stored> {
 protected:
     void SetUp() override {
         LookupFixture::writeStartupRows(db);
+        if (GetParam() == Stored::OnServer) {
+            // The same rows on the server as in the file, where the expected orders are read.
+            server = std::make_unique<StoreFixture>(Store::Server);
+            SKIP_WITHOUT_STORE(*server);
+            server->exec(LookupFixture::startupStatements());
+            // A configuration beside the program sends the window to the server.
+            ASSERT_TRUE(QFile::copy(StoreConfig::fileOf(server->connectionString()),
+                                    db.dir() + QStringLiteral("zendrik.conf")));
+        }
+        // With later rows, the last thousand come after the table was put in code order.
+        const int ordered = GetParam() == Stored::WithLaterRows ? kCases - 1000 : kCases;
+        insertCases(1, ordered);
+        if (GetParam() == Stored::InCodeOrder || GetParam() == Stored::WithLaterRows) {
+            sqlite3 *h = nullptr;
+            ASSERT_EQ(sqlite3_open_v2(db.file().toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+            CaseOrder::cluster(h);
+            sqlite3_close(h);
+        }
+        insertCases(ordered + 1, kCases);
+        form = std::make_unique<TForm2>();
+        form->show();
+        ASSERT_TRUE(platform.boxes.isEmpty());
+    }
+
+    void insertCases(int first, int last) {
         QStringList rows;
-        for (int i = 1; i <= kCases; ++i)
+        for (int i = first; i <= last; ++i)
             rows << QStringLiteral("(%1,'钢%2%3','%4','s%1','2024-01-01','2024-01-01',0,'')")
                         .arg(i)
                         .arg(i)
                         .arg(i % 3 == 0 ? QStringLiteral("管") : QString())
                         .arg(ScrambleCode(plainCode(i)));
+        if (rows.isEmpty()) return;
         const QString insert = QStringLiteral("insert into case_hs values ") + rows.join(u',');
         db.exec(insert);
-        if (GetParam() == Store::Server) {
-            server = std::make_unique<StoreFixture>(Store::Server);
-            SKIP_WITHOUT_STORE(*server);
-            server->exec(LookupFixture::startupStatements() << insert);
-            // A configuration beside the program sends the window to the server.
-            ASSERT_TRUE(QFile::copy(StoreConfig::fileOf(server->connectionString()),
-                                    db.dir() + QStringLiteral("zendrik.conf")));
-        }
-        form = std::make_unique<TForm2>();
-        form->show();
-        ASSERT_TRUE(platform.boxes.isEmpty());
+        if (server) server->exec({insert});
     }
 
     void search(const QString &name) {
@@ -116,10 +152,13 @@ TEST_P(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
         search(name);
         DataGrid *g = form->dbgrd3;
         const QList<int> all = expected(QStringLiteral("name like '%") + name + QStringLiteral("%'"), "code");
+        // The cases in code order are read in the name index's order.
+        EXPECT_EQ(form->qry3.executedSql().contains(QStringLiteral("zm.zr")),
+                  GetParam() == Stored::InCodeOrder || GetParam() == Stored::WithLaterRows);
         g->setFocus();
         QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return g->currentIndex().row() == all.size() - 1; }, 10000));
         ASSERT_EQ(g->gridModel()->rowCount(), all.size());
-        EXPECT_EQ(g->currentIndex().row(), all.size() - 1);
         // The last rows come from the end of the result: rows of equal codes in the same order
         // as the whole statement gives them; then back to the top.
         EXPECT_EQ(ids(all.size() - 300, all.size() - 1), all.mid(all.size() - 300));
@@ -157,10 +196,12 @@ TEST_P(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
             QList<int> want = c.order;
             if (order == Qt::DescendingOrder) std::reverse(want.begin(), want.end());
             ASSERT_EQ(g->gridModel()->rowCount(), kCases);
+            EXPECT_EQ(g->currentIndex().row(), 0); // the sorted result stands on its first row
             EXPECT_EQ(ids(0, kCases - 1), want) << c.field.toStdString() << order;
             // The end of the sorted result, read from its end.
             g->setFocus();
             QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return g->currentIndex().row() == kCases - 1; }, 10000));
             EXPECT_EQ(ids(kCases - 5, kCases - 1), want.mid(kCases - 5));
             EXPECT_LE(g->gridModel()->rowsInMemory(), GridModel::kCachedBlocks * 64 + 1);
         }
@@ -189,5 +230,7 @@ TEST_P(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, GridSort, ::testing::Values(Store::File, Store::Server),
-                         [](const auto &info) { return storeName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Stored, GridSort,
+                         ::testing::Values(Stored::AsInserted, Stored::InCodeOrder, Stored::WithLaterRows,
+                                           Stored::OnServer),
+                         [](const ::testing::TestParamInfo<Stored> &info) { return storedName(info.param); });

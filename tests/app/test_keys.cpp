@@ -37,10 +37,7 @@ struct Window {
         db.exec(QStringLiteral("insert into case_hs values (1,'案例','%1','要素','2024-01-01','2024-01-01',0,'')")
                     .arg(ScrambleCode(QStringLiteral("0201300010"))));
         form = std::make_unique<TForm2>();
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        showActive(form.get());
         EXPECT_TRUE(platform.boxes.isEmpty());
     }
 

@@ -72,7 +72,7 @@ protected:
 
     static QStringList column(DataGrid *grid, int col) {
         QStringList out;
-        while (grid->model()->canFetchMore({})) grid->model()->fetchMore({});
+        grid->gridModel()->fetchAll();
         for (int r = 0; r < grid->model()->rowCount(); ++r) out << grid->gridModel()->text(r, col);
         out.sort();
         return out;

@@ -12,6 +12,7 @@
 
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -139,8 +140,13 @@ TEST_P(Stores, TariffSearchAndFirstRowsReadTheSameValues) {
                               QStringLiteral("lice"), QStringLiteral("b")};
     const auto all = rows(SearchStatements::build(SearchStatements::OfficialHs, {}, QStringLiteral("钢")), columns);
     ASSERT_EQ(all.size(), 1);
-    EXPECT_EQ(all[0], (QStringList{QStringLiteral("2"), ScrambleCode(QStringLiteral("7217100000")),
-                                   QStringLiteral("钢丝"), QStringLiteral("C)"), QStringLiteral("查看详情")}));
+    // As the window runs them, with their intent.
+    const QString steel = QStringLiteral("钢");
+    for (const auto table : {SearchStatements::OfficialHs, SearchStatements::HsClassify})
+        EXPECT_EQ(ids(rows(SearchStatements::build(table, {}, steel), {QStringLiteral("id")},
+                           SearchStatements::intent(table, {}, steel))),
+                  table == SearchStatements::OfficialHs ? QList<int>{2} : QList<int>{})
+            << query.executedSql().toStdString();
     // top 20 without an ordering: the rows as written.
     EXPECT_EQ(ids(rows(SearchStatements::firstRows(SearchStatements::OfficialHs), columns)), (QList<int>{1, 2, 3}));
     EXPECT_EQ(ids(rows(SearchStatements::firstRows(SearchStatements::CaseHs), {QStringLiteral("id")})).size(),
@@ -196,6 +202,124 @@ TEST_P(Stores, PositionalInsertsAndTransactionsKeepAllOrNothing) {
     // The new row ties with case 9 and comes after it.
     const QString tied = SearchStatements::build(SearchStatements::CaseHs, QStringLiteral("0101210010"), {});
     EXPECT_EQ(ids(rows(tied, {QStringLiteral("id")})), (QList<int>{9, 11}));
+}
+
+// Ids of a case search on a connection, in the order it gives them; the statement as it ran.
+QList<int> caseSearch(Connection &con, const QString &code, const QString &name, QString *executed = nullptr) {
+    Query q(QStringLiteral("qryNames"));
+    q.setConnection(&con);
+    q.setSql(SearchStatements::build(SearchStatements::CaseHs, code, name),
+             SearchStatements::intent(SearchStatements::CaseHs, code, name));
+    q.open();
+    QList<int> out;
+    for (; !q.eof(); q.next()) out << int(q.asInteger(QStringLiteral("id")));
+    if (executed) *executed = q.executedSql();
+    return out;
+}
+
+// The server's name index narrows a name search; the LIKE still decides. Names drawn from a small
+// alphabet (so that the keys of a fragment often occur apart, in other pairs or apart in the
+// name: "钢丝 丝绳" holds both pairs of 钢丝绳 but not the fragment), with A-Z in both cases,
+// other letters whose case counts, the wildcards, an apostrophe and a character beyond 16 bits.
+TEST(ServerNameIndex, NameSearchesGiveTheFileRowsInTheFileOrder) {
+    StoreFixture file(Store::File), server(Store::Server);
+    SKIP_WITHOUT_STORE(server);
+    const QStringList alphabet{QStringLiteral("钢"), QStringLiteral("丝"), QStringLiteral("绳"), QStringLiteral("管"),
+                               QStringLiteral("牌"), QStringLiteral(" "),  QStringLiteral("a"),  QStringLiteral("B"),
+                               QStringLiteral("b"),  QStringLiteral("é"),  QStringLiteral("É"),  QStringLiteral("%"),
+                               QStringLiteral("_"),  QStringLiteral("'"),  QStringLiteral("𠀀")};
+    std::mt19937 random(17);
+    QStringList inserts;
+    for (int id = 1; id <= 1500; ++id) {
+        QString name;
+        for (int n = int(random() % 9); n > 0; --n) name += alphabet[int(random() % alphabet.size())];
+        if (id % 97 == 0) name = QString(); // Null
+        if (id == 5) name = QStringLiteral("钢丝 丝绳");
+        // Few codes, so ties are many and the written order must decide among them.
+        const QString code = QStringLiteral("7%1%2").arg(random() % 3).arg(random() % 4, 8, 10, QChar(u'0'));
+        inserts << QStringLiteral("insert into case_hs values (%1,%2,'%3','s','2020-01-01','2020-01-01',0,'s')")
+                       .arg(id)
+                       .arg(literal(name), ScrambleCode(code));
+    }
+    file.exec(inserts);
+    server.exec(inserts);
+    Connection onFile(QStringLiteral("names-file")), onServer(QStringLiteral("names-server"));
+    onFile.setConnectionString(file.connectionString());
+    onServer.setConnectionString(server.connectionString());
+
+    struct Case {
+        const char *code, *name;
+        bool keyed; // the fragment has a literal piece: the server's index narrows
+    };
+    const Case cases[] = {
+        {"", "钢", true},     {"", "牌", true},
+        {"", "𠀀", true}, // one character
+        {"", "钢丝", true},   {"", "丝钢", true},
+        {"", "a𠀀", true}, // two
+        {"", "钢丝绳", true}, {"", "钢丝 丝绳", true},
+        {"", "abab", true}, // three and more
+        {"", "B", true},      {"", "bB", true},
+        {"", "Ab", true}, // A-Z without case
+        {"", "é", true},      {"", "É", true},
+        {"", "éÉ", true}, // other letters with case
+        {"", "钢%管", true},  {"", "钢_管", true},
+        {"", "%丝", true}, // wildcards inside
+        {"", "_", false},     {"", "%", false},
+        {"", "%_%", false}, // wildcards alone
+        {"", "'", true},      {"", "a'", true}, // an apostrophe
+        {"", "无", true},     {"", "绳绳绳绳绳绳", true}, // matches nothing
+        {"", "% ", true},     {"", "\\", true}, // a space, a backslash
+        {"71", "丝", true},   {"7200000001", "b", true},
+        {"70", "%", false}, // code prefix and name
+    };
+    for (const Case &c : cases) {
+        const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
+        QString executed;
+        const QList<int> expected = caseSearch(onFile, code, name);
+        EXPECT_EQ(caseSearch(onServer, code, name, &executed), expected)
+            << "code " << c.code << " name " << c.name << "\n"
+            << executed.toStdString();
+        EXPECT_EQ(executed.contains(QStringLiteral("zendrik_grams(name) @>")), c.keyed) << executed.toStdString();
+    }
+    // The table is rich enough that the fragments find rows, and keys alone are not the answer.
+    EXPECT_GT(caseSearch(onFile, {}, QStringLiteral("钢丝")).size(), 20);
+    EXPECT_EQ(caseSearch(onFile, {}, QStringLiteral("钢丝绳")).contains(5), false);
+}
+
+// The server uses its name indexes for one- and two-character fragments, in every searched table
+// (told to avoid a scan, as it would on a large table; these are small).
+TEST(ServerNameIndex, ServerPlansNameSearchesThroughTheIndex) {
+    StoreFixture server(Store::Server);
+    SKIP_WITHOUT_STORE(server);
+    server.exec(caseInserts());
+    Connection con(QStringLiteral("plans"));
+    con.setConnectionString(server.connectionString());
+    Query search(QStringLiteral("qryPlans"));
+    search.setConnection(&con);
+    const struct {
+        SearchStatements::Table table;
+        const char *name, *index;
+    } cases[] = {
+        {SearchStatements::CaseHs, "钢", "case_hs_name_grams"},
+        {SearchStatements::CaseHs, "钢丝", "case_hs_name_grams"},
+        {SearchStatements::CaseHs, "STEEL", "case_hs_name_grams"},
+        {SearchStatements::OfficialHs, "钢丝", "official_hs_name_grams"},
+        {SearchStatements::HsClassify, "钢", "hs_classify_name_grams"},
+    };
+    for (const auto &c : cases) {
+        const QString name = QString::fromUtf8(c.name);
+        search.setSql(SearchStatements::build(c.table, {}, name), SearchStatements::intent(c.table, {}, name));
+        search.open();
+        const QString executed = search.executedSql();
+        search.close();
+        QSqlQuery q(con.database());
+        ASSERT_TRUE(q.exec(QStringLiteral("set enable_seqscan = off")));
+        ASSERT_TRUE(q.exec(QStringLiteral("explain ") + executed)) << executed.toStdString();
+        QString plan;
+        while (q.next()) plan += q.value(0).toString() + u'\n';
+        EXPECT_TRUE(plan.contains(QString::fromUtf8(c.index))) << c.name << "\n" << plan.toStdString();
+        q.exec(QStringLiteral("reset enable_seqscan"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, Stores, ::testing::Values(Store::File, Store::Server),

@@ -43,7 +43,7 @@ int columnOf(const DataGrid *grid, const QString &field) {
 QStringList rows(const DataGrid *grid) {
     QStringList out;
     const GridModel *m = grid->gridModel();
-    while (m->canFetchMore({})) const_cast<GridModel *>(m)->fetchMore({});
+    const_cast<GridModel *>(m)->fetchAll();
     for (int r = 0; r < m->rowCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < m->columnCount(); ++c)
@@ -71,6 +71,13 @@ void clickCell(DataGrid *grid, int row, const QString &field) {
     const QRect r = grid->visualRect(index);
     ASSERT_TRUE(grid->viewport()->rect().contains(r.center())) << field.toStdString();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void showActive(QWidget *window) {
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
 }
 
 } // namespace LookupFixture

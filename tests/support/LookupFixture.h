@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class DataGrid;
+class QWidget;
 
 // Rows for the lookup windows: what the main window needs to start without a message (a news
 // title and the fallback banner), and helpers that read and click grids as the user sees them.
@@ -23,4 +24,6 @@ QStringList column(const DataGrid *grid, const QString &field);
 int rowOf(const DataGrid *grid, const QString &field, const QString &text);
 // Presses and releases the left button over the cell of a row and field, as the user does.
 void clickCell(DataGrid *grid, int row, const QString &field);
+// Shows the window and makes it the active one, as the user has it in front of them.
+void showActive(QWidget *window);
 } // namespace LookupFixture

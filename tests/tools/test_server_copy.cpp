@@ -19,11 +19,15 @@
 namespace {
 
 // Every row of a search, every selected column, as text.
-QStringList searchRows(const QString &connectionString, SearchStatements::Table table, const QString &name) {
+QStringList searchRows(const QString &connectionString, SearchStatements::Table table, const QString &name,
+                       bool withIntent = false) {
     Connection con(QStringLiteral("copy"));
     con.setConnectionString(connectionString);
     Query q(QStringLiteral("qryCopy"));
-    q.open(con, SearchStatements::build(table, {}, name));
+    q.setConnection(&con);
+    q.setSql(SearchStatements::build(table, {}, name),
+             withIntent ? SearchStatements::intent(table, {}, name) : SearchIntent{});
+    q.open();
     QStringList out;
     for (; !q.eof(); q.next()) {
         const QSqlRecord r = q.model()->record(q.row());
@@ -64,11 +68,18 @@ TEST(ServerCopy, CopiesEveryTableSoSearchesReadTheSameOnBothStores) {
         count(onServer, QStringLiteral("select count(*) from pg_indexes where indexname in "
                                        "('official_hs_code','hs_classify_code','case_hs_code','hs_dm_tax_code')")),
         4);
+    // The name indexes, made after the rows and ready for use.
+    EXPECT_EQ(count(onServer, QStringLiteral("select count(*) from pg_index i join pg_class c on c.oid = i.indexrelid "
+                                             "where c.relname in ('case_hs_name_grams', 'official_hs_name_grams', "
+                                             "'hs_classify_name_grams') and i.indisvalid and i.indisready")),
+              3);
     for (const SearchStatements::Table table :
          {SearchStatements::OfficialHs, SearchStatements::HsClassify, SearchStatements::CaseHs})
         for (const QString &name : {QString(), QStringLiteral("牛"), QStringLiteral("a")}) {
             const QStringList expected = searchRows(onFile, table, name);
             EXPECT_EQ(searchRows(onServer, table, name), expected) << table << " " << name.toStdString();
+            // As the window runs it, through the server's name index.
+            EXPECT_EQ(searchRows(onServer, table, name, true), expected) << table << " " << name.toStdString();
         }
 
     // A second copy onto the same tables needs --force.

@@ -132,16 +132,12 @@ qint64 Printer::printJson(Query &query, Shown &shown) {
 // the first line comes at once and memory stays the same whatever the result's size.
 qint64 Printer::printText(Query &query, Shown &shown) {
     constexpr int measuredRows = 500;
-    QList<int> widths;
-    for (const QString &title : shown.titles) widths << displayWidth(title);
-    const auto widen = [&widths](const QStringList &cells) {
-        for (int i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], displayWidth(cells[i]));
-    };
+    QList<int> widths = columnWidths(shown.titles, {});
     QSqlQuery q = query.stream();
     QList<QStringList> head;
     for (; q.isValid() && head.size() <= measuredRows; q.next()) {
         head << shown.row(q);
-        widen(head.last());
+        widen(widths, head.last());
     }
     const bool whole = head.size() <= measuredRows;
     const QString table = SearchTables::describe(shown.table).table;
@@ -158,12 +154,23 @@ qint64 Printer::printText(Query &query, Shown &shown) {
     head.clear();
     for (; q.isValid(); q.next()) {
         const QStringList cells = shown.row(q);
-        widen(cells);
+        widen(widths, cells);
         out_ << alignedLine(cells, widths) << '\n';
         rowDone(++printed);
     }
     if (!whole) out_ << table << ": " << counted(printed) << '\n';
     return printed;
+}
+
+void widen(QList<int> &widths, const QStringList &cells) {
+    for (int i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], displayWidth(cells[i]));
+}
+
+QList<int> columnWidths(const QStringList &titles, const QList<QStringList> &rows) {
+    QList<int> widths;
+    for (const QString &title : titles) widths << displayWidth(title);
+    for (const QStringList &row : rows) widen(widths, row);
+    return widths;
 }
 
 QString alignedLine(const QStringList &cells, const QList<int> &widths) {
@@ -178,10 +185,7 @@ QString alignedLine(const QStringList &cells, const QList<int> &widths) {
 void printRows(Format format, const QStringList &titles, const QList<QStringList> &rows, QTextStream &out) {
     switch (format) {
     case Format::Text: {
-        QList<int> widths;
-        for (const QString &title : titles) widths << displayWidth(title);
-        for (const QStringList &row : rows)
-            for (int i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], displayWidth(row[i]));
+        const QList<int> widths = columnWidths(titles, rows);
         out << alignedLine(titles, widths) << '\n';
         for (const QStringList &row : rows) out << alignedLine(row, widths) << '\n';
         break;

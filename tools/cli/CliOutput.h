@@ -61,6 +61,9 @@ private:
 // A few rows held in memory, with their titles, in one format: aligned text under a title line,
 // a CSV table with a header, or one JSON object per row keyed by the titles.
 void printRows(Format format, const QStringList &titles, const QList<QStringList> &rows, QTextStream &out);
+// Columns' widths: the widest of the titles and the rows' cells; widened by more cells.
+QList<int> columnWidths(const QStringList &titles, const QList<QStringList> &rows);
+void widen(QList<int> &widths, const QStringList &cells);
 // Cells padded to their columns' widths, two spaces apart; the last cell is not padded.
 QString alignedLine(const QStringList &cells, const QList<int> &widths);
 

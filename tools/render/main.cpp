@@ -77,7 +77,7 @@ int main(int argc, char **argv) {
     if (args.size() < 3) {
         QTextStream(stderr)
             << "usage: zendrik-render main|main-online|detail|detail-elements|tooltip|special|rates|origin-rates|menu|"
-               "about|import|"
+               "about|import|sorted|"
                "filedialog "
                "OUT.png [FOLDER] [CODE]\n";
         return 2;
@@ -113,6 +113,23 @@ int main(int argc, char **argv) {
     if (args[1] == QLatin1String("detail") || args[1] == QLatin1String("detail-elements")) {
         form.showDetail(code, QStringLiteral("hs_code"));
         if (args[1] == QLatin1String("detail-elements")) form.setElementsListOpen(true);
+        window = &form;
+    }
+    // The tariff grid of a search for CODE sorted by its code column from the highest, as two clicks
+    // on the title leave it, once the sorted rows and the counts have come.
+    if (args[1] == QLatin1String("sorted")) {
+        form.edtCode->setText(code);
+        form.imgQueryClick();
+        form.show();
+        DataGrid *grid = form.dbgrd1;
+        for (int c = 0; c < grid->gridModel()->columnCount(); ++c)
+            if (grid->gridModel()->fieldAt(c) == QLatin1String("hs_code"))
+                grid->horizontalHeader()->setSortIndicator(c, Qt::DescendingOrder);
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 5000 && (grid->gridModel()->text(0, 0).isEmpty() ||
+                                           form.lblCounts->text().contains(u'…') || !form.lblCounts->isVisible()))
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
         window = &form;
     }
     const bool tooltip = args[1] == QLatin1String("tooltip");
