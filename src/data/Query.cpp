@@ -120,7 +120,7 @@ QSqlQuery Query::run(bool forwardOnly) {
     // for a grid brings its first rows, and one more to tell whether there are more, which the
     // grid reads on another connection (its executed statement stays the whole one).
     cut_ = false;
-    const bool head = !forwardOnly && connection_->isServer() && intent_.isSearch() &&
+    const bool head = headOnly_ && !forwardOnly && connection_->isServer() && intent_.isSearch() &&
                       !executedSql_.contains(QStringLiteral(" limit "), Qt::CaseInsensitive);
     const QString limit = head ? QStringLiteral(" limit %1").arg(kHeadRows + 1) : QString();
     if (!query.exec(executedSql_ + limit)) fail(query.lastError());

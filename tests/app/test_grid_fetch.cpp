@@ -29,6 +29,7 @@ struct Grid {
                         .arg(kRows)});
         con.setConnectionString(store.connectionString());
         query.setConnection(&con);
+        query.setHeadOnly(true); // as the window's search queries
         query.setSql(
             QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%n%' order by code"),
             {QStringLiteral("case_hs"), QStringLiteral("code"), QStringLiteral("name"), QString(),

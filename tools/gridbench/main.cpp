@@ -100,6 +100,8 @@ int main(int argc, char **argv) {
         con.setConnectionString(DatabasePath::lookupConnectionString());
         Query qry(QStringLiteral("qry3"));
         qry.setConnection(&con);
+        qry.setHeadOnly(true); // as the window's
+
         DataGrid grid;
         GridModel *m = grid.gridModel();
         m->setColumns({{QStringLiteral("code"), QStringLiteral("商品编码"), 70},
