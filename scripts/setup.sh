@@ -9,7 +9,7 @@ pkgs=(
   fonts-noto-cjk fonts-arphic-uming xvfb xauth openbox x11-utils xdotool
   clang-format
   desktop-file-utils appstream qt6-translations-l10n dpkg-dev file
-  postgresql postgresql-common libqt6sql6-psql
+  postgresql postgresql-common libqt6sql6-psql libpq-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -76,7 +76,8 @@ void GridModel::attach() {
     head_ = source_ ? source_->rowCount() : 0;
     rows_ = head_;
     // A query not run yet, or closed, has nothing to read on (its empty model still says it might).
-    sourceMore_ = source_ && source_->query().isActive() && source_->canFetchMore();
+    // A search on the server holds its first rows only (Query::cut).
+    sourceMore_ = source_ && source_->query().isActive() && (source_->canFetchMore() || query_->cut());
     remap();
     if (sourceMore_) {
         const QString &sql = query_->executedSql();
@@ -96,7 +97,7 @@ void GridModel::startReader(const QString &forward, const QString &backward, qin
         count,
         delayMs};
     // Told on the reader's thread; handled on this one (a model gone by then hears nothing).
-    reader_ = std::make_unique<ResultReader>(con->readerAddress(), std::move(statements), [this] {
+    reader_ = std::make_unique<ResultReader>(ResultEngine::of(*con), std::move(statements), [this] {
         QMetaObject::invokeMethod(this, &GridModel::readerChanged, Qt::QueuedConnection);
     });
 }

@@ -47,6 +47,7 @@ void TForm2::imgQueryClick() {
     try {
         for (Target &t : targets) {
             t.query.close();
+            t.query.setHeadOnly(true); // the grid reads the rest
             t.query.setSql(SearchStatements::build(t.table, code, name), SearchStatements::intent(t.table, code, name));
             t.query.open();
             // Linked since start-up unless start-up ended early; then this links it.

@@ -88,6 +88,7 @@ Query::Query(const QString &name) : name_(name), model_(std::make_unique<QSqlQue
 Query::~Query() = default;
 
 void Query::close() {
+    cut_ = false;
     if (open_ || model_->rowCount() > 0 || model_->columnCount() > 0) model_->clear();
     open_ = false;
     row_ = 0;
@@ -115,7 +116,16 @@ QSqlQuery Query::run(bool forwardOnly) {
     query.setForwardOnly(forwardOnly);
     const QString steered = SearchPlan::steer(sql_, intent_, connection_->nameIndexes());
     executedSql_ = connection_->isServer() ? ServerDialect::translate(steered) : Dialect::translate(steered);
-    if (!query.exec(executedSql_)) fail(query.lastError());
+    // The server's driver brings a whole result into memory before its first row: a search held
+    // for a grid brings its first rows, and one more to tell whether there are more, which the
+    // grid reads on another connection (its executed statement stays the whole one).
+    cut_ = false;
+    const bool head = headOnly_ && !forwardOnly && connection_->isServer() && intent_.isSearch() &&
+                      !executedSql_.contains(QStringLiteral(" limit "), Qt::CaseInsensitive);
+    const QString limit = head ? QStringLiteral(" limit %1").arg(kHeadRows + 1) : QString();
+    if (!query.exec(executedSql_ + limit)) fail(query.lastError());
+    // Known before the grid hears of the result (the driver tells the size of a whole result).
+    cut_ = head && query.size() > kHeadRows;
     return query;
 }
 

@@ -35,6 +35,14 @@ public:
     const QList<FieldDef> &fields() const { return fields_; }
 
     void close();
+    // For a grid, which reads the rows past the first ones itself: on the database server (whose
+    // driver brings a whole result at once) a search statement opened (not streamed) then holds
+    // only its first kHeadRows + 1 rows, and cut() says that there may be more, read by running
+    // executedSql() again. Otherwise a query holds its whole result.
+    void setHeadOnly(bool headOnly) { headOnly_ = headOnly; }
+    static constexpr int kHeadRows = 256;
+    bool cut() const { return cut_; }
+
     // Closes the previous result. A search statement comes with its intent, from which the
     // connection chooses how to run it.
     void setSql(const QString &statement, SearchIntent intent = {});
@@ -84,6 +92,8 @@ private:
     QString executedSql_;
     SearchIntent intent_;
     bool open_ = false;
+    bool headOnly_ = false;
+    bool cut_ = false;
     int row_ = 0;
     std::unique_ptr<QSqlQueryModel> model_;
 };

@@ -1,24 +1,18 @@
 #include "data/ResultReader.h"
 
 #include "data/AppError.h"
-#include "data/Dialect.h"
-#include "data/PlainCodeFunction.h"
 
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <limits>
-#include <sqlite3.h>
 
 namespace {
-// The reader's reads go through a small page cache rather than a memory map of the file: the
-// pages of a result read once do not stay with the program.
-constexpr const char *kSetup = "pragma mmap_size=0; pragma cache_size=-8192; begin";
 // A slice of reading between two looks at what is asked for.
 constexpr int kSliceMs = 5;
 } // namespace
 
-ResultReader::ResultReader(QString address, Statements statements, std::function<void()> changed)
-    : address_(std::move(address)), statements_(std::move(statements)), changed_(std::move(changed)) {
+ResultReader::ResultReader(std::unique_ptr<ResultEngine> engine, Statements statements, std::function<void()> changed)
+    : engine_(std::move(engine)), statements_(std::move(statements)), changed_(std::move(changed)) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -26,42 +20,11 @@ ResultReader::~ResultReader() {
     {
         const std::lock_guard lock(mutex_);
         stop_ = true;
-        if (db_) sqlite3_interrupt(db_);
+        if (opened_) engine_->interrupt();
     }
     wake_.notify_all();
     thread_.join();
 }
-
-void ResultReader::open() {
-    const QByteArray address = address_.toUtf8();
-    sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(address.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-    {
-        const std::lock_guard lock(mutex_);
-        db_ = db;
-    }
-    if (rc != SQLITE_OK) throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
-    sqlite3_busy_timeout(db, 5000);
-    Dialect::install(db);
-    PlainCodeFunction::install(db);
-    if (sqlite3_exec(db, kSetup, nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
-}
-
-namespace {
-qint64 countRows(sqlite3 *db, const QString &statement) {
-    const QByteArray text = statement.toUtf8();
-    sqlite3_stmt *stmt = nullptr;
-    qint64 n = -1;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        n = sqlite3_column_int64(stmt, 0);
-    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(stmt);
-    if (n < 0) throw AppError(message);
-    return n;
-}
-} // namespace
 
 void ResultReader::run() {
     {
@@ -71,19 +34,23 @@ void ResultReader::run() {
         if (stop_) return;
     }
     try {
-        open();
+        engine_->open();
+        {
+            const std::lock_guard lock(mutex_);
+            opened_ = true;
+        }
         // Without a count the rows are read from the front to their end, and counted so.
         qint64 n = statements_.known;
         try {
-            if (n < 0) n = countRows(db_, statements_.count);
+            if (n < 0) n = engine_->count(statements_.count);
         } catch (const AppError &e) {
             qWarning("Result count failed: %s (%s)", qPrintable(e.message()), qPrintable(statements_.count));
         }
         {
             const std::lock_guard lock(mutex_);
-            front_ = std::make_unique<SpilledResult>(db_, statements_.forward, statements_.skip);
+            front_ = std::make_unique<SpilledResult>(engine_->rows(statements_.forward), statements_.skip);
             if (!statements_.backward.isEmpty() && n >= 0)
-                back_ = std::make_unique<SpilledResult>(db_, statements_.backward, 0);
+                back_ = std::make_unique<SpilledResult>(engine_->rows(statements_.backward), 0);
             count_ = n;
             if (n < 0) wanted_ = kAll;
         }
@@ -134,7 +101,7 @@ void ResultReader::run() {
                     // The runs met: their statements end, and with them the read of the database.
                     front_->stop();
                     if (back_) back_->stop();
-                    sqlite3_exec(db_, "commit", nullptr, nullptr, nullptr);
+                    engine_->end();
                 }
             }
             progress_.notify_all();
@@ -152,8 +119,8 @@ void ResultReader::run() {
     wake_.wait(lock, [&] { return stop_; });
     front_.reset();
     back_.reset();
-    sqlite3_close(db_);
-    db_ = nullptr;
+    opened_ = false;
+    engine_->close();
 }
 
 qint64 ResultReader::frontLocked() const { return statements_.skip + (front_ ? front_->rowCount() : 0); }

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/ResultEngine.h"
 #include "data/SpilledResult.h"
 
 #include <QString>
@@ -8,8 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-
-struct sqlite3;
 
 // Reads a statement's result on a thread of its own, over its own read-only connection, into
 // temporary files: first its count, then only the rows asked for: from the front (after the
@@ -26,9 +25,9 @@ public:
         qint64 known = -1; // the count when known already: not counted again
         int delayMs = 0; // how long reading waits unless asked for the count or a row
     };
-    // `address`: the read-only connection's (Connection::readerAddress). `changed` runs on the
-    // reader's thread whenever the count or the rows read change.
-    ResultReader(QString address, Statements statements, std::function<void()> changed);
+    // `engine`: the reader's own connection to the store (ResultEngine::of). `changed` runs on
+    // the reader's thread whenever the count or the rows read change.
+    ResultReader(std::unique_ptr<ResultEngine> engine, Statements statements, std::function<void()> changed);
     ~ResultReader();
     ResultReader(const ResultReader &) = delete;
     ResultReader &operator=(const ResultReader &) = delete;
@@ -61,20 +60,19 @@ public:
 
 private:
     void run();
-    void open();
     // Rows read from the front (skipped ones included) and from the end.
     qint64 frontLocked() const;
     qint64 backLocked() const;
     bool hasLocked(qint64 row) const;
     bool doneLocked() const;
 
-    const QString address_;
+    const std::unique_ptr<ResultEngine> engine_;
     const Statements statements_;
     const std::function<void()> changed_;
     mutable std::mutex mutex_;
     std::condition_variable wake_; // the reader: something asked for, or stop
     std::condition_variable progress_; // waiters: something read
-    sqlite3 *db_ = nullptr;
+    bool opened_ = false; // the engine is connected
     std::unique_ptr<SpilledResult> front_;
     std::unique_ptr<SpilledResult> back_;
     qint64 count_ = -1;

@@ -2,6 +2,7 @@
 
 #include "data/SearchIndex.h"
 #include "data/SearchPlan.h"
+#include "data/ServerDialect.h"
 
 namespace ResultStatements {
 
@@ -9,11 +10,12 @@ namespace {
 QString quoted(QString text) { return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\''; }
 
 // A search statement as a plan wrote it: its rows without their ordering, how a row's rowid is
-// named over them, and its ordering reversed.
+// named over them, its ordering reversed, and whether the server's dialect wrote it.
 struct Shape {
     QString rows;
     QString rowid;
     QString reversed;
+    bool server = false;
 };
 
 // Empty rows when the statement is not a search as the plans write them.
@@ -41,7 +43,22 @@ Shape shape(const QString &executed, const SearchIntent &intent) {
         return {rows + u')', QStringLiteral("coalesce(zt, zk)"),
                 rows + QStringLiteral(" order by zk desc, zc desc, zt desc)")};
     }
+    // The server's dialect: the folded code, then the rowid column (rows in written order).
+    const QString code = ServerDialect::foldedCode(intent.codeColumn);
+    if (const QString ordering = QStringLiteral(" order by %1, rowid").arg(code); executed.endsWith(ordering)) {
+        const QString rows = executed.chopped(ordering.size());
+        return {rows, QStringLiteral("rowid"), rows + QStringLiteral(" order by %1 desc, rowid desc").arg(code), true};
+    }
     return {};
+}
+
+// "key[ desc], <rowid>[ desc]"; on the server with Null first, as the file's engine sorts it.
+QString ordering(const QString &key, bool descending, const Shape &s) {
+    const QString direction = descending ? QStringLiteral(" desc") : QString();
+    if (!s.server) return key + direction + QStringLiteral(", ") + s.rowid + direction;
+    return ServerDialect::sortKey(key) + direction +
+           (descending ? QStringLiteral(" nulls last") : QStringLiteral(" nulls first")) + QStringLiteral(", ") +
+           s.rowid + direction;
 }
 } // namespace
 
@@ -54,7 +71,8 @@ QString count(const QString &executed, const SearchIntent &intent, bool nameInde
             .arg(index, quoted(SearchPlan::indexQuery(fragment)));
     }
     const QString rows = shape(executed, intent).rows;
-    return QStringLiteral("select count(*) from (%1)").arg(rows.isEmpty() ? executed : rows);
+    // The server wants a name for a subquery; the file's engine takes one.
+    return QStringLiteral("select count(*) from (%1) as counted").arg(rows.isEmpty() ? executed : rows);
 }
 
 QString reversed(const QString &executed, const SearchIntent &intent) {
@@ -65,8 +83,7 @@ QString reversed(const QString &executed, const SearchIntent &intent) {
 QString sorted(const QString &executed, const SearchIntent &intent, const QString &key, bool descending) {
     const Shape s = shape(executed, intent);
     if (s.rows.isEmpty()) return {};
-    const QString direction = descending ? QStringLiteral(" desc") : QString();
-    return s.rows + QStringLiteral(" order by ") + key + direction + QStringLiteral(", ") + s.rowid + direction;
+    return s.rows + QStringLiteral(" order by ") + ordering(key, descending, s);
 }
 
 } // namespace ResultStatements

@@ -10,7 +10,8 @@
 // of its input, which a scan or a rowid set gives in rowid order): adding the rowid to the
 // ordering makes it total, so its reverse is exact; or it reads the name index in its rowid
 // order, which is code order on a table stored so (SearchPlan), later rows merged in by a key of
-// their own: that order is total already.
+// their own: that order is total already. A statement the server's dialect wrote (ServerDialect)
+// gets statements in that dialect: its rowid column numbers rows as they were written too.
 namespace ResultStatements {
 // "select count(*) ..." of the rows. A name fragment without wildcards is counted in the name
 // index alone when `nameIndexed`: its phrase matches exactly what the LIKE condition selects.

@@ -1,6 +1,8 @@
 #include "data/ServerDialect.h"
 
+#include "data/CodeCodec.h"
 #include "data/Dialect.h"
+#include "data/PlainCodeFunction.h"
 
 #include <QRegularExpression>
 
@@ -25,11 +27,27 @@ template <typename Make> QString replaced(const QString &text, const QRegularExp
     }
     return out + text.mid(from);
 }
+
+// The code key as hex digits, for the server's plain_code().
+QString keyHex() {
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(CodeKey.data()), CodeKey.size()).toHex());
+}
 } // namespace
 
 bool isCodeColumn(const QString &column) {
     static const QStringList codes{QStringLiteral("hs_code"), QStringLiteral("code_t"), QStringLiteral("code")};
     return codes.contains(column, Qt::CaseInsensitive);
+}
+
+QString foldedCode(const QString &column) { return QStringLiteral("zendrik_nocase(%1)").arg(column); }
+
+QString sortKey(const QString &key) {
+    static const QRegularExpression plain(QStringLiteral("\\b%1\\(").arg(QLatin1String(PlainCodeFunction::kName)));
+    static const QRegularExpression real(QStringLiteral("\\bas real\\)"), QRegularExpression::CaseInsensitiveOption);
+    QString out = key;
+    out.replace(plain, QStringLiteral("plain_code_order("));
+    out.replace(real, QStringLiteral("as double precision)"));
+    return out;
 }
 
 QString translate(const QString &statement) {
@@ -56,7 +74,7 @@ QString translate(const QString &statement) {
         return QStringLiteral("(instr(%1) <> 0)").arg(m.captured(1));
     });
     if (const auto m = ordering.match(sql); m.hasMatch())
-        sql = sql.left(m.capturedStart()) + QStringLiteral(" order by zendrik_nocase(%1), rowid").arg(m.captured(1));
+        sql = sql.left(m.capturedStart()) + QStringLiteral(" order by %1, rowid").arg(foldedCode(m.captured(1)));
     return Dialect::translate(sql);
 }
 
@@ -78,6 +96,33 @@ QStringList functions() {
                        "end if; "
                        "p := strpos(substr(t, start), s); "
                        "return case when p = 0 then 0 else p + start - 1 end; end $$"),
+        // The stored code's plain form: its hex pairs, each XOR the key byte of its place (a
+        // last odd digit dropped); as stored when a pair is not hex or the plain bytes are not
+        // ASCII text. Like the file's engine's plain_code(), but always text.
+        QStringLiteral("create or replace function plain_code(stored text) returns text language plpgsql immutable "
+                       "strict parallel safe as $$ declare b bytea; c integer; k bytea := '\\x%1'; begin "
+                       "if stored !~ '^([0-9A-Fa-f]{2})*.?$' then return stored; end if; "
+                       "b := decode(substr(stored, 1, length(stored) / 2 * 2), 'hex'); "
+                       "for i in 0 .. length(b) - 1 loop c := get_byte(b, i) # get_byte(k, i % 8); "
+                       "if c = 0 or c > 127 then return stored; end if; b := set_byte(b, i, c); end loop; "
+                       "return convert_from(b, 'SQL_ASCII'); end $$")
+            .arg(keyHex()),
+        // Orders as the file's engine orders plain_code(): a plain code of up to 18 digits is a
+        // number there, before every text; texts byte by byte. In one pass, for sorting speed.
+        QStringLiteral(
+            "create or replace function plain_code_order(stored text) returns text language plpgsql "
+            "immutable strict parallel safe as $$ declare b bytea; c integer; n bigint := 0; "
+            "digits boolean; k bytea := '\\x%1'; begin "
+            "if stored !~ '^([0-9A-Fa-f]{2})*.?$' then return '1' || stored; end if; "
+            "b := decode(substr(stored, 1, length(stored) / 2 * 2), 'hex'); "
+            "digits := length(b) between 1 and 18; "
+            "for i in 0 .. length(b) - 1 loop c := get_byte(b, i) # get_byte(k, i % 8); "
+            "if c = 0 or c > 127 then return '1' || stored; end if; "
+            "if c not between 48 and 57 then digits := false; elsif digits then n := n * 10 + c - 48; end if; "
+            "b := set_byte(b, i, c); end loop; "
+            "if digits then return '0' || lpad(n::text, 19, '0'); end if; "
+            "return '1' || convert_from(b, 'SQL_ASCII'); end $$")
+            .arg(keyHex()),
     };
 }
 

@@ -3,7 +3,6 @@
 #include "data/AppError.h"
 
 #include <cstring>
-#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -26,17 +25,31 @@ template <typename T> T take(const char *&p) {
 
 } // namespace
 
-SpilledResult::SpilledResult(sqlite3 *db, const QString &statement, qint64 skip) : skip_(skip) {
-    // Only the SQLite file reads past the first screen this way; a server's grid shows that screen.
-    if (!db) throw AppError(QStringLiteral("no SQLite handle to read the rest of the result"));
-    const QByteArray text = statement.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-        throw AppError(message);
-    }
-    columns_ = sqlite3_column_count(stmt_);
+void RowSource::putNull(QByteArray &out) { out.append(char(Null)); }
+
+void RowSource::putInteger(QByteArray &out, qint64 value) {
+    out.append(char(Integer));
+    put<qint64>(out, value);
+}
+
+void RowSource::putReal(QByteArray &out, double value) {
+    out.append(char(Real));
+    put<double>(out, value);
+}
+
+void RowSource::putText(QByteArray &out, const char *utf8, quint32 size) {
+    out.append(char(Text));
+    put<quint32>(out, size);
+    out.append(utf8, size);
+}
+
+void RowSource::putBlob(QByteArray &out, const char *bytes, quint32 size) {
+    out.append(char(Blob));
+    put<quint32>(out, size);
+    out.append(bytes, size);
+}
+
+SpilledResult::SpilledResult(std::unique_ptr<RowSource> source, qint64 skip) : source_(std::move(source)), skip_(skip) {
     file_ = std::tmpfile();
     if (!file_) {
         finish();
@@ -50,18 +63,15 @@ SpilledResult::~SpilledResult() {
 }
 
 void SpilledResult::finish() {
-    // Finalizing ends the statement's read of the database, so later statements on the
-    // connection see later changes.
-    sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
+    if (source_) source_->finish();
+    source_.reset();
     ended_ = true;
 }
 
 void SpilledResult::readTo(qint64 rows, QDeadlineTimer deadline) {
     int sinceCheck = 0;
-    while (stmt_ && rows_ < rows) {
-        const int rc = sqlite3_step(stmt_);
-        if (rc != SQLITE_ROW) {
+    while (source_ && rows_ < rows) {
+        if (!source_->step()) {
             // The end, or a failure after the first rows: what was read stays readable.
             finish();
             break;
@@ -77,36 +87,15 @@ void SpilledResult::readTo(qint64 rows, QDeadlineTimer deadline) {
         }
     }
     const std::lock_guard lock(mutex_);
-    if (pending_.size() >= kFlushBytes || !stmt_) flush();
+    if (pending_.size() >= kFlushBytes || !source_) flush();
 }
 
 void SpilledResult::appendRow() {
     const std::lock_guard lock(mutex_);
     if (rows_ % kBlockRows == 0) blockStart_.push_back(written_ + pending_.size());
-    for (int c = 0; c < columns_; ++c) {
-        switch (sqlite3_column_type(stmt_, c)) {
-        case SQLITE_NULL:
-            pending_.append(char(Null));
-            break;
-        case SQLITE_INTEGER:
-            pending_.append(char(Integer));
-            put<qint64>(pending_, sqlite3_column_int64(stmt_, c));
-            break;
-        case SQLITE_FLOAT:
-            pending_.append(char(Real));
-            put<double>(pending_, sqlite3_column_double(stmt_, c));
-            break;
-        default: {
-            const bool text = sqlite3_column_type(stmt_, c) == SQLITE_TEXT;
-            const void *bytes =
-                text ? static_cast<const void *>(sqlite3_column_text(stmt_, c)) : sqlite3_column_blob(stmt_, c);
-            const quint32 size = quint32(sqlite3_column_bytes(stmt_, c));
-            pending_.append(char(text ? Text : Blob));
-            put<quint32>(pending_, size);
-            pending_.append(static_cast<const char *>(bytes), size);
-        }
-        }
-    }
+    // Known once a row is there: a server's cursor tells its columns with its first rows.
+    if (rows_ == 0) columns_ = source_->columns();
+    source_->write(pending_);
     ++rows_;
     if (pending_.size() >= kFlushBytes) flush();
 }

@@ -5,15 +5,33 @@
 #include <QVariant>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 // One row of a result: its values in field order, as the Qt SQLite driver gives them (integers
 // as qlonglong, reals as double, text as QString, Null as a null QString).
 using ResultRow = QList<QVariant>;
+
+// A statement's rows as an engine reads them, one at a time, each written in the form a
+// SpilledResult keeps (the put* functions).
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual int columns() const = 0;
+    // Steps to the next row; false at the end of the rows, or when reading failed after some.
+    virtual bool step() = 0;
+    // Appends the current row's values to `out`.
+    virtual void write(QByteArray &out) const = 0;
+    // Ends the statement's read of the database early.
+    virtual void finish() = 0;
+
+    static void putNull(QByteArray &out);
+    static void putInteger(QByteArray &out, qint64 value);
+    static void putReal(QByteArray &out, double value);
+    static void putText(QByteArray &out, const char *utf8, quint32 size);
+    static void putBlob(QByteArray &out, const char *bytes, quint32 size);
+};
 
 // A statement's result read once, front to back, with its rows kept in an unnamed temporary
 // file rather than in memory: only the file offset of every 64th row stays in memory, so a
@@ -23,8 +41,7 @@ using ResultRow = QList<QVariant>;
 // rowCount, atEnd).
 class SpilledResult {
 public:
-    // Prepares the statement on the connection; a failure throws AppError with the engine's text.
-    SpilledResult(sqlite3 *db, const QString &statement, qint64 skip);
+    explicit SpilledResult(std::unique_ptr<RowSource> source, qint64 skip);
     ~SpilledResult();
     SpilledResult(const SpilledResult &) = delete;
     SpilledResult &operator=(const SpilledResult &) = delete;
@@ -46,7 +63,7 @@ private:
     void appendRow();
     void flush();
 
-    sqlite3_stmt *stmt_ = nullptr;
+    std::unique_ptr<RowSource> source_; // null once finished
     int columns_ = 0;
     qint64 skip_ = 0;
     std::atomic<qint64> rows_ = 0;

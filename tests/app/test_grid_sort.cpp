@@ -1,16 +1,20 @@
 // The result grids of the main window over a result larger than they hold: a jump to the end,
 // sorting by a column title, and the counts beside the tabs, driven as the user does; with the
-// cases stored as inserted, in code order (the name index then gives code order) and in code
-// order with later rows merged in.
+// cases stored as inserted, in code order (the name index then gives code order), in code order
+// with later rows merged in, and on the database server (the window there shows the rows the
+// file gives, in the same order).
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
+#include "data/StoreConfig.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
+#include "support/StoreFixture.h"
 #include "support/TestDatabase.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,7 +32,7 @@ constexpr int kCases = 3000;
 // plain order. Every name has 钢; every third has 管 as well.
 QString plainCode(int i) { return QStringLiteral("%1").arg(1000000000LL + (i * 7919LL) % 397 * 1000003LL); }
 
-enum class Stored { AsInserted, InCodeOrder, WithLaterRows };
+enum class Stored { AsInserted, InCodeOrder, WithLaterRows, OnServer };
 
 const char *storedName(Stored stored) {
     switch (stored) {
@@ -38,6 +42,8 @@ const char *storedName(Stored stored) {
         return "InCodeOrder";
     case Stored::WithLaterRows:
         return "WithLaterRows";
+    case Stored::OnServer:
+        return "OnServer";
     }
     return "";
 }
@@ -47,10 +53,19 @@ class GridSort : public ::testing::TestWithParam<Stored> {
 protected:
     void SetUp() override {
         LookupFixture::writeStartupRows(db);
+        if (GetParam() == Stored::OnServer) {
+            // The same rows on the server as in the file, where the expected orders are read.
+            server = std::make_unique<StoreFixture>(Store::Server);
+            SKIP_WITHOUT_STORE(*server);
+            server->exec(LookupFixture::startupStatements());
+            // A configuration beside the program sends the window to the server.
+            ASSERT_TRUE(QFile::copy(StoreConfig::fileOf(server->connectionString()),
+                                    db.dir() + QStringLiteral("zendrik.conf")));
+        }
         // With later rows, the last thousand come after the table was put in code order.
         const int ordered = GetParam() == Stored::WithLaterRows ? kCases - 1000 : kCases;
         insertCases(1, ordered);
-        if (GetParam() != Stored::AsInserted) {
+        if (GetParam() == Stored::InCodeOrder || GetParam() == Stored::WithLaterRows) {
             sqlite3 *h = nullptr;
             ASSERT_EQ(sqlite3_open_v2(db.file().toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
             CaseOrder::cluster(h);
@@ -70,7 +85,10 @@ protected:
                         .arg(i)
                         .arg(i % 3 == 0 ? QStringLiteral("管") : QString())
                         .arg(ScrambleCode(plainCode(i)));
-        if (!rows.isEmpty()) db.exec(QStringLiteral("insert into case_hs values ") + rows.join(u','));
+        if (rows.isEmpty()) return;
+        const QString insert = QStringLiteral("insert into case_hs values ") + rows.join(u',');
+        db.exec(insert);
+        if (server) server->exec({insert});
     }
 
     void search(const QString &name) {
@@ -117,6 +135,7 @@ protected:
 
     RecordingPlatform platform;
     TestDatabase db;
+    std::unique_ptr<StoreFixture> server;
     std::unique_ptr<TForm2> form;
 
     void TearDown() override {
@@ -134,7 +153,8 @@ TEST_P(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
         DataGrid *g = form->dbgrd3;
         const QList<int> all = expected(QStringLiteral("name like '%") + name + QStringLiteral("%'"), "code");
         // The cases in code order are read in the name index's order.
-        EXPECT_EQ(form->qry3.executedSql().contains(QStringLiteral("zm.zr")), GetParam() != Stored::AsInserted);
+        EXPECT_EQ(form->qry3.executedSql().contains(QStringLiteral("zm.zr")),
+                  GetParam() == Stored::InCodeOrder || GetParam() == Stored::WithLaterRows);
         g->setFocus();
         QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
         ASSERT_TRUE(QTest::qWaitFor([&] { return g->currentIndex().row() == all.size() - 1; }, 10000));
@@ -211,5 +231,6 @@ TEST_P(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, GridSort,
-                         ::testing::Values(Stored::AsInserted, Stored::InCodeOrder, Stored::WithLaterRows),
+                         ::testing::Values(Stored::AsInserted, Stored::InCodeOrder, Stored::WithLaterRows,
+                                           Stored::OnServer),
                          [](const ::testing::TestParamInfo<Stored> &info) { return storedName(info.param); });

@@ -10,11 +10,14 @@
 
 namespace LookupFixture {
 
+QStringList startupStatements() {
+    return {QStringLiteral("insert into news values ('1','新闻')"),
+            QStringLiteral("insert into case_hs values (0,'起始','%1','','2024-01-01','2024-01-01',0,'')")
+                .arg(ScrambleCode(QStringLiteral("00000000")))};
+}
+
 void writeStartupRows(TestDatabase &db) {
-    db.exec(QStringLiteral("insert into news values ('1','新闻')"));
-    db.exec(QStringLiteral("insert into case_hs values (0,'起始','%1','',"
-                           "'2024-01-01','2024-01-01',0,'')")
-                .arg(ScrambleCode(QStringLiteral("00000000"))));
+    db.exec(startupStatements());
     QDir(db.dir()).mkpath(QStringLiteral("images"));
     QImage banner(385, 65, QImage::Format_RGB888);
     banner.fill(Qt::darkCyan);

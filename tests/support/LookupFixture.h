@@ -10,6 +10,8 @@ class QWidget;
 // title and the fallback banner), and helpers that read and click grids as the user sees them.
 namespace LookupFixture {
 void writeStartupRows(TestDatabase &db);
+// The rows of writeStartupRows, for another store.
+QStringList startupStatements();
 // Inserts a tariff row; a null lice is written as Null.
 void addTariff(TestDatabase &db, int id, const QString &plainCode, const QString &name, const QVariant &lice);
 // The column of a grid that shows a field; -1 when none does.

@@ -100,6 +100,8 @@ int main(int argc, char **argv) {
         con.setConnectionString(DatabasePath::lookupConnectionString());
         Query qry(QStringLiteral("qry3"));
         qry.setConnection(&con);
+        qry.setHeadOnly(true); // as the window's
+
         DataGrid grid;
         GridModel *m = grid.gridModel();
         m->setColumns({{QStringLiteral("code"), QStringLiteral("商品编码"), 70},
@@ -116,7 +118,7 @@ int main(int argc, char **argv) {
         out << "start: private " << privateMb() << " MB, clean "
             << QString::number(procMb("/proc/self/smaps_rollup", "Private_Clean"), 'f', 1) << " MB\n";
 
-        {
+        if (!con.isServer()) {
             // The statement alone, stepped to its end without reading a value (first, so that the
             // grid finds the file as warm): what the grid's reading costs on top of it is the
             // delivery cost. On a connection of its own, closed after, so that the pages it maps

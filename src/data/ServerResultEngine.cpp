@@ -1,0 +1,150 @@
+#include "data/ServerResultEngine.h"
+
+#include "data/AppError.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+#include <libpq-fe.h>
+
+namespace {
+std::atomic<int> counter{0};
+
+// One cursor's rows, fetched a batch at a time on the reader's connection.
+class CursorRows : public RowSource {
+public:
+    // Each batch comes whole (not forward only, which the driver reads row by row and gives up
+    // when the other cursor fetches on the same connection).
+    CursorRows(const QSqlDatabase &db, const QString &cursor) : query_(db), cursor_(cursor) {}
+    int columns() const override { return query_.record().count(); }
+    bool step() override {
+        if (done_) return false;
+        if (query_.next()) return ++inBatch_, true;
+        // A short batch was the last one.
+        if (inBatch_ < ServerResultEngine::kFetchRows && fetched_) return finishFalse();
+        fetched_ = true;
+        inBatch_ = 0;
+        if (!query_.exec(QStringLiteral("fetch %1 from %2").arg(ServerResultEngine::kFetchRows).arg(cursor_))) {
+            // A failure after the first rows: what was read stays readable.
+            qWarning("Result fetch failed: %s", qPrintable(query_.lastError().text()));
+            return finishFalse();
+        }
+        if (!query_.next()) return finishFalse();
+        ++inBatch_;
+        return true;
+    }
+    void write(QByteArray &out) const override {
+        const int n = query_.record().count();
+        for (int c = 0; c < n; ++c) {
+            const QVariant v = query_.value(c);
+            if (v.isNull()) {
+                putNull(out);
+                continue;
+            }
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+                putInteger(out, v.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                putReal(out, v.toDouble());
+                break;
+            case QMetaType::QByteArray: {
+                const QByteArray bytes = v.toByteArray();
+                putBlob(out, bytes.constData(), quint32(bytes.size()));
+                break;
+            }
+            default: {
+                const QByteArray text = v.toString().toUtf8();
+                putText(out, text.constData(), quint32(text.size()));
+            }
+            }
+        }
+    }
+    // The cursor ends with the transaction.
+    void finish() override {
+        done_ = true;
+        query_.finish();
+    }
+
+private:
+    bool finishFalse() {
+        finish();
+        return false;
+    }
+
+    QSqlQuery query_;
+    const QString cursor_;
+    int inBatch_ = 0;
+    bool fetched_ = false;
+    bool done_ = false;
+};
+} // namespace
+
+ServerResultEngine::ServerResultEngine(const QSqlDatabase &model)
+    : host_(model.hostName()), database_(model.databaseName()), user_(model.userName()), password_(model.password()),
+      options_(model.connectOptions()), port_(model.port()) {}
+
+ServerResultEngine::~ServerResultEngine() { ServerResultEngine::close(); }
+
+QSqlDatabase ServerResultEngine::database() const { return QSqlDatabase::database(name_, false); }
+
+void ServerResultEngine::fail(const QSqlQuery &query, const QString &statement) const {
+    QString text = query.lastError().databaseText();
+    if (text.isEmpty()) text = query.lastError().text();
+    throw AppError(QStringLiteral("%1 (%2)").arg(text, statement));
+}
+
+void ServerResultEngine::open() {
+    name_ = QStringLiteral("result-reader#%1").arg(++counter);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+    db.setHostName(host_);
+    db.setPort(port_);
+    db.setDatabaseName(database_);
+    db.setUserName(user_);
+    db.setPassword(password_);
+    db.setConnectOptions(options_);
+    if (!db.open()) throw AppError(db.lastError().text());
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0)
+        cancel_ = PQgetCancel(*static_cast<PGconn *const *>(handle.data()));
+    // One snapshot for the count and every cursor.
+    const QString begin = QStringLiteral("begin transaction isolation level repeatable read read only");
+    if (QSqlQuery q(db); !q.exec(begin)) fail(q, begin);
+}
+
+qint64 ServerResultEngine::count(const QString &statement) {
+    QSqlQuery q(database());
+    if (!q.exec(statement) || !q.next()) fail(q, statement);
+    return q.value(0).toLongLong();
+}
+
+std::unique_ptr<RowSource> ServerResultEngine::rows(const QString &statement) {
+    const QString cursor = QStringLiteral("result_rows%1").arg(++cursors_);
+    const QString declare = QStringLiteral("declare %1 no scroll cursor for %2").arg(cursor, statement);
+    if (QSqlQuery q(database()); !q.exec(declare)) fail(q, declare);
+    return std::make_unique<CursorRows>(database(), cursor);
+}
+
+void ServerResultEngine::end() { QSqlQuery(database()).exec(QStringLiteral("commit")); }
+
+void ServerResultEngine::interrupt() {
+    char reason[256];
+    if (cancel_) PQcancel(cancel_, reason, sizeof reason);
+}
+
+void ServerResultEngine::close() {
+    if (cancel_) PQfreeCancel(cancel_);
+    cancel_ = nullptr;
+    if (name_.isEmpty()) return;
+    database().close();
+    QSqlDatabase::removeDatabase(name_);
+    name_.clear();
+}
