@@ -375,8 +375,8 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
         }
         updateGeometries(); // so that scrolling to the new last row reaches it
         // Without a current cell the table would go to the first one: the end is asked for.
-        if (!currentIndex().isValid() && model_->rowCount() > 0 && firstShownColumn() >= 0)
-            return model_->index(model_->rowCount() - 1, firstShownColumn());
+        if (const int column = firstShownColumn(); !currentIndex().isValid() && model_->rowCount() > 0 && column >= 0)
+            return model_->index(model_->rowCount() - 1, column);
     }
     return QTableView::moveCursor(action, modifiers);
 }

@@ -158,8 +158,7 @@ bool GridModel::fetchEnd() {
     }
     announceNewRows();
     // The last rows are read from the end; a row not read within the wait shows when it is.
-    if (n > 0 && !reader_->waitFor(n - 1, kWaitMs)) stalled_ = true;
-    else stalled_ = false;
+    stalled_ = n > 0 && !reader_->waitFor(n - 1, kWaitMs);
     return true;
 }
 
