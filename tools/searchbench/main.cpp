@@ -73,6 +73,7 @@ struct Search {
                                                   SearchStatements::CaseHs};
         for (int i = 0; i < 3; ++i) {
             qry[i].close();
+            qry[i].setHeadOnly(true); // the grid reads the rest
             qry[i].setSql(SearchStatements::build(tables[i], code, name),
                           SearchStatements::intent(tables[i], code, name));
             qry[i].open();
