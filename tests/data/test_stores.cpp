@@ -322,6 +322,22 @@ TEST(ServerNameIndex, ServerPlansNameSearchesThroughTheIndex) {
     }
 }
 
+// A lookup's connection neither compiles statements nor starts parallel workers: both cost more
+// than a first screen, and the options reach the server only if the driver passes them on whole.
+TEST(ServerConnection, LookupsRunWithoutCompilingOrParallelWorkers) {
+    StoreFixture server(Store::Server);
+    SKIP_WITHOUT_STORE(server);
+    Connection con(QStringLiteral("settings"));
+    con.setConnectionString(server.connectionString());
+    con.ensureOpen();
+    QSqlQuery q(con.database());
+    for (const auto &[setting, value] : {std::pair{"jit", "off"}, std::pair{"max_parallel_workers_per_gather", "0"}}) {
+        ASSERT_TRUE(q.exec(QStringLiteral("show %1").arg(QLatin1String(setting))));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toString(), QLatin1String(value)) << setting;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothStores, Stores, ::testing::Values(Store::File, Store::Server),
                          [](const auto &info) { return std::string(storeName(info.param)); });
 
