@@ -10,6 +10,7 @@
 #include "data/DatabasePath.h"
 #include "data/Query.h"
 #include "platform/RecordingPlatform.h"
+#include "support/CaseGrid.h"
 #include "support/LookupFixture.h"
 #include "support/StoreFixture.h"
 #include "support/TableFiles.h"
@@ -232,31 +233,12 @@ namespace {
 
 constexpr int kLarge = 20000;
 
-// A bare grid over a large result of cases on either store: plain codes with leading zeros in
-// the order of the ids, every row's values derived from its number. The grid has read only the
-// first rows when the test starts; on the server the query holds only them, and the rest come
-// from the grid's reader.
-struct LargeResult {
-    StoreFixture store;
-    Connection con{QStringLiteral("large")};
-    Query query{QStringLiteral("qry3")};
-    DataGrid grid;
-
-    LargeResult(Store s, int rows) : store(s) {
-        if (!store.unavailable().isEmpty()) return;
-        store.exec({QStringLiteral("insert into case_hs with recursive n(i) as (select 1 union all select i+1 from n "
-                                   "where i<%1) select i, '名称'||i, substr('0000000'||i, length('0000000'||i) - 7), "
-                                   "case when i%5=0 then '含,逗号'||i else '要素'||i end, '', '', 0, '' from n")
-                        .arg(rows)});
-        con.setConnectionString(store.connectionString());
-        query.setConnection(&con);
-        query.setHeadOnly(true); // as the window's search queries
-        query.setSql(
-            QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%名称%' order by code"),
-            {QStringLiteral("case_hs"), QStringLiteral("code"), QStringLiteral("name"), QString(),
-             QStringLiteral("名称")});
-        query.open();
-        grid.setDataSource(&query);
+// A bare grid over a large result of cases on either store, every row's values derived from its
+// number, some specs needing quotes in a CSV file.
+struct LargeResult : CaseGrid {
+    LargeResult(Store s, int rows)
+        : CaseGrid(s, rows, QStringLiteral("名称"),
+                   QStringLiteral("case when i%5=0 then '含,逗号'||i else '要素'||i end")) {
         grid.setCodeField(QStringLiteral("code"));
         grid.setExportName(QStringLiteral("历史申报"));
         grid.resize(500, 300);
