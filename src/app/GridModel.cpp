@@ -127,6 +127,12 @@ void GridModel::announceNewRows(qint64 upTo) {
     for (;;) {
         const int n = int(std::min({reader_->count(), upTo, qint64(std::numeric_limits<int>::max())}));
         if (n <= rows_) break;
+        // A block read while the last row announced lay inside it holds only the rows up to that
+        // one: it is read again, whole, when next shown.
+        if (rows_ % SpilledResult::kBlockRows != 0) {
+            const qint64 partial = rows_ / SpilledResult::kBlockRows;
+            cache_.removeIf([partial](const auto &block) { return block.first == partial; });
+        }
         beginInsertRows({}, rows_, n - 1);
         rows_ = n;
         endInsertRows();

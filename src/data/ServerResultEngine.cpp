@@ -113,8 +113,10 @@ void ServerResultEngine::open() {
     db.setConnectOptions(options_);
     if (!db.open()) throw AppError(db.lastError().text());
     const QVariant handle = db.driver()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0)
-        cancel_ = PQgetCancel(*static_cast<PGconn *const *>(handle.data()));
+    // The driver's handle is named by the struct PGconn stands for.
+    const bool pq =
+        handle.isValid() && (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0);
+    if (pq) cancel_ = PQgetCancel(*static_cast<PGconn *const *>(handle.data()));
     // One snapshot for the count and every cursor.
     const QString begin = QStringLiteral("begin transaction isolation level repeatable read read only");
     if (QSqlQuery q(db); !q.exec(begin)) fail(q, begin);

@@ -10,7 +10,9 @@
 #include "data/DatabasePath.h"
 #include "data/Query.h"
 #include "platform/RecordingPlatform.h"
+#include "support/CaseGrid.h"
 #include "support/LookupFixture.h"
+#include "support/StoreFixture.h"
 #include "support/TableFiles.h"
 #include "support/TestDatabase.h"
 
@@ -231,24 +233,12 @@ namespace {
 
 constexpr int kLarge = 20000;
 
-// A bare grid over a large result of cases: plain codes with leading zeros, every row's values
-// derived from its number. The grid has read only the first rows when the test starts.
-struct LargeResult {
-    TestDatabase db;
-    Connection con{QStringLiteral("large")};
-    Query query{QStringLiteral("qry3")};
-    DataGrid grid;
-
-    explicit LargeResult(int rows) {
-        db.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<%1) "
-                               "insert into case_hs select i, '名称'||i, printf('%08d', i), "
-                               "case when i%5=0 then '含,逗号'||i else '要素'||i end, '', '', 0, '' from n")
-                    .arg(rows));
-        con.setConnectionString(DatabasePath::lookupConnectionString());
-        query.setConnection(&con);
-        query.setSql(QStringLiteral("select id,code,name,spec from case_hs order by id"));
-        query.open();
-        grid.setDataSource(&query);
+// A bare grid over a large result of cases on either store, every row's values derived from its
+// number, some specs needing quotes in a CSV file.
+struct LargeResult : CaseGrid {
+    LargeResult(Store s, int rows)
+        : CaseGrid(s, rows, QStringLiteral("名称"),
+                   QStringLiteral("case when i%5=0 then '含,逗号'||i else '要素'||i end")) {
         grid.setCodeField(QStringLiteral("code"));
         grid.setExportName(QStringLiteral("历史申报"));
         grid.resize(500, 300);
@@ -261,17 +251,21 @@ struct LargeResult {
     }
 };
 
+class GridExportLarge : public ::testing::TestWithParam<Store> {};
+
 } // namespace
 
-TEST(GridExportLarge, TheWholeResultIsWrittenNotOnlyTheRowsRead) {
+TEST_P(GridExportLarge, TheWholeResultIsWrittenNotOnlyTheRowsRead) {
     RecordingPlatform platform;
-    LargeResult large(kLarge);
+    LargeResult large(GetParam(), kLarge);
+    SKIP_WITHOUT_STORE(large.store);
     QTemporaryDir dir;
     for (const QString name : {"cases.csv", "cases.xlsx"}) {
         large.grid.setDataSource(nullptr);
         large.query.open();
         large.grid.setDataSource(&large.query);
         ASSERT_LT(large.grid.gridModel()->rowCount(), kLarge);
+        EXPECT_EQ(large.query.cut(), GetParam() == Store::Server);
         platform.nextSaveFileName = dir.filePath(name);
         // The menu key opens the menu at the current cell.
         large.grid.setFocus();
@@ -304,9 +298,9 @@ TEST(GridExportLarge, TheWholeResultIsWrittenNotOnlyTheRowsRead) {
     }
 }
 
-TEST(GridExportLarge, CancelLeavesNoFile) {
+TEST(GridExportCancel, CancelLeavesNoFile) {
     RecordingPlatform platform;
-    LargeResult large(100000);
+    LargeResult large(Store::File, 100000);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cancelled.xlsx"));
     // Cancel as soon as the progress dialog shows.
@@ -326,3 +320,6 @@ TEST(GridExportLarge, CancelLeavesNoFile) {
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, GridExportLarge, ::testing::Values(Store::File, Store::Server),
+                         [](const auto &info) { return storeName(info.param); });

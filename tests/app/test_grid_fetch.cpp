@@ -1,9 +1,6 @@
 // A large result in a grid: opening reads only the first chunk, a jump to the end reads the rest,
 // on either store.
-#include "app/DataGrid.h"
-#include "data/Connection.h"
-#include "data/Query.h"
-#include "support/StoreFixture.h"
+#include "support/CaseGrid.h"
 
 #include <QAbstractItemModelTester>
 #include <QScrollBar>
@@ -14,28 +11,9 @@ namespace {
 
 constexpr int kRows = 3000;
 
-struct Grid {
-    StoreFixture store;
-    Connection con{QStringLiteral("grid")};
-    Query query{QStringLiteral("qry3")};
-    DataGrid grid;
-
-    explicit Grid(Store s) : store(s) {
-        if (!store.unavailable().isEmpty()) return;
-        // Codes of eight digits, in the same order as the ids; written so on both engines.
-        store.exec({QStringLiteral("insert into case_hs with recursive n(i) as (select 1 union all select i+1 from n "
-                                   "where i<%1) select i, 'n'||i, substr('0000000'||i, length('0000000'||i) - 7), "
-                                   "'s', '', '', 0, '' from n")
-                        .arg(kRows)});
-        con.setConnectionString(store.connectionString());
-        query.setConnection(&con);
-        query.setHeadOnly(true); // as the window's search queries
-        query.setSql(
-            QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%n%' order by code"),
-            {QStringLiteral("case_hs"), QStringLiteral("code"), QStringLiteral("name"), QString(),
-             QStringLiteral("n")});
-        query.open();
-        grid.setDataSource(&query);
+// Names n1, n2, ...: every case is found.
+struct Grid : CaseGrid {
+    explicit Grid(Store s) : CaseGrid(s, kRows, QStringLiteral("n"), QStringLiteral("'s'")) {
         grid.resize(400, 300);
         grid.show();
         QApplication::processEvents();

@@ -31,14 +31,10 @@
 
 namespace {
 
-const QString kSeed =
-    QStringLiteral("insert into case_hs values (7,'旧记录','%1','规格','2011-05-03','2011-05-03',0,'x')")
-        .arg(ScrambleCode(QStringLiteral("01012100")));
-
 class ImportWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        db.exec(kSeed);
+        db.exec(kOldCase);
         // Wired to a label as the main window wires it to its update-date label.
         QObject::connect(&window, &TfrmImport::updateDateChanged,
                          [this](const QString &date) { TForm2::showUpdateDate(&dateLabel, date); });
@@ -246,7 +242,7 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
                  "create table case_hs (id integer, name varchar(50), code varchar(50), "
                  "spec varchar(50), update_date varchar(10), input_date varchar(10), "
                  "state integer, source varchar(50))",
-                 kSeed});
+                 kOldCase});
         closeReader();
     }
 }
@@ -341,7 +337,7 @@ TEST_F(ImportWindow, SampleFilesImportTheirNewerRecords) {
 TEST(ImportWindowOnServer, ImportsIntoTheConfiguredServer) {
     StoreFixture server(Store::Server);
     SKIP_WITHOUT_STORE(server);
-    server.exec({kSeed});
+    server.exec({kOldCase});
     const QString config = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/zendrik/zendrik.conf");
     ASSERT_TRUE(QDir().mkpath(QFileInfo(config).path()));
     QFile::remove(config);

@@ -1,4 +1,9 @@
 #pragma once
+#include "data/AppError.h"
+#include "data/CodeCodec.h"
+#include "data/Connection.h"
+#include "updates/UpdateImport.h"
+
 #include <QList>
 #include <QString>
 
@@ -22,3 +27,18 @@ inline const QList<Rec> kMixedRecords{
     {"7208", "不锈钢 管", "规格", "2011-06-01", "src"}, // repeats are inserted too
     {"9999", "short", "s", "2012", "extra`field"}, // a short date is used whole
 };
+
+// The case whose update date, 2011-05-03, the records above are measured against.
+inline const QString kOldCase =
+    QStringLiteral("insert into case_hs values (7,'旧记录','%1','规格','2011-05-03','2011-05-03',0,'x')")
+        .arg(ScrambleCode(QStringLiteral("01012100")));
+
+// The message an import of the file fails with, or "(no error)".
+inline QString importError(Connection &connection, const QString &path) {
+    try {
+        UpdateImport::run(connection, path);
+    } catch (const AppError &e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
+}

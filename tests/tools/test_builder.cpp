@@ -5,6 +5,7 @@
 #include "dbbuilder/Commands.h"
 #include "dbbuilder/Csv.h"
 #include "dbbuilder/Rates.h"
+#include "tools/Generate.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -223,11 +224,7 @@ TEST(BuilderLoad, LoadingAgainReplacesRows) {
 TEST(BuilderTool, ClusterPutsImportedCasesInCodeOrder) {
     QTemporaryDir tmp;
     const QString db = tmp.path() + "/gen.mdb";
-    GeneratorOptions o;
-    o.tariff = 50;
-    o.rulings = 0;
-    o.cases = 300;
-    ASSERT_TRUE(Builder::generateDatabase(db, o, Builder::Existing::Refuse));
+    ASSERT_TRUE(generateNew(db, 50, 0, 300));
     {
         Reader r(db);
         r.rows(
@@ -378,12 +375,7 @@ TEST(BuilderDemo, ExistingFilesAreKeptOrRefused) {
 TEST(BuilderGenerate, SmallCountsGiveExactlyThoseRows) {
     QTemporaryDir tmp;
     const QString db = tmp.path() + "/gen.mdb";
-    GeneratorOptions o;
-    o.tariff = 300;
-    o.rulings = 40;
-    o.cases = 500;
-    o.seed = 42;
-    ASSERT_TRUE(Builder::generateDatabase(db, o, Builder::Existing::Refuse));
+    ASSERT_TRUE(generateNew(db, 300, 40, 500, 42));
     Reader r(db);
     EXPECT_EQ(r.count("official_hs"), 300);
     EXPECT_EQ(r.count("hs_classify"), 40);
@@ -410,12 +402,11 @@ TEST(BuilderGenerate, SmallCountsGiveExactlyThoseRows) {
               0);
     EXPECT_EQ(r.scalar("select clustered_to from case_hs_order").toInt(), 500);
     const QString other = tmp.path() + "/gen2.mdb";
-    Builder::generateDatabase(other, o, Builder::Existing::Refuse);
+    generateNew(other, 300, 40, 500, 42);
     Reader r2(other);
     EXPECT_EQ(r.rows("select * from case_hs order by id"), r2.rows("select * from case_hs order by id"));
 
-    o.tariff = 0;
-    EXPECT_THROW(Builder::generateDatabase(tmp.path() + "/none.mdb", o, Builder::Existing::Refuse), AppError);
+    EXPECT_THROW(generateNew(tmp.path() + "/none.mdb", 0, 40, 500, 42), AppError);
     EXPECT_FALSE(QFile::exists(tmp.path() + "/none.mdb"));
 }
 

@@ -11,6 +11,7 @@
 #include "search/SearchStatements.h"
 #include "search/SearchTables.h"
 #include "support/PgServer.h"
+#include "tools/Generate.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -129,13 +130,8 @@ TEST(ServerBuild, GenerateAndLoadWriteTheSameRowsToAServerAsToAFile) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("quorvel.mdb"));
     const QString config = PgServer::writeConfig(dir.path(), PgServer::createDatabase());
-    GeneratorOptions options;
-    options.tariff = 300;
-    options.rulings = 200;
-    options.cases = 2000;
-    options.seed = 7;
-    ASSERT_TRUE(Builder::generateDatabase(file, options, Builder::Existing::Refuse));
-    ASSERT_TRUE(Builder::generateDatabase(config, options, Builder::Existing::Refuse));
+    ASSERT_TRUE(generateNew(file, 300, 200, 2000, 7));
+    ASSERT_TRUE(generateNew(config, 300, 200, 2000, 7));
     const QString onFile = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file;
     const QString onServer = StoreConfig::connectionString(config);
     for (const char *table : {"official_hs", "hs_dm_tax", "hs_classify", "case_hs", "hs_licensed", "hs_trade", "news",
@@ -150,7 +146,7 @@ TEST(ServerBuild, GenerateAndLoadWriteTheSameRowsToAServerAsToAFile) {
         4);
     EXPECT_EQ(searchRows(onServer, SearchStatements::CaseHs, QStringLiteral("钢")),
               searchRows(onFile, SearchStatements::CaseHs, QStringLiteral("钢")));
-    EXPECT_THROW(Builder::generateDatabase(config, options, Builder::Existing::Refuse), AppError)
+    EXPECT_THROW(generateNew(config, 300, 200, 2000, 7), AppError)
         << "generated over a server's tables without --force";
 
     // A load onto the server in use: its licences replaced, the cases and the tariff kept.

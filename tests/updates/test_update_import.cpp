@@ -48,24 +48,13 @@ struct Import : ::testing::Test {
                 .toString();
         return all.split(u';', Qt::SkipEmptyParts);
     }
-    QString errorOf(const QString &path) {
-        try {
-            UpdateImport::run(connection, path);
-        } catch (const AppError &e) {
-            return e.message();
-        }
-        return QStringLiteral("(no error)");
-    }
+    QString errorOf(const QString &path) { return importError(connection, path); }
 };
-
-const QString kSeed =
-    QStringLiteral("insert into case_hs values (7,'旧记录','%1','规格','2011-05-03','2011-05-03',0,'x')")
-        .arg(ScrambleCode(QStringLiteral("01012100")));
 
 } // namespace
 
 TEST_F(Import, InsertsTheNewerRecordsWithConsecutiveIdsAndCountsWhatHappened) {
-    db.exec(kSeed);
+    db.exec(kOldCase);
     const QString path = writeRecords(kMixedRecords);
     const UpdateImport::Outcome outcome = UpdateImport::run(connection, path);
     EXPECT_EQ(outcome.read, 6);
@@ -154,7 +143,7 @@ TEST_F(Import, AFailedImportWritesNothing) {
         {"malformed file", newer + "<case><code>1</code></wrong>\n",
          "Opening and ending tag mismatch: case line 4 and wrong\nLine: 4\n<case><code>1</code></wrong>"},
     };
-    db.exec(kSeed);
+    db.exec(kOldCase);
     for (const Case &c : cases) {
         const QStringList before = rows();
         EXPECT_EQ(errorOf(writeFile(c.body)), c.message) << c.what;
@@ -172,7 +161,7 @@ TEST_F(Import, AFailedImportWritesNothing) {
 // The import indexes its rows in one go rather than row by row: afterwards the name index
 // answers for them as for rows written one at a time, and keeps following later writes.
 TEST_F(Import, TheNameIndexFindsImportedRowsAndKeepsFollowingTheTable) {
-    db.exec(kSeed);
+    db.exec(kOldCase);
     const auto schema = [&] {
         return db
             .scalar("select group_concat(d, ';') from (select name||':'||sql as d from sqlite_master order by name)")
@@ -213,7 +202,7 @@ TEST_F(Import, TheNameIndexFindsImportedRowsAndKeepsFollowingTheTable) {
 }
 
 TEST_F(Import, ReportsProgressFromZeroToTheTotal) {
-    db.exec(kSeed);
+    db.exec(kOldCase);
     QString body;
     for (int i = 0; i < 30; ++i) body += recordXml({QString::number(84710000 + i), "n", "s", "2020-01-01", "x"});
     QList<int> seen;

@@ -1,0 +1,80 @@
+// A result reader on the database server stopped while the server is still working on its
+// statement, as closing a query or starting a new search stops it: the stop comes back at once
+// and the server drops the statement rather than running it to its end.
+#include "data/Connection.h"
+#include "data/ResultEngine.h"
+#include "data/ResultReader.h"
+#include "support/PgServer.h"
+#include "support/StoreFixture.h"
+
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Long enough that a statement left to run is still running when the test gives up on it.
+constexpr int kSleepSeconds = 60;
+
+// The server's sessions as another client sees them, through a connection of their own.
+class Sessions {
+public:
+    Sessions() {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), kName);
+        db.setHostName(PgServer::socketDir());
+        db.setUserName(PgServer::user());
+        db.setDatabaseName(QStringLiteral("postgres"));
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+    }
+    ~Sessions() {
+        QSqlDatabase::database(kName, false).close();
+        QSqlDatabase::removeDatabase(kName);
+    }
+    // How many other clients' sessions are running a statement (a cursor's fetch shows as such,
+    // not as the statement it runs).
+    int busy() const {
+        QSqlQuery q(QSqlDatabase::database(kName, false));
+        const bool ok = q.exec(QStringLiteral("select count(*) from pg_stat_activity where pid <> pg_backend_pid() "
+                                              "and state = 'active' and backend_type = 'client backend'"));
+        EXPECT_TRUE(ok && q.next()) << q.lastError().text().toStdString();
+        return q.value(0).toInt();
+    }
+
+private:
+    static constexpr const char *kName = "sessions";
+};
+
+} // namespace
+
+TEST(ServerReader, StoppingAReaderEndsTheStatementOnTheServer) {
+    StoreFixture fixture(Store::Server);
+    SKIP_WITHOUT_STORE(fixture);
+    Connection con(QStringLiteral("window"));
+    con.setConnectionString(fixture.connectionString());
+    con.ensureOpen();
+    Sessions sessions;
+    const QString sleep = QStringLiteral("select pg_sleep(%1)").arg(kSleepSeconds);
+    // The server busy counting the rows, or bringing the rows themselves.
+    struct Case {
+        const char *what;
+        ResultReader::Statements statements;
+    } cases[] = {
+        {"count", {QStringLiteral("select 1"), 0, QString(), QStringLiteral("select count(*) from (%1) s").arg(sleep)}},
+        {"rows", {sleep, 0, QString(), QStringLiteral("select 1"), 1}},
+    };
+    for (Case &c : cases) {
+        auto reader = std::make_unique<ResultReader>(ResultEngine::of(con), c.statements, [] {});
+        reader->hurry();
+        reader->want(0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sessions.busy() == 1; }, 10000)) << c.what;
+
+        QElapsedTimer stopping;
+        stopping.start();
+        reader.reset();
+        EXPECT_LT(stopping.elapsed(), 3000) << c.what;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return sessions.busy() == 0; }, 5000)) << c.what;
+    }
+}

@@ -1,0 +1,19 @@
+#include "support/CaseGrid.h"
+
+CaseGrid::CaseGrid(Store s, int rows, const QString &name, const QString &spec) : store(s) {
+    if (!store.unavailable().isEmpty()) return;
+    // Written so on both engines.
+    store.exec({QStringLiteral("insert into case_hs with recursive n(i) as (select 1 union all select i+1 from n "
+                               "where i<%1) select i, '%2'||i, substr('0000000'||i, length('0000000'||i) - 7), "
+                               "%3, '', '', 0, '' from n")
+                    .arg(rows)
+                    .arg(name, spec)});
+    con.setConnectionString(store.connectionString());
+    query.setConnection(&con);
+    query.setHeadOnly(true); // as the window's search queries
+    query.setSql(
+        QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%%1%' order by code").arg(name),
+        {QStringLiteral("case_hs"), QStringLiteral("code"), QStringLiteral("name"), QString(), name});
+    query.open();
+    grid.setDataSource(&query);
+}
