@@ -5,6 +5,7 @@
 #include "export/TableWriter.h"
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -24,6 +25,8 @@ QString &lastSuffix() {
 
 // Rows between two looks at the progress dialog.
 constexpr int kStep = 256;
+// The longest wait for a row between two looks at the dialog.
+constexpr int kWaitMs = 50;
 } // namespace
 
 bool write(DataGrid &grid, const QString &path) {
@@ -44,9 +47,16 @@ bool write(DataGrid &grid, const QString &path) {
     progress.setValue(0);
     QStringList cells;
     for (int row = 0;; ++row) {
-        // The rest of the result is read as the rows are written.
-        while (row >= m->rowCount() && m->canFetchMore({})) m->fetchMore({});
-        if (row >= m->rowCount()) break;
+        // The rest of the result is read as the rows are written. A row not read yet is waited
+        // for, the dialog kept live, so that no cell is written empty.
+        GridModel::RowState state;
+        while ((state = m->waitForRow(row, kWaitMs)) == GridModel::RowState::Pending) {
+            QCoreApplication::processEvents();
+            if (progress.wasCanceled()) return false;
+        }
+        if (state == GridModel::RowState::End) break;
+        if (state == GridModel::RowState::Lost)
+            throw AppError(QStringLiteral("读取查询结果时出错（已读出 %1 行），没有写出文件。").arg(row));
         if (row % kStep == 0) {
             // The total shows once the whole result has been read; until then the bar is busy.
             progress.setMaximum(m->canFetchMore({}) ? 0 : m->rowCount());

@@ -152,6 +152,14 @@ void GridModel::fetchAll() {
     announceNewRows();
 }
 
+GridModel::RowState GridModel::waitForRow(int row, int ms) {
+    if (row >= rows_ && canFetchMore({})) fetchMore({});
+    if (row < rows_ && (row < head_ || !reader_)) return RowState::Read;
+    if (!reader_ || (row >= rows_ && !canFetchMore({}))) return RowState::End;
+    if (reader_->waitFor(row, ms) && row < rows_) return RowState::Read;
+    return reader_->failed() ? RowState::Lost : RowState::Pending;
+}
+
 bool GridModel::fetchEnd() {
     if (!reader_) return true;
     const qint64 n = reader_->count();
@@ -273,17 +281,16 @@ const QList<QVariant> *GridModel::readRow(qint64 row) const {
         const qint64 first = std::max<qint64>(block * SpilledResult::kBlockRows, head_);
         return &cache_.last().second[row - first];
     }
-    // While a wait timed out, rows not held show empty until the reader's news comes, so a
-    // row does not change unannounced.
-    if (stalled_) {
-        reader_->want(row);
-        blanks_ = true;
-        return nullptr;
-    }
     if (!reader_->has(row)) {
+        // While a wait timed out, rows not held show empty until the reader's news comes, so
+        // a row does not change unannounced.
+        reader_->want(row);
+        if (stalled_) {
+            blanks_ = true;
+            return nullptr;
+        }
         // A row just past those read is worth a short wait; others are asked for and shown
         // when they come.
-        reader_->want(row);
         const bool wait = reader_->near(row, 2 * ResultReader::kAhead);
         if (!wait || !reader_->waitFor(row, kWaitMs)) {
             stalled_ = wait;

@@ -69,6 +69,11 @@ public:
     void fetchMore(const QModelIndex &parent) override;
     // Reads every row of the result and announces them at once.
     void fetchAll();
+    // Whether the row can be read now, announcing rows up to it and waiting at most `ms` for it:
+    // Pending while it is being read or counted, End past the last row, Lost when reading
+    // stopped on an error before it.
+    enum class RowState { Read, Pending, End, Lost };
+    RowState waitForRow(int row, int ms);
     // Announces the whole count and reads the last rows (a jump to the end): true when they can be
     // shown now; false while the result is still being counted, and then endReady follows.
     bool fetchEnd();

@@ -164,6 +164,11 @@ bool ResultReader::complete() const {
     return count_ >= 0 && doneLocked();
 }
 
+bool ResultReader::failed() const {
+    const std::lock_guard lock(mutex_);
+    return failed_;
+}
+
 void ResultReader::want(qint64 row) {
     {
         const std::lock_guard lock(mutex_);

@@ -53,6 +53,8 @@ public:
     QList<ResultRow> rows(qint64 first, int n) const;
     // Whether every row is readable.
     bool complete() const;
+    // Whether reading stopped on an error: rows not read by then never will be.
+    bool failed() const;
 
     // Rows read past the one asked for, so that moving on a little waits for nothing.
     static constexpr qint64 kAhead = 1024;

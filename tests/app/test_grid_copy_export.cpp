@@ -321,5 +321,52 @@ TEST(GridExportCancel, CancelLeavesNoFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
 
+// Another desk holds the case table while the grid's reader starts, so nothing past the first
+// rows can be read or counted until it lets go. The export waits for every row rather than
+// writing empty cells; a reader whose connection is dropped meanwhile stops it with a message
+// and no file.
+TEST(GridExportServer, RowsTheServerIsSlowToGiveAreWaitedFor) {
+    constexpr int kRows = 3000;
+    for (const bool dropped : {false, true}) {
+        SCOPED_TRACE(dropped ? "reader dropped" : "table let go");
+        RecordingPlatform platform;
+        LargeResult large(Store::Server, kRows);
+        SKIP_WITHOUT_STORE(large.store);
+        Connection other(QStringLiteral("otherDesk"));
+        other.setConnectionString(large.store.connectionString());
+        other.ensureOpen();
+        QSqlQuery hold(other.database());
+        large.grid.setDataSource(nullptr);
+        ASSERT_TRUE(hold.exec(QStringLiteral("begin")));
+        ASSERT_TRUE(hold.exec(QStringLiteral("lock table case_hs in access exclusive mode")));
+        large.grid.setDataSource(&large.query);
+        QTimer::singleShot(700, [&] {
+            if (dropped)
+                QSqlQuery(other.database())
+                    .exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
+                                         "where wait_event_type = 'Lock' and pid <> pg_backend_pid()"));
+            hold.exec(QStringLiteral("commit"));
+        });
+        QTemporaryDir dir;
+        platform.nextSaveFileName = dir.filePath(QStringLiteral("cases.csv"));
+        GridExport::run(large.grid);
+        if (dropped) {
+            ASSERT_EQ(platform.boxes.size(), 1);
+            EXPECT_TRUE(platform.boxes[0].text.contains(QStringLiteral("没有写出文件")))
+                << platform.boxes[0].text.toStdString();
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+            continue;
+        }
+        ASSERT_TRUE(platform.boxes.isEmpty()) << platform.boxes[0].text.toStdString();
+        const QList<QStringList> rows = readCsvFile(platform.nextSaveFileName);
+        ASSERT_EQ(rows.size(), kRows + 1);
+        for (int i = 1; i <= kRows; ++i) {
+            QStringList want = LargeResult::row(i);
+            want[1] = QStringLiteral("=\"%1\"").arg(want[1]);
+            ASSERT_EQ(rows[i], want) << "row " << i;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, GridExportLarge, ::testing::Values(Store::File, Store::Server),
                          [](const auto &info) { return storeName(info.param); });
