@@ -44,6 +44,7 @@ void ResultReader::run() {
         try {
             if (n < 0) n = engine_->count(statements_.count);
         } catch (const AppError &e) {
+            if (stopping()) throw; // interrupted: nothing more is read
             qWarning("Result count failed: %s (%s)", qPrintable(e.message()), qPrintable(statements_.count));
         }
         {
@@ -108,7 +109,8 @@ void ResultReader::run() {
             changed_();
         }
     } catch (const AppError &e) {
-        qWarning("Result read stopped: %s", qPrintable(e.message()));
+        // A statement interrupted because the reader stops is no fault worth telling.
+        if (!stopping()) qWarning("Result read stopped: %s", qPrintable(e.message()));
         const std::lock_guard lock(mutex_);
         failed_ = true;
         if (count_ < 0) count_ = frontLocked();
@@ -161,7 +163,12 @@ bool ResultReader::has(qint64 row) const {
 
 bool ResultReader::complete() const {
     const std::lock_guard lock(mutex_);
-    return count_ >= 0 && doneLocked();
+    return count_ >= 0 && doneLocked() && !failed_;
+}
+
+bool ResultReader::stopping() const {
+    const std::lock_guard lock(mutex_);
+    return stop_;
 }
 
 bool ResultReader::failed() const {

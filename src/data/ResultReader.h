@@ -63,6 +63,7 @@ public:
 private:
     void run();
     // Rows read from the front (skipped ones included) and from the end.
+    bool stopping() const;
     qint64 frontLocked() const;
     qint64 backLocked() const;
     bool hasLocked(qint64 row) const;

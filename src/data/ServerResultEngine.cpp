@@ -26,11 +26,9 @@ public:
         if (inBatch_ < ServerResultEngine::kFetchRows && fetched_) return finishFalse();
         fetched_ = true;
         inBatch_ = 0;
-        if (!query_.exec(QStringLiteral("fetch %1 from %2").arg(ServerResultEngine::kFetchRows).arg(cursor_))) {
-            // A failure after the first rows: what was read stays readable.
-            qWarning("Result fetch failed: %s", qPrintable(query_.lastError().text()));
-            return finishFalse();
-        }
+        // A failed fetch is no end of the rows: the reader stops, and says so.
+        if (!query_.exec(QStringLiteral("fetch %1 from %2").arg(ServerResultEngine::kFetchRows).arg(cursor_)))
+            throw AppError(query_.lastError().text());
         if (!query_.next()) return finishFalse();
         ++inBatch_;
         return true;

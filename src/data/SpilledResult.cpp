@@ -70,21 +70,30 @@ void SpilledResult::finish() {
 
 void SpilledResult::readTo(qint64 rows, QDeadlineTimer deadline) {
     int sinceCheck = 0;
-    while (source_ && rows_ < rows) {
-        if (!source_->step()) {
-            // The end, or a failure after the first rows: what was read stays readable.
-            finish();
-            break;
+    try {
+        while (source_ && rows_ < rows) {
+            if (!source_->step()) {
+                finish();
+                break;
+            }
+            if (skip_ > 0) {
+                --skip_;
+                continue;
+            }
+            appendRow();
+            if (++sinceCheck == 256) {
+                sinceCheck = 0;
+                if (deadline.hasExpired()) break;
+            }
         }
-        if (skip_ > 0) {
-            --skip_;
-            continue;
-        }
-        appendRow();
-        if (++sinceCheck == 256) {
-            sinceCheck = 0;
-            if (deadline.hasExpired()) break;
-        }
+    } catch (const AppError &) {
+        // A failure after the first rows: what was read stays readable, and the caller hears
+        // that the rest will not come (nor is this the end of the rows).
+        source_->finish();
+        source_.reset();
+        const std::lock_guard lock(mutex_);
+        flush();
+        throw;
     }
     const std::lock_guard lock(mutex_);
     if (pending_.size() >= kFlushBytes || !source_) flush();

@@ -78,3 +78,28 @@ TEST(ServerReader, StoppingAReaderEndsTheStatementOnTheServer) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return sessions.busy() == 0; }, 5000)) << c.what;
     }
 }
+
+// The reader's connection dropped after the first rows: the rows read stay readable, and the
+// reader says it failed rather than passing the rows it had for the whole result.
+TEST(ServerReader, AConnectionDroppedAfterTheFirstRowsIsAFailureNotTheEnd) {
+    StoreFixture fixture(Store::Server);
+    SKIP_WITHOUT_STORE(fixture);
+    Connection con(QStringLiteral("window"));
+    con.setConnectionString(fixture.connectionString());
+    con.ensureOpen();
+    Sessions sessions;
+    // The first batch comes at once; the second stalls on its first row until the drop.
+    const QString rows =
+        QStringLiteral("select g, case when g > 1500 then pg_sleep(%1) end from generate_series(1, 3000) g")
+            .arg(kSleepSeconds);
+    ResultReader reader(ResultEngine::of(con), {rows, 0, QString(), QStringLiteral("select 3000"), 3000}, [] {});
+    reader.want(2999);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.has(999) && sessions.busy() == 1; }, 10000));
+    QSqlQuery drop(QSqlDatabase::database(QStringLiteral("sessions"), false));
+    ASSERT_TRUE(drop.exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where pid <> "
+                                         "pg_backend_pid() and state = 'active' and backend_type = 'client backend'")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reader.failed(); }, 5000));
+    EXPECT_TRUE(reader.has(999));
+    EXPECT_FALSE(reader.has(2999));
+    EXPECT_FALSE(reader.complete());
+}
