@@ -62,8 +62,9 @@ public:
 
 private:
     void run();
-    // Rows read from the front (skipped ones included) and from the end.
+    // Whether the reader is being stopped: a statement it interrupted is no failure to tell.
     bool stopping() const;
+    // Rows read from the front (skipped ones included) and from the end.
     qint64 frontLocked() const;
     qint64 backLocked() const;
     bool hasLocked(qint64 row) const;
