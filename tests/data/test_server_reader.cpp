@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -47,15 +48,24 @@ private:
     static constexpr const char *kName = "sessions";
 };
 
+// The window's connection to the tests' server, and its sessions as another client sees them.
+class ServerReader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SKIP_WITHOUT_STORE(fixture);
+        con.setConnectionString(fixture.connectionString());
+        con.ensureOpen();
+        sessions.emplace();
+    }
+
+    StoreFixture fixture{Store::Server};
+    Connection con{QStringLiteral("window")};
+    std::optional<Sessions> sessions;
+};
+
 } // namespace
 
-TEST(ServerReader, StoppingAReaderEndsTheStatementOnTheServer) {
-    StoreFixture fixture(Store::Server);
-    SKIP_WITHOUT_STORE(fixture);
-    Connection con(QStringLiteral("window"));
-    con.setConnectionString(fixture.connectionString());
-    con.ensureOpen();
-    Sessions sessions;
+TEST_F(ServerReader, StoppingAReaderEndsTheStatementOnTheServer) {
     const QString sleep = QStringLiteral("select pg_sleep(%1)").arg(kSleepSeconds);
     // The server busy counting the rows, or bringing the rows themselves.
     struct Case {
@@ -69,32 +79,26 @@ TEST(ServerReader, StoppingAReaderEndsTheStatementOnTheServer) {
         auto reader = std::make_unique<ResultReader>(ResultEngine::of(con), c.statements, [] {});
         reader->hurry();
         reader->want(0);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return sessions.busy() == 1; }, 10000)) << c.what;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sessions->busy() == 1; }, 10000)) << c.what;
 
         QElapsedTimer stopping;
         stopping.start();
         reader.reset();
         EXPECT_LT(stopping.elapsed(), 3000) << c.what;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return sessions.busy() == 0; }, 5000)) << c.what;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return sessions->busy() == 0; }, 5000)) << c.what;
     }
 }
 
 // The reader's connection dropped after the first rows: the rows read stay readable, and the
 // reader says it failed rather than passing the rows it had for the whole result.
-TEST(ServerReader, AConnectionDroppedAfterTheFirstRowsIsAFailureNotTheEnd) {
-    StoreFixture fixture(Store::Server);
-    SKIP_WITHOUT_STORE(fixture);
-    Connection con(QStringLiteral("window"));
-    con.setConnectionString(fixture.connectionString());
-    con.ensureOpen();
-    Sessions sessions;
+TEST_F(ServerReader, AConnectionDroppedAfterTheFirstRowsIsAFailureNotTheEnd) {
     // The first batch comes at once; the second stalls on its first row until the drop.
     const QString rows =
         QStringLiteral("select g, case when g > 1500 then pg_sleep(%1) end from generate_series(1, 3000) g")
             .arg(kSleepSeconds);
     ResultReader reader(ResultEngine::of(con), {rows, 0, QString(), QStringLiteral("select 3000"), 3000}, [] {});
     reader.want(2999);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.has(999) && sessions.busy() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.has(999) && sessions->busy() == 1; }, 10000));
     QSqlQuery drop(QSqlDatabase::database(QStringLiteral("sessions"), false));
     ASSERT_TRUE(drop.exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where pid <> "
                                          "pg_backend_pid() and state = 'active' and backend_type = 'client backend'")));
