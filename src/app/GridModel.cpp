@@ -2,10 +2,8 @@
 
 #include "data/AppError.h"
 #include "data/Connection.h"
-#include "data/PlainCodeFunction.h"
 #include "data/Query.h"
 #include "data/ResultReader.h"
-#include "data/ResultStatements.h"
 #include "search/ValueText.h"
 
 #include <QSqlQuery>
@@ -80,22 +78,19 @@ void GridModel::attach() {
     sourceMore_ = source_ && source_->query().isActive() && (source_->canFetchMore() || query_->cut());
     remap();
     if (sourceMore_) {
-        const QString &sql = query_->executedSql();
-        startReader(sql, ResultStatements::reversed(sql, query_->intent()), head_, -1, kCountDelayMs);
+        const ResultSource *described = query_->source().get();
+        startReader(query_->executed(), described ? described->reversed() : Statement(), head_, -1, kCountDelayMs);
     }
     emit countChanged();
 }
 
-void GridModel::startReader(const QString &forward, const QString &backward, qint64 skip, qint64 count, int delayMs) {
+void GridModel::startReader(const Statement &forward, const Statement &backward, qint64 skip, qint64 count,
+                            int delayMs) {
     Connection *con = query_->connection();
+    const ResultSource *described = query_->source().get();
     ResultReader::Statements statements{
-        forward,
-        skip,
-        backward,
-        ResultStatements::count(query_->executedSql(), query_->intent(),
-                                con->nameIndexes().tables.contains(query_->intent().table)),
-        count,
-        delayMs};
+        forward, skip,   backward, described ? described->count() : Statements::countOf(query_->executed()),
+        count,   delayMs};
     // Told on the reader's thread; handled on this one (a model gone by then hears nothing).
     reader_ = std::make_unique<ResultReader>(ResultEngine::of(*con), std::move(statements), [this] {
         QMetaObject::invokeMethod(this, &GridModel::readerChanged, Qt::QueuedConnection);
@@ -183,31 +178,29 @@ qsizetype GridModel::rowsInMemory() const {
 }
 
 bool GridModel::sortable() const {
-    return query_ &&
-           !ResultStatements::sorted(query_->executedSql(), query_->intent(), QStringLiteral("1"), false).isEmpty();
+    return query_ && query_->source() && !query_->source()->sorted({query_->source()->codeColumn()}, false).isEmpty();
 }
 
-QString GridModel::sortKey(int column) const {
+std::optional<SortKey> GridModel::sortKey(int column) const {
     const QString field = fieldAt(column);
-    if (field.isEmpty() || !query_) return {};
+    if (field.isEmpty() || !query_ || !query_->source()) return std::nullopt;
     // Codes in the numeric order of their plain form; numbers as numbers; text and dates (stored
     // as ISO text) as stored.
-    if (field == query_->intent().codeColumn) return QStringLiteral("%1(%2)").arg(PlainCodeFunction::kName, field);
+    if (field == query_->source()->codeColumn()) return SortKey{field, SortKey::PlainCode};
     for (const FieldDef &f : query_->fields())
         if (f.name == field && (f.kind == FieldKind::Integer || f.kind == FieldKind::Float))
-            return QStringLiteral("cast(%1 as real)").arg(field);
-    return field;
+            return SortKey{field, SortKey::Number};
+    return SortKey{field, SortKey::Stored};
 }
 
 void GridModel::sort(int column, Qt::SortOrder order) {
     if (column == sortColumn_ && order == sortOrder_) return;
-    const QString key = sortKey(column);
-    if (key.isEmpty() || !sortable()) return;
+    const std::optional<SortKey> key = sortKey(column);
+    if (!key || !sortable()) return;
     // A count not known yet is not waited for: the sorted reader counts, and the rows are
     // announced when it has.
     const qint64 n = reader_ ? reader_->count() : head_;
-    const QString &sql = query_->executedSql();
-    const SearchIntent &intent = query_->intent();
+    const ResultSource &described = *query_->source();
     const bool descending = order == Qt::DescendingOrder;
     beginResetModel();
     detach();
@@ -215,8 +208,7 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     sortOrder_ = order;
     remap();
     // Every row comes from the sorted run; the query's own first rows are in the other order.
-    startReader(ResultStatements::sorted(sql, intent, key, descending),
-                ResultStatements::sorted(sql, intent, key, !descending), 0, n);
+    startReader(described.sorted(*key, descending), described.sorted(*key, !descending), 0, n);
     rows_ = int(std::clamp<qint64>(n, 0, std::numeric_limits<int>::max()));
     endResetModel();
     // The sort takes a moment on a large result: the first rows are waited for a little.

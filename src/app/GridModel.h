@@ -1,4 +1,6 @@
 #pragma once
+#include "data/Statement.h"
+#include "data/Store.h"
 #include "search/GridColumn.h"
 
 #include <QAbstractTableModel>
@@ -9,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 
 class Query;
 class QSqlQueryModel;
@@ -110,13 +113,14 @@ private:
     void remap();
     void announceNewRows(qint64 upTo = std::numeric_limits<qint64>::max());
     // Starts reading the statement past its first `skip` rows (`count` rows, when known).
-    void startReader(const QString &forward, const QString &backward, qint64 skip, qint64 count = -1, int delayMs = 0);
+    void startReader(const Statement &forward, const Statement &backward, qint64 skip, qint64 count = -1,
+                     int delayMs = 0);
     void readerChanged();
     QVariant rawValue(int row, int column) const;
     // The row's values when it can be read; null when not (yet).
     const QList<QVariant> *readRow(qint64 row) const;
-    // The expression a column sorts by; empty when it does not sort.
-    QString sortKey(int column) const;
+    // What a column sorts by; none when it does not sort.
+    std::optional<SortKey> sortKey(int column) const;
 
     Query *query_ = nullptr;
     QSqlQueryModel *source_ = nullptr;

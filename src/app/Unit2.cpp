@@ -245,7 +245,7 @@ void TForm2::FormCreate() {
         }
 
         // A case table without rows or without dates has no update date: the label stays empty.
-        qry8.open(con1, QLatin1String(kUpdateDateStatement));
+        qry8.open(con1, kUpdateDateStatement);
         const QVariant newest = qry8.value(QStringLiteral("update_date"));
         showUpdateDate(lbl8, newest.isNull() ? QString() : newest.toString());
 
@@ -275,7 +275,9 @@ void TForm2::FormCreate() {
             {qry3, SearchStatements::CaseHs, dbgrd3},
         };
         for (Start &s : starts) {
-            s.query.open(con1, SearchStatements::firstRows(s.table));
+            s.query.setConnection(&con1);
+            s.query.setSource(SearchStatements::firstRows(s.table, con1));
+            s.query.open();
             s.grid->setDataSource(&s.query);
             if (s.grid == dbgrd3) {
                 dbgrd3->setColumnWidth(0, 70);

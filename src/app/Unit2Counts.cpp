@@ -3,6 +3,7 @@
 #include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/Fonts.h"
+#include "search/SearchQuery.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -27,7 +28,8 @@ void TForm2::showCounts() {
     for (int i = 0; i < 3; ++i) {
         const auto &[query, grid] = results[i];
         // The first rows shown before any search are no search's result.
-        if (!query->isOpen() || !query->intent().isSearch()) {
+        const auto *search = dynamic_cast<const SearchQuery *>(query->source().get());
+        if (!query->isOpen() || !search || !search->isSearch()) {
             lblCounts->hide();
             return;
         }

@@ -6,6 +6,7 @@
 #include "chrome/Image1.h"
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
+#include "data/Connection.h"
 #include "data/Gbk.h"
 #include "platform/Platform.h"
 #include "search/SearchTables.h"
@@ -28,8 +29,6 @@ int columnOf(const GridModel *model, const QString &field) {
 
 // A condition character inside an SQL literal: an apostrophe is doubled, so the statement
 // stays whole and instr still looks for that exact character.
-QString literalChar(QChar c) { return c == u'\'' ? QStringLiteral("''") : QString(c); }
-
 // The results show the search tabs and the exit button; a detail or special-rate view shows the
 // back button in the exit button's place.
 void showResultButtons(TForm2 &form, bool results) {
@@ -101,28 +100,29 @@ void TForm2::showSpecialRates(const QString &shownCode) {
 
 QString TForm2::Panel2Databound(const QString &scrambledCode) {
     try {
+        const std::shared_ptr<const Store> store = con1.store();
         qry4.open(con1, QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,unit1,"
-                                       "unit2,lice from official_hs where hs_code = '") +
-                            scrambledCode + QStringLiteral("'"));
+                                       "unit2,lice from official_hs where ") +
+                            store->codeEquals(QStringLiteral("hs_code"), scrambledCode));
         dbgrd4->setDataSource(&qry4);
 
         qry5.open(con1, QStringLiteral("select abbr_trade,ex_control as lice from hs_trade"));
         dbgrd5->setDataSource(&qry5);
 
-        QString statement = QStringLiteral("select docu_code,docu_name from hs_licensed where ");
+        // The licence documents whose code holds any of the code's conditions.
+        Statement statement("select docu_code,docu_name from hs_licensed where ");
         qry4.first();
         const QVariant lice = qry4.eof() ? QVariant() : qry4.value(QStringLiteral("lice"));
         if (!lice.isNull() && !lice.toString().isEmpty()) {
             detailConditions = Gbk::encode(lice.toString());
             const QString conditions = Gbk::decode(detailConditions);
-            for (qsizetype i = 0; i < conditions.size(); ++i) {
-                statement +=
-                    (i == 0 ? QStringLiteral("instr(1,docu_code,'") : QStringLiteral(" or instr(1,docu_code,'")) +
-                    literalChar(conditions[i]) + QStringLiteral("',0)");
-            }
+            QList<Statement> each;
+            for (const QChar c : conditions)
+                each << Statement("instr(1,docu_code,") + bound(QString(c)) + Statement(",0) <> 0");
+            statement += Statements::joined(each, QStringLiteral(" or "));
         } else {
             detailConditions.clear();
-            statement += QStringLiteral("docu_code='") + QStringLiteral("'");
+            statement += Statement("docu_code = ") + bound(QString(""));
         }
         qry6.open(con1, statement);
         dbgrd6->setDataSource(&qry6);

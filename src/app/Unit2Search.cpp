@@ -48,7 +48,8 @@ void TForm2::imgQueryClick() {
         for (Target &t : targets) {
             t.query.close();
             t.query.setHeadOnly(true); // the grid reads the rest
-            t.query.setSql(SearchStatements::build(t.table, code, name), SearchStatements::intent(t.table, code, name));
+            t.query.setConnection(&con1);
+            t.query.setSource(SearchStatements::search(t.table, code, name, con1));
             t.query.open();
             // Linked since start-up unless start-up ended early; then this links it.
             t.grid->setDataSource(&t.query);

@@ -5,6 +5,7 @@
 #include "chrome/Fonts.h"
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
+#include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "platform/Platform.h"
 
@@ -107,9 +108,8 @@ QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const { return 
 void TForm4::FormCreate(const QLabel *handOff) {
     try {
         con1.setConnectionString(DatabasePath::lookupConnectionString());
-        // A scrambled code is upper-case hex digits only, so it goes into the literal as it is.
-        qry1.open(con1, QStringLiteral("select * from hs_dm_tax where code='") + ScrambleCode(handOff->text()) +
-                            QStringLiteral("'"));
+        qry1.open(con1, QStringLiteral("select * from hs_dm_tax where ") +
+                            con1.store()->codeEquals(QStringLiteral("code"), ScrambleCode(handOff->text())));
         dbgrdh1->setDataSource(&qry1);
         dbgrdh1->gridModel()->setOddRowColor(Qt::white);
         dbgrdh1->gridModel()->setEvenRowColor(DataGrid::kEvenRowColor);

@@ -3,9 +3,11 @@
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
 #include "data/Dialect.h"
+#include "data/FileStore.h"
 #include "data/SearchIndex.h"
 #include "data/ServerFaults.h"
 #include "data/ServerNameIndex.h"
+#include "data/ServerStore.h"
 #include "data/StoreConfig.h"
 #include "data/WalGuard.h"
 
@@ -99,7 +101,7 @@ void Connection::openServer(const QString &configFile) {
     server_ = true;
     lockTimeout_ = s.lockTimeout;
     // A server without the name index still searches: by scanning the names.
-    nameIndexes_ = ServerNameIndex::detect(db);
+    store_ = std::make_shared<ServerStore>(ServerNameIndex::detect(db));
 }
 
 bool Connection::dropIfLost() {
@@ -117,6 +119,12 @@ bool Connection::dropIfLost() {
 
 void Connection::ensureOpen() {
     if (isOpen()) return;
+    // The driver closed a server connection it found broken (freeing a statement, say): that is
+    // told, once, rather than connecting again under a statement that belonged to a transaction.
+    if (store_) {
+        close();
+        throw AppError(ServerFaults::lostMessage(database().lastError().text()));
+    }
     if (const QString config = StoreConfig::fileOf(connectionString_); !config.isEmpty()) {
         openServer(config);
         return;
@@ -175,12 +183,13 @@ void Connection::ensureOpen() {
     // and the kernel caches the file anyway; 16 MB of pages are kept here.
     probe.exec(QStringLiteral("pragma mmap_size=0"));
     probe.exec(QStringLiteral("pragma cache_size=-16384"));
-    nameIndexes_.clear();
+    QSet<QString> nameIndexes;
     if (sqlite3 *handle = rawHandle(db)) {
         Dialect::install(handle);
         // A database built without the name index still searches: by scanning the names.
-        nameIndexes_ = SearchIndex::detect(handle);
+        nameIndexes = SearchIndex::detect(handle);
     }
+    store_ = std::make_shared<FileStore>(std::move(nameIndexes));
     openFile_ = file;
     openedWith_ = parameters;
     ++openHere()[file];
@@ -196,13 +205,16 @@ QString Connection::readerAddress() const {
 
 sqlite3 *Connection::handle() const { return rawHandle(database()); }
 
-SearchPlan::NameIndexes Connection::nameIndexes() {
-    SearchPlan::NameIndexes out{{}, server_, {}, [this](const QString &statement) -> qint64 {
-                                    QSqlQuery q(database());
-                                    return q.exec(statement) && q.next() ? q.value(0).toLongLong() : -1;
-                                }};
-    (server_ ? out.serverKeys : out.tables) = nameIndexes_;
-    return out;
+std::shared_ptr<const Store> Connection::store() {
+    ensureOpen();
+    return store_;
+}
+
+qint64 Connection::number(const Statement &statement) {
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    if (!Statements::prepare(q, statement) || !q.exec() || !q.next() || q.value(0).isNull()) return -1;
+    return q.value(0).toLongLong();
 }
 
 void Connection::close() {
@@ -210,6 +222,6 @@ void Connection::close() {
     if (db.isOpen()) db.close();
     if (!openFile_.isEmpty() && --openHere()[openFile_] <= 0) openHere().remove(openFile_);
     openFile_.clear();
-    nameIndexes_.clear();
+    store_.reset();
     server_ = false;
 }

@@ -1,9 +1,10 @@
 #pragma once
-#include "data/SearchPlan.h"
+#include "data/Store.h"
 
 #include <QSet>
 #include <QSqlDatabase>
 #include <QString>
+#include <memory>
 
 struct sqlite3;
 
@@ -36,10 +37,11 @@ public:
     // After a failed statement on a server: whether the connection is gone (then it is closed,
     // and the next statement connects again).
     bool dropIfLost();
-    // The searched tables whose name index the open database (the file's or the server's) has,
-    // found when it opened, and how to count on this connection: what the dialect needs to steer
-    // a name search.
-    SearchPlan::NameIndexes nameIndexes();
+    // The store the database is kept in, as found when it opened (opening it when closed):
+    // what statements are written for. Throws AppError when it cannot open.
+    std::shared_ptr<const Store> store();
+    // The first column of the statement's first row as a number; -1 when it fails or is Null.
+    qint64 number(const Statement &statement);
     // The address a second, read-only connection opens the same file by (as this one opened it,
     // never for writing); empty while closed.
     QString readerAddress() const;
@@ -52,7 +54,7 @@ private:
     bool server_ = false;
     int lockTimeout_ = 0;
     QString connectionString_;
-    QSet<QString> nameIndexes_;
+    std::shared_ptr<const Store> store_;
     QString openFile_; // the file while open
     QString openedWith_; // the parameters it opened with
 };

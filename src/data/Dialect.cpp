@@ -1,20 +1,9 @@
 #include "data/Dialect.h"
 
-#include <QRegularExpression>
+#include <QString>
 #include <sqlite3.h>
 
 namespace Dialect {
-
-QString translate(const QString &statement) {
-    static const QRegularExpression top(QStringLiteral("^(\\s*select\\s+)top\\s+(\\d+)\\s+"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const auto m = top.match(statement);
-    if (!m.hasMatch()) return statement;
-    QString body = statement;
-    body.replace(m.capturedStart(), m.capturedLength(), m.captured(1));
-    while (body.endsWith(u' ') || body.endsWith(u';')) body.chop(1);
-    return body + QStringLiteral(" limit ") + m.captured(2);
-}
 
 namespace {
 // instr(start, text, search, mode): 1-based position of search in text from position start;

@@ -2,10 +2,8 @@
 
 #include "data/AppError.h"
 #include "data/Connection.h"
-#include "data/Dialect.h"
-#include "data/SearchPlan.h"
-#include "data/ServerDialect.h"
 #include "data/ServerFaults.h"
+#include "data/Store.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -94,10 +92,16 @@ void Query::close() {
     row_ = 0;
 }
 
-void Query::setSql(const QString &statement, SearchIntent intent) {
+void Query::setSql(Statement statement) {
     close();
-    sql_ = statement;
-    intent_ = std::move(intent);
+    sql_ = std::move(statement);
+    source_.reset();
+}
+
+void Query::setSource(std::shared_ptr<const ResultSource> source) {
+    close();
+    sql_ = {};
+    source_ = std::move(source);
 }
 
 void Query::fail(const QSqlError &error) {
@@ -112,18 +116,16 @@ QSqlQuery Query::run(bool forwardOnly) {
     close();
     if (!connection_) throw AppError(QStringLiteral("%1: Missing Connection or ConnectionString").arg(name_));
     connection_->ensureOpen();
+    executed_ = source_ ? source_->rows() : sql_;
+    // A driver that brings a whole result into memory before its first row: a result held for a
+    // grid brings its first rows, and one more to tell whether there are more, which the grid
+    // reads on another connection (its executed statement stays the whole one).
+    cut_ = false;
+    const bool head = headOnly_ && !forwardOnly && source_ && connection_->store()->bringsWholeResult();
     QSqlQuery query(connection_->database());
     query.setForwardOnly(forwardOnly);
-    const QString steered = SearchPlan::steer(sql_, intent_, connection_->nameIndexes());
-    executedSql_ = connection_->isServer() ? ServerDialect::translate(steered) : Dialect::translate(steered);
-    // The server's driver brings a whole result into memory before its first row: a search held
-    // for a grid brings its first rows, and one more to tell whether there are more, which the
-    // grid reads on another connection (its executed statement stays the whole one).
-    cut_ = false;
-    const bool head = headOnly_ && !forwardOnly && connection_->isServer() && intent_.isSearch() &&
-                      !executedSql_.contains(QStringLiteral(" limit "), Qt::CaseInsensitive);
-    const QString limit = head ? QStringLiteral(" limit %1").arg(kHeadRows + 1) : QString();
-    if (!query.exec(executedSql_ + limit)) fail(query.lastError());
+    if (!Statements::prepare(query, head ? source_->rows(kHeadRows + 1) : executed_) || !query.exec())
+        fail(query.lastError());
     // Known before the grid hears of the result (the driver tells the size of a whole result).
     cut_ = head && query.size() > kHeadRows;
     return query;
@@ -170,13 +172,13 @@ void Query::checkDeclaredFields(const QSqlQuery &query) const {
 
 void Query::execSql() { run(); }
 
-void Query::open(Connection &connection, const QString &statement) {
+void Query::open(Connection &connection, const Statement &statement) {
     setConnection(&connection);
     setSql(statement);
     open();
 }
 
-void Query::execSql(Connection &connection, const QString &statement) {
+void Query::execSql(Connection &connection, const Statement &statement) {
     setConnection(&connection);
     setSql(statement);
     execSql();

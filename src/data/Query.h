@@ -1,5 +1,6 @@
 #pragma once
-#include "data/SearchIntent.h"
+#include "data/ResultSource.h"
+#include "data/Statement.h"
 
 #include <QList>
 #include <QSqlQueryModel>
@@ -35,23 +36,25 @@ public:
     const QList<FieldDef> &fields() const { return fields_; }
 
     void close();
-    // For a grid, which reads the rows past the first ones itself: on the database server (whose
-    // driver brings a whole result at once) a search statement opened (not streamed) then holds
-    // only its first kHeadRows + 1 rows, and cut() says that there may be more, read by running
-    // executedSql() again. Otherwise a query holds its whole result.
+    // For a grid, which reads the rows past the first ones itself: on a store whose driver brings
+    // a whole result at once, a described result opened (not streamed) then holds only its first
+    // kHeadRows + 1 rows, and cut() says that there may be more, read by running executed()
+    // again. Otherwise a query holds its whole result.
     void setHeadOnly(bool headOnly) { headOnly_ = headOnly; }
     static constexpr int kHeadRows = 256;
     bool cut() const { return cut_; }
 
-    // Closes the previous result. A search statement comes with its intent, from which the
-    // connection chooses how to run it.
-    void setSql(const QString &statement, SearchIntent intent = {});
-    const QString &sql() const { return sql_; }
-    // The statement as it last ran on the engine (dialect translated, plan hints added): a second
+    // Closes the previous result and sets the statement (its values bound when it runs).
+    void setSql(Statement statement);
+    // Closes the previous result and sets a described result (a search): its statement runs, and
+    // a grid derives its count and orders from it.
+    void setSource(std::shared_ptr<const ResultSource> source);
+    const std::shared_ptr<const ResultSource> &source() const { return source_; }
+    // The statement it runs: the one set, or the described result's.
+    Statement sql() const { return source_ ? source_->rows() : sql_; }
+    // The statement as it last ran on the engine, whole (without the first-rows limit): a second
     // run of it yields the same rows in the same order.
-    const QString &executedSql() const { return executedSql_; }
-    // What the last search statement asked for (empty for other statements).
-    const SearchIntent &intent() const { return intent_; }
+    const Statement &executed() const { return executed_; }
     void open();
     // Runs the statement for one pass over its rows, holding none of them: the result checked
     // against the declared fields and positioned on its first row (invalid when there is none).
@@ -59,8 +62,8 @@ public:
     void execSql();
     // Closes the query, attaches it to the connection, replaces its statement and opens or
     // executes it: the sequence every statement of the windows runs.
-    void open(Connection &connection, const QString &statement);
-    void execSql(Connection &connection, const QString &statement);
+    void open(Connection &connection, const Statement &statement);
+    void execSql(Connection &connection, const Statement &statement);
     bool isOpen() const { return open_; }
 
     // Navigation over the open result.
@@ -88,9 +91,9 @@ private:
     QString name_;
     Connection *connection_ = nullptr;
     QList<FieldDef> fields_;
-    QString sql_;
-    QString executedSql_;
-    SearchIntent intent_;
+    Statement sql_;
+    std::shared_ptr<const ResultSource> source_;
+    Statement executed_;
     bool open_ = false;
     bool headOnly_ = false;
     bool cut_ = false;

@@ -45,7 +45,7 @@ void ResultReader::run() {
             if (n < 0) n = engine_->count(statements_.count);
         } catch (const AppError &e) {
             if (stopping()) throw; // interrupted: nothing more is read
-            qWarning("Result count failed: %s (%s)", qPrintable(e.message()), qPrintable(statements_.count));
+            qWarning("Result count failed: %s (%s)", qPrintable(e.message()), qPrintable(statements_.count.text));
         }
         {
             const std::lock_guard lock(mutex_);

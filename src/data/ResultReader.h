@@ -18,10 +18,10 @@
 class ResultReader {
 public:
     struct Statements {
-        QString forward; // the rows in order
+        Statement forward; // the rows in order
         qint64 skip = 0; // its first rows, which the caller has
-        QString backward; // the same rows in the reverse order; empty when not known
-        QString count; // "select count(*) ..." of the rows
+        Statement backward; // the same rows in the reverse order; empty when not known
+        Statement count; // "select count(*) ..." of the rows
         qint64 known = -1; // the count when known already: not counted again
         int delayMs = 0; // how long reading waits unless asked for the count or a row
     };

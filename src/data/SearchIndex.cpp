@@ -46,6 +46,23 @@ void registerTokenizer() { sqlite3_auto_extension(reinterpret_cast<void (*)()>(a
 
 QString indexTable(const QString &table) { return table + kSuffix; }
 
+QString query(const QString &fragment) {
+    QStringList phrases;
+    QString piece;
+    const auto flush = [&] {
+        if (piece.isEmpty()) return;
+        piece.replace(u'"', QStringLiteral("\"\""));
+        phrases << u'"' + piece + u'"';
+        piece.clear();
+    };
+    for (const QChar c : fragment) {
+        if (c == u'%' || c == u'_') flush();
+        else piece += c;
+    }
+    flush();
+    return phrases.join(QStringLiteral(" AND "));
+}
+
 BulkAppend::BulkAppend(sqlite3 *db, const QString &table, qint64 rows) : db_(db), table_(table) {
     const std::optional<QByteArray> sql = firstValue(
         db, QStringLiteral("select sql from sqlite_master where type='trigger' and name=?1"), {insertTrigger(table)});

@@ -49,4 +49,8 @@ private:
 QSet<QString> detect(sqlite3 *db);
 // The index table of a searched table.
 QString indexTable(const QString &table);
+// The index's query for a name fragment: the phrases of its literal pieces (the parts between
+// the wildcards '%' and '_'), all required; empty when the fragment has none and the index
+// cannot narrow.
+QString query(const QString &fragment);
 } // namespace SearchIndex

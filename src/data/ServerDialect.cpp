@@ -1,33 +1,10 @@
 #include "data/ServerDialect.h"
 
 #include "data/CodeCodec.h"
-#include "data/Dialect.h"
-#include "data/PlainCodeFunction.h"
-
-#include <QRegularExpression>
 
 namespace ServerDialect {
 
 namespace {
-// Folds A-Z to a-z and nothing else, as zendrik_nocase() on the server.
-QString folded(QString text) {
-    for (QChar &c : text)
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
-    return text;
-}
-
-// Replaces every match of the pattern by what the function makes of it.
-template <typename Make> QString replaced(const QString &text, const QRegularExpression &re, Make make) {
-    QString out;
-    qsizetype from = 0;
-    for (auto it = re.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        out += text.mid(from, m.capturedStart() - from) + make(m);
-        from = m.capturedEnd();
-    }
-    return out + text.mid(from);
-}
-
 // The code key as hex digits, for the server's plain_code().
 QString keyHex() {
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(CodeKey.data()), CodeKey.size()).toHex());
@@ -37,45 +14,6 @@ QString keyHex() {
 bool isCodeColumn(const QString &column) {
     static const QStringList codes{QStringLiteral("hs_code"), QStringLiteral("code_t"), QStringLiteral("code")};
     return codes.contains(column, Qt::CaseInsensitive);
-}
-
-QString foldedCode(const QString &column) { return QStringLiteral("zendrik_nocase(%1)").arg(column); }
-
-QString sortKey(const QString &key) {
-    static const QRegularExpression plain(QStringLiteral("\\b%1\\(").arg(QLatin1String(PlainCodeFunction::kName)));
-    static const QRegularExpression real(QStringLiteral("\\bas real\\)"), QRegularExpression::CaseInsensitiveOption);
-    QString out = key;
-    out.replace(plain, QStringLiteral("plain_code_order("));
-    out.replace(real, QStringLiteral("as double precision)"));
-    return out;
-}
-
-QString translate(const QString &statement) {
-    static const QRegularExpression like(QStringLiteral("\\b([A-Za-z_][\\w.]*)\\s+like\\s+'((?:[^']|'')*)'"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression equal(
-        QStringLiteral("\\b((?:\\w+\\.)?(?:hs_code|code_t|code))\\s*=\\s*'((?:[^']|'')*)'"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression ordering(QStringLiteral("\\sorder\\s+by\\s+(hs_code|code_t|code)\\s*$"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    QString sql = replaced(statement, like, [](const QRegularExpressionMatch &m) {
-        return QStringLiteral("zendrik_nocase(%1) like '%2' escape ''").arg(m.captured(1), folded(m.captured(2)));
-    });
-    sql = replaced(sql, equal, [](const QRegularExpressionMatch &m) {
-        return QStringLiteral("zendrik_nocase(%1) = '%2'").arg(m.captured(1), folded(m.captured(2)));
-    });
-    // A number is a condition where the program's engine reads non-zero as true; the server
-    // wants a truth value.
-    static const QRegularExpression bareInstr(
-        QStringLiteral(
-            "(?<=\\bwhere |\\bor |\\band |\\bnot |\\()instr\\(((?:'(?:[^']|'')*'|[^'()])*)\\)(?!\\s*[<>=!])"),
-        QRegularExpression::CaseInsensitiveOption);
-    sql = replaced(sql, bareInstr, [](const QRegularExpressionMatch &m) {
-        return QStringLiteral("(instr(%1) <> 0)").arg(m.captured(1));
-    });
-    if (const auto m = ordering.match(sql); m.hasMatch())
-        sql = sql.left(m.capturedStart()) + QStringLiteral(" order by %1, rowid").arg(foldedCode(m.captured(1)));
-    return Dialect::translate(sql);
 }
 
 QStringList functions() {

@@ -1,5 +1,7 @@
 #include "data/ServerNameIndex.h"
 
+#include "data/ServerStore.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <algorithm>
@@ -17,13 +19,6 @@ const QList<Indexed> &indexed() {
                                     {QStringLiteral("official_hs"), QStringLiteral("name")},
                                     {QStringLiteral("hs_classify"), QStringLiteral("g_name")}};
     return all;
-}
-
-// Folds A-Z to a-z and nothing else, as zendrik_nocase() on the server and LIKE on the file.
-QString folded(QString text) {
-    for (QChar &c : text)
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
-    return text;
 }
 } // namespace
 
@@ -55,7 +50,7 @@ QStringList keys(const QString &fragment) {
         for (qsizetype i = 0; i + 1 < piece.size(); ++i) out << QString::fromUcs4(piece.constData() + i, 2);
         piece.clear();
     };
-    for (const char32_t c : folded(fragment).toUcs4()) {
+    for (const char32_t c : ServerStore::folded(fragment).toUcs4()) {
         if (c == U'%' || c == U'_') flush();
         else piece << c;
     }
@@ -65,24 +60,26 @@ QStringList keys(const QString &fragment) {
     return out;
 }
 
-QString condition(const QString &column, const QString &fragment) {
-    QStringList literals = keys(fragment);
+Statement condition(const QString &column, const QString &fragment) {
+    const QStringList literals = keys(fragment);
     if (literals.isEmpty()) return {};
-    for (QString &k : literals) k = u'\'' + k.replace(u'\'', QStringLiteral("''")) + u'\'';
-    return QStringLiteral("zendrik_grams(%1) @> array[%2]::text[]").arg(column, literals.join(u','));
+    Statement out(QStringLiteral("zendrik_grams(%1) @> array[").arg(column));
+    for (qsizetype i = 0; i < literals.size(); ++i) out += (i ? QStringLiteral(",") : QString()) + bound(literals[i]);
+    return out + QStringLiteral("]::text[]");
 }
 
 QSet<QString> detect(const QSqlDatabase &db) {
-    QStringList names;
-    for (const Indexed &i : indexed()) names << indexName(i.table);
+    QList<Statement> names;
+    for (const Indexed &i : indexed()) names << bound(indexName(i.table));
     QSqlQuery q(db);
     QSet<QString> out;
     // The keys are characters: on a database of another encoding the server's substr() would
     // count bytes, and the index would miss names the LIKE finds.
-    if (!q.exec(QStringLiteral("select tablename from pg_indexes where schemaname = current_schema() and "
-                               "indexname in ('%1') and current_setting('server_encoding') = 'UTF8'")
-                    .arg(names.join(QStringLiteral("','")))))
-        return out;
+    const Statement find = Statement("select tablename from pg_indexes where schemaname = current_schema() and "
+                                     "indexname in (") +
+                           Statements::joined(names, QStringLiteral(",")) +
+                           Statement(") and current_setting('server_encoding') = 'UTF8'");
+    if (!Statements::prepare(q, find) || !q.exec()) return out;
     while (q.next()) out << q.value(0).toString();
     return out;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "data/Statement.h"
+
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -22,8 +24,8 @@ QString indexName(const QString &table);
 // each one-character literal piece (the parts between '%' and '_') and the pairs of the longer
 // ones; empty when the fragment has no literal piece.
 QStringList keys(const QString &fragment);
-// "zendrik_grams(<column>) @> array[...]::text[]" for the fragment; empty without keys.
-QString condition(const QString &column, const QString &fragment);
+// "zendrik_grams(<column>) @> array[?, ...]::text[]" with the fragment's keys; empty without keys.
+Statement condition(const QString &column, const QString &fragment);
 // The searched tables whose name index exists on the server the database is open on.
 QSet<QString> detect(const QSqlDatabase &db);
 } // namespace ServerNameIndex

@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <atomic>
 #include <libpq-fe.h>
+#include <vector>
 
 namespace {
 std::atomic<int> counter{0};
@@ -114,22 +115,37 @@ void ServerResultEngine::open() {
     // The driver's handle is named by the struct PGconn stands for.
     const bool pq =
         handle.isValid() && (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0);
-    if (pq) cancel_ = PQgetCancel(*static_cast<PGconn *const *>(handle.data()));
+    if (pq) conn_ = *static_cast<PGconn *const *>(handle.data());
+    if (conn_) cancel_ = PQgetCancel(conn_);
     // One snapshot for the count and every cursor.
     const QString begin = QStringLiteral("begin transaction isolation level repeatable read read only");
     if (QSqlQuery q(db); !q.exec(begin)) fail(q, begin);
 }
 
-qint64 ServerResultEngine::count(const QString &statement) {
+qint64 ServerResultEngine::count(const Statement &statement) {
     QSqlQuery q(database());
-    if (!q.exec(statement) || !q.next()) fail(q, statement);
+    if (!Statements::prepare(q, statement) || !q.exec() || !q.next()) fail(q, statement.text);
     return q.value(0).toLongLong();
 }
 
-std::unique_ptr<RowSource> ServerResultEngine::rows(const QString &statement) {
+std::unique_ptr<RowSource> ServerResultEngine::rows(const Statement &statement) {
     const QString cursor = QStringLiteral("result_rows%1").arg(++cursors_);
-    const QString declare = QStringLiteral("declare %1 no scroll cursor for %2").arg(cursor, statement);
-    if (QSqlQuery q(database()); !q.exec(declare)) fail(q, declare);
+    const QByteArray declare =
+        Statements::numbered(QStringLiteral("declare %1 no scroll cursor for %2").arg(cursor, statement.text));
+    if (!conn_) throw AppError(QStringLiteral("no server connection (%1)").arg(statement.text));
+    // The driver cannot prepare a cursor's declaration: the values go to the server as parameters
+    // of its own, in text form (the server reads each as the type its place needs).
+    QList<QByteArray> texts;
+    std::vector<const char *> values;
+    for (const QVariant &v : statement.values) texts << (v.isNull() ? QByteArray() : v.toString().toUtf8());
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        values.push_back(statement.values[i].isNull() ? nullptr : texts[i].constData());
+    PGresult *result =
+        PQexecParams(conn_, declare.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    const QString error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+    PQclear(result);
+    if (!ok) throw AppError(QStringLiteral("%1 (%2)").arg(error, statement.text));
     return std::make_unique<CursorRows>(database(), cursor);
 }
 

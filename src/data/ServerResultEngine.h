@@ -4,6 +4,7 @@
 #include <QSqlDatabase>
 
 struct pg_cancel;
+struct pg_conn;
 
 // Reads the database server through a connection of its own, opened on the reader's thread
 // with the window's connection's parameters, in one read-only repeatable-read transaction:
@@ -16,8 +17,8 @@ public:
     ~ServerResultEngine() override;
 
     void open() override;
-    qint64 count(const QString &statement) override;
-    std::unique_ptr<RowSource> rows(const QString &statement) override;
+    qint64 count(const Statement &statement) override;
+    std::unique_ptr<RowSource> rows(const Statement &statement) override;
     void end() override;
     void interrupt() override;
     void close() override;
@@ -32,6 +33,7 @@ private:
     QString host_, database_, user_, password_, options_;
     int port_ = -1;
     QString name_; // the connection's, while open
+    pg_conn *conn_ = nullptr; // the driver's, while open
     pg_cancel *cancel_ = nullptr;
     int cursors_ = 0;
 };

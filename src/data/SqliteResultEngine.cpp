@@ -14,9 +14,10 @@ constexpr const char *kSetup = "pragma mmap_size=0; pragma cache_size=-8192; beg
 // A prepared SQLite statement, its values written as the engine stores them.
 class SqliteRows : public RowSource {
 public:
-    SqliteRows(sqlite3 *db, const QString &statement) {
-        const QByteArray text = statement.toUtf8();
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK) {
+    SqliteRows(sqlite3 *db, const Statement &statement) {
+        const QByteArray text = statement.text.toUtf8();
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK ||
+            Statements::bind(stmt_, statement.values) != SQLITE_OK) {
             const QString message = QString::fromUtf8(sqlite3_errmsg(db));
             sqlite3_finalize(stmt_);
             throw AppError(message);
@@ -74,12 +75,12 @@ void SqliteResultEngine::open() {
         throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
-qint64 SqliteResultEngine::count(const QString &statement) {
-    const QByteArray text = statement.toUtf8();
+qint64 SqliteResultEngine::count(const Statement &statement) {
+    const QByteArray text = statement.text.toUtf8();
     sqlite3_stmt *stmt = nullptr;
     qint64 n = -1;
     if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
+        Statements::bind(stmt, statement.values) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
         n = sqlite3_column_int64(stmt, 0);
     const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
     sqlite3_finalize(stmt);
@@ -87,7 +88,7 @@ qint64 SqliteResultEngine::count(const QString &statement) {
     return n;
 }
 
-std::unique_ptr<RowSource> SqliteResultEngine::rows(const QString &statement) {
+std::unique_ptr<RowSource> SqliteResultEngine::rows(const Statement &statement) {
     return std::make_unique<SqliteRows>(db_, statement);
 }
 

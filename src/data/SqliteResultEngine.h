@@ -13,8 +13,8 @@ public:
     ~SqliteResultEngine() override { SqliteResultEngine::close(); }
 
     void open() override;
-    qint64 count(const QString &statement) override;
-    std::unique_ptr<RowSource> rows(const QString &statement) override;
+    qint64 count(const Statement &statement) override;
+    std::unique_ptr<RowSource> rows(const Statement &statement) override;
     void end() override;
     void interrupt() override;
     void close() override;

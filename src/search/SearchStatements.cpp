@@ -1,8 +1,20 @@
 #include "search/SearchStatements.h"
 
+#include "data/AppError.h"
 #include "data/CodeCodec.h"
+#include "data/Connection.h"
 
 namespace SearchStatements {
+
+namespace {
+QString withoutLoneSurrogates(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+        else if (text[i].isSurrogate()) text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+} // namespace
 
 QString trimmed(const QString &text) {
     qsizetype from = 0, to = text.size();
@@ -11,29 +23,23 @@ QString trimmed(const QString &text) {
     return text.mid(from, to - from);
 }
 
-QString build(Table table, const QString &code, const QString &name) {
-    const SearchTables::Description &d = SearchTables::describe(table);
-    QString sql = QStringLiteral("select %1 from %2 where 1=1").arg(d.selectList, d.table);
-    if (!code.isEmpty()) sql += QStringLiteral(" and %1 like '%2%'").arg(d.codeColumn, ScrambleCode(code));
-    if (!name.isEmpty()) {
-        // An apostrophe would end the literal early: doubled, it stands for itself, so the
-        // search finds the names that contain it. '%' and '_' keep their pattern meaning.
-        QString literal = name;
-        literal.replace(u'\'', QStringLiteral("''"));
-        sql += QStringLiteral(" and ") + d.nameColumn + QStringLiteral(" like '%") + literal + QStringLiteral("%'");
-    }
-    return sql + QStringLiteral(" order by ") + d.codeColumn;
+SearchTerms terms(Table table, const QString &code, const QString &name) {
+    SearchTerms out{table, code.isEmpty() ? QString() : ScrambleCode(code), withoutLoneSurrogates(name)};
+    // Each is matched as a pattern with a '%' or two.
+    if (out.codePrefix.toUtf8().size() + 1 > kLongestPattern || out.nameFragment.toUtf8().size() + 2 > kLongestPattern)
+        throw AppError(QStringLiteral("查询内容过长，无法查询：请缩短商品编码或品名后再试。"));
+    return out;
 }
 
-QString firstRows(Table table) {
-    const SearchTables::Description &d = SearchTables::describe(table);
-    QString sql = QStringLiteral("select top 20 %1 from %2").arg(d.selectList, d.table);
-    return table == OfficialHs ? sql : sql + QStringLiteral(" order by ") + d.codeColumn;
+std::shared_ptr<const SearchQuery> search(Table table, const QString &code, const QString &name,
+                                          Connection &connection) {
+    SearchTerms t = terms(table, code, name);
+    const SearchPlan::Choice plan = SearchPlan::choose(t, connection);
+    return std::make_shared<SearchQuery>(connection.store(), std::move(t), plan);
 }
 
-SearchIntent intent(Table table, const QString &code, const QString &name) {
-    const SearchTables::Description &d = SearchTables::describe(table);
-    return {d.table, d.codeColumn, d.nameColumn, code.isEmpty() ? QString() : ScrambleCode(code), name};
+std::shared_ptr<const SearchQuery> firstRows(Table table, Connection &connection) {
+    return SearchQuery::firstRows(connection.store(), table, 20);
 }
 
 } // namespace SearchStatements

@@ -161,28 +161,45 @@ TEST(Detail, TariffRowGridShowsTheWholeRow) {
     TForm2 &f = *w.form;
     w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("hs_code"));
     EXPECT_EQ(rows(f.dbgrd4), QStringList{horseRow()});
-    EXPECT_EQ(f.qry4.sql(), QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,"
-                                           "unit1,unit2,lice from official_hs where hs_code = '%1'")
-                                .arg(ScrambleCode(QStringLiteral("01012100"))));
-    EXPECT_EQ(f.qry5.sql(), QStringLiteral("select abbr_trade,ex_control as lice from hs_trade"));
+    EXPECT_EQ(f.qry4.sql(), Statement(QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,"
+                                                     "tax_rate,unit1,unit2,lice from official_hs where hs_code = ?"),
+                                      {ScrambleCode(QStringLiteral("01012100"))}));
+    EXPECT_EQ(f.qry5.sql(), Statement("select abbr_trade,ex_control as lice from hs_trade"));
 }
 
 TEST(Detail, ConditionCellsAndLicencesFollowTheCodeLoadedLast) {
     struct Case {
         QString code;
         QString statementTail; // of the licence statement, after "where "
+        QVariantList values; // bound to it
         QStringList trade;
         QStringList licences;
     } cases[] = {
-        {"01012100", "instr(1,docu_code,'A',0) or instr(1,docu_code,'B',0)", {"AB", "B", "", "", ""}, {"A", "B", "AC"}},
+        {"01012100",
+         "instr(1,docu_code,?,0) <> 0 or instr(1,docu_code,?,0) <> 0",
+         {"A", "B"},
+         {"AB", "B", "", "", ""},
+         {"A", "B", "AC"}},
         // No conditions: nothing from the code before shows, only the empty document code matches.
-        {"0102290010", "docu_code=''", {"", "", "", "", ""}, {""}},
-        {"01012100", "instr(1,docu_code,'A',0) or instr(1,docu_code,'B',0)", {"AB", "B", "", "", ""}, {"A", "B", "AC"}},
-        {"03011100", "docu_code=''", {"", "", "", "", ""}, {""}},
+        {"0102290010", "docu_code = ?", {""}, {"", "", "", "", ""}, {""}},
+        {"01012100",
+         "instr(1,docu_code,?,0) <> 0 or instr(1,docu_code,?,0) <> 0",
+         {"A", "B"},
+         {"AB", "B", "", "", ""},
+         {"A", "B", "AC"}},
+        {"03011100", "docu_code = ?", {""}, {"", "", "", "", ""}, {""}},
         // A repeated condition shows twice where it matches.
-        {"04012000", "instr(1,docu_code,'A',0) or instr(1,docu_code,'A',0)", {"AA", "", "", "", ""}, {"A", "AC"}},
-        // An apostrophe is a condition like any other and keeps the statement whole.
-        {"05010000", "instr(1,docu_code,'A',0) or instr(1,docu_code,'''',0)", {"A", "", "", "", "'"}, {"A", "AC", "'"}},
+        {"04012000",
+         "instr(1,docu_code,?,0) <> 0 or instr(1,docu_code,?,0) <> 0",
+         {"A", "A"},
+         {"AA", "", "", "", ""},
+         {"A", "AC"}},
+        // An apostrophe is a condition like any other: bound, it keeps the statement whole.
+        {"05010000",
+         "instr(1,docu_code,?,0) <> 0 or instr(1,docu_code,?,0) <> 0",
+         {"A", "'"},
+         {"A", "", "", "", "'"},
+         {"A", "AC", "'"}},
     };
     Window w([](TestDatabase &db) { db.exec(QStringLiteral("insert into hs_licensed values ('','无证')")); });
     TForm2 &f = *w.form;
@@ -190,7 +207,9 @@ TEST(Detail, ConditionCellsAndLicencesFollowTheCodeLoadedLast) {
         SCOPED_TRACE(c.code.toStdString());
         w.click(f.dbgrd1, QStringLiteral("hs_code"), c.code, QStringLiteral("hs_code"));
         EXPECT_TRUE(w.platform.boxes.isEmpty()) << boxTexts(w.platform).join(u'\n').toStdString();
-        EXPECT_EQ(f.qry6.sql(), QStringLiteral("select docu_code,docu_name from hs_licensed where ") + c.statementTail);
+        EXPECT_EQ(f.qry6.sql(),
+                  Statement(QStringLiteral("select docu_code,docu_name from hs_licensed where ") + c.statementTail,
+                            c.values));
         EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")), c.trade);
         EXPECT_EQ(column(f.dbgrd6, QStringLiteral("docu_code")), c.licences);
         f.imgreturn1Click();

@@ -236,7 +236,7 @@ constexpr int kLarge = 20000;
 // A bare grid over a large result of cases on either store, every row's values derived from its
 // number, some specs needing quotes in a CSV file.
 struct LargeResult : CaseGrid {
-    LargeResult(Store s, int rows)
+    LargeResult(StoreKind s, int rows)
         : CaseGrid(s, rows, QStringLiteral("名称"),
                    QStringLiteral("case when i%5=0 then '含,逗号'||i else '要素'||i end")) {
         grid.setCodeField(QStringLiteral("code"));
@@ -251,7 +251,7 @@ struct LargeResult : CaseGrid {
     }
 };
 
-class GridExportLarge : public ::testing::TestWithParam<Store> {};
+class GridExportLarge : public ::testing::TestWithParam<StoreKind> {};
 
 } // namespace
 
@@ -265,7 +265,7 @@ TEST_P(GridExportLarge, TheWholeResultIsWrittenNotOnlyTheRowsRead) {
         large.query.open();
         large.grid.setDataSource(&large.query);
         ASSERT_LT(large.grid.gridModel()->rowCount(), kLarge);
-        EXPECT_EQ(large.query.cut(), GetParam() == Store::Server);
+        EXPECT_EQ(large.query.cut(), GetParam() == StoreKind::Server);
         platform.nextSaveFileName = dir.filePath(name);
         // The menu key opens the menu at the current cell.
         large.grid.setFocus();
@@ -300,7 +300,7 @@ TEST_P(GridExportLarge, TheWholeResultIsWrittenNotOnlyTheRowsRead) {
 
 TEST(GridExportCancel, CancelLeavesNoFile) {
     RecordingPlatform platform;
-    LargeResult large(Store::File, 100000);
+    LargeResult large(StoreKind::File, 100000);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cancelled.xlsx"));
     // Cancel as soon as the progress dialog shows.
@@ -330,7 +330,7 @@ TEST(GridExportServer, RowsTheServerIsSlowToGiveAreWaitedFor) {
     for (const bool dropped : {false, true}) {
         SCOPED_TRACE(dropped ? "reader dropped" : "table let go");
         RecordingPlatform platform;
-        LargeResult large(Store::Server, kRows);
+        LargeResult large(StoreKind::Server, kRows);
         SKIP_WITHOUT_STORE(large.store);
         Connection other(QStringLiteral("otherDesk"));
         other.setConnectionString(large.store.connectionString());
@@ -368,5 +368,5 @@ TEST(GridExportServer, RowsTheServerIsSlowToGiveAreWaitedFor) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, GridExportLarge, ::testing::Values(Store::File, Store::Server),
+INSTANTIATE_TEST_SUITE_P(Stores, GridExportLarge, ::testing::Values(StoreKind::File, StoreKind::Server),
                          [](const auto &info) { return storeName(info.param); });

@@ -13,14 +13,14 @@ constexpr int kRows = 3000;
 
 // Names n1, n2, ...: every case is found.
 struct Grid : CaseGrid {
-    explicit Grid(Store s) : CaseGrid(s, kRows, QStringLiteral("n"), QStringLiteral("'s'")) {
+    explicit Grid(StoreKind s) : CaseGrid(s, kRows, QStringLiteral("n"), QStringLiteral("'s'")) {
         grid.resize(400, 300);
         grid.show();
         QApplication::processEvents();
     }
 };
 
-class GridFetch : public ::testing::TestWithParam<Store> {};
+class GridFetch : public ::testing::TestWithParam<StoreKind> {};
 
 } // namespace
 
@@ -54,7 +54,7 @@ TEST_P(GridFetch, CtrlEndFetchesTheRestAndGoesToTheLastRow) {
     // The query still walks its rows from the first (on the server it holds only its first ones).
     int n = 0;
     for (g.query.first(); !g.query.eof(); g.query.next()) ++n;
-    EXPECT_EQ(n, GetParam() == Store::File ? kRows : Query::kHeadRows + 1);
+    EXPECT_EQ(n, GetParam() == StoreKind::File ? kRows : Query::kHeadRows + 1);
 }
 
 TEST_P(GridFetch, TheScrollBarTakenToTheBottomShowsTheEnd) {
@@ -67,5 +67,5 @@ TEST_P(GridFetch, TheScrollBarTakenToTheBottomShowsTheEnd) {
     EXPECT_EQ(g.grid.rowAt(g.grid.viewport()->height() - g.grid.rowHeight() / 2 - 1), kRows - 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, GridFetch, ::testing::Values(Store::File, Store::Server),
+INSTANTIATE_TEST_SUITE_P(Stores, GridFetch, ::testing::Values(StoreKind::File, StoreKind::Server),
                          [](const auto &info) { return storeName(info.param); });

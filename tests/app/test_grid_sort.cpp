@@ -55,7 +55,7 @@ protected:
         LookupFixture::writeStartupRows(db);
         if (GetParam() == Stored::OnServer) {
             // The same rows on the server as in the file, where the expected orders are read.
-            server = std::make_unique<StoreFixture>(Store::Server);
+            server = std::make_unique<StoreFixture>(StoreKind::Server);
             SKIP_WITHOUT_STORE(*server);
             server->exec(LookupFixture::startupStatements());
             // A configuration beside the program sends the window to the server.
@@ -153,7 +153,7 @@ TEST_P(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
         DataGrid *g = form->dbgrd3;
         const QList<int> all = expected(QStringLiteral("name like '%") + name + QStringLiteral("%'"), "code");
         // The cases in code order are read in the name index's order.
-        EXPECT_EQ(form->qry3.executedSql().contains(QStringLiteral("zm.zr")),
+        EXPECT_EQ(form->qry3.executed().text.contains(QStringLiteral("zm.zr")),
                   GetParam() == Stored::InCodeOrder || GetParam() == Stored::WithLaterRows);
         g->setFocus();
         QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);

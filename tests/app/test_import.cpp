@@ -335,7 +335,7 @@ TEST_F(ImportWindow, SampleFilesImportTheirNewerRecords) {
 // With a zendrik.conf naming a database server, the window imports into the server: the same
 // rows, ids and date as on the file.
 TEST(ImportWindowOnServer, ImportsIntoTheConfiguredServer) {
-    StoreFixture server(Store::Server);
+    StoreFixture server(StoreKind::Server);
     SKIP_WITHOUT_STORE(server);
     server.exec({kOldCase});
     const QString config = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/zendrik/zendrik.conf");

@@ -3,6 +3,8 @@
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
+#include "data/FileStore.h"
+#include "data/ServerStore.h"
 #include "platform/RecordingPlatform.h"
 #include "search/SearchStatements.h"
 #include "support/TestDatabase.h"
@@ -189,17 +191,31 @@ TEST_F(SearchWindow, RowsAreColouredByRecordNumberAndTheWheelMovesOneRow) {
     EXPECT_EQ(g->currentIndex().row(), 1);
 }
 
-TEST(SearchStatementsText, AreBuiltFromTheFixedFragments) {
+TEST(SearchStatementsText, AreBuiltFromTheFixedFragmentsWithEveryValueBound) {
     using namespace SearchStatements;
-    EXPECT_EQ(build(CaseHs, QStringLiteral("0101"), QString()),
-              QStringLiteral("select id,code,name,spec from case_hs where 1=1 and code like '") +
-                  ScrambleCode(QStringLiteral("0101")) + QStringLiteral("%' order by code"));
-    EXPECT_EQ(build(OfficialHs, QStringLiteral("01"), QStringLiteral("马")),
-              QStringLiteral("select id,hs_code,name,spec,low_rate,lice,reg_rate,'查看详情' as b from official_hs "
-                             "where 1=1 and hs_code like '6EF2%' and name like '%马%' order by hs_code"));
-    EXPECT_EQ(build(HsClassify, QString(), QStringLiteral("a'b")),
-              QStringLiteral("select id,code_t,g_name,class_spec from hs_classify where 1=1 and g_name like "
-                             "'%a''b%' order by code_t"));
+    const auto file = std::make_shared<FileStore>(QSet<QString>{});
+    const auto server = std::make_shared<ServerStore>(QSet<QString>{});
+    const auto text = [](const std::shared_ptr<const Store> &store, Table table, const char *code, const char *name) {
+        return SearchQuery(store, terms(table, QString::fromUtf8(code), QString::fromUtf8(name)),
+                           SearchPlan::Plan::AsWritten)
+            .rows();
+    };
+    const QString scrambled = ScrambleCode(QStringLiteral("0101"));
+    EXPECT_EQ(text(file, CaseHs, "0101", ""),
+              Statement("select id,code,name,spec from case_hs where code like ? order by code", {scrambled + u'%'}));
+    EXPECT_EQ(text(file, OfficialHs, "01", "马"),
+              Statement("select id,hs_code,name,spec,low_rate,lice,reg_rate,'查看详情' as b from official_hs "
+                        "where hs_code like ? and name like ? order by hs_code",
+                        {QStringLiteral("6EF2%"), QStringLiteral("%马%")}));
+    // An apostrophe is a value like any other.
+    EXPECT_EQ(text(file, HsClassify, "", "a'b"),
+              Statement("select id,code_t,g_name,class_spec from hs_classify where g_name like ? order by code_t",
+                        {QStringLiteral("%a'b%")}));
+    // The server compares A-Z folded on both sides and orders equal codes as written.
+    EXPECT_EQ(text(server, CaseHs, "0101", "AbC"),
+              Statement("select id,code,name,spec from case_hs where zendrik_nocase(code) like ? escape '' and "
+                        "zendrik_nocase(name) like ? escape '' order by zendrik_nocase(code), rowid",
+                        {scrambled.toLower() + u'%', QStringLiteral("%abc%")}));
     EXPECT_EQ(trimmed(QStringLiteral("\t 12 3\n")), QStringLiteral("12 3"));
     EXPECT_EQ(trimmed(QStringLiteral("\u300012\u3000")), QStringLiteral("\u300012\u3000")); // full-width space stays
 }

@@ -84,7 +84,7 @@ TEST(SpecialRates, ShowsEveryRowOfTheCodeInAlternatingColours) {
     EXPECT_TRUE(v.platform.boxes.isEmpty());
     const DataGrid *g = v.form->dbgrdh1;
     EXPECT_EQ(v.form->qry1.sql(),
-              QStringLiteral("select * from hs_dm_tax where code='%1'").arg(ScrambleCode(QStringLiteral("01012100"))));
+              Statement("select * from hs_dm_tax where code = ?", {ScrambleCode(QStringLiteral("01012100"))}));
     ASSERT_EQ(g->gridModel()->rowCount(), 3);
     ASSERT_EQ(g->gridModel()->columnCount(), 21);
     const QStringList shown = {"low_tax",  "yatai_tax",       "wl_tax",    "jpz_tax",    "yn_tax", "lw_tax",
@@ -239,7 +239,6 @@ TEST(SpecialRates, NoRowsForAnEmptyOrUnknownCodeAndNoMessage) {
         v.open(code);
         EXPECT_TRUE(v.platform.boxes.isEmpty());
         EXPECT_EQ(v.form->dbgrdh1->model()->rowCount(), 0) << code.toStdString();
-        EXPECT_EQ(v.form->qry1.sql(),
-                  QStringLiteral("select * from hs_dm_tax where code='%1'").arg(ScrambleCode(code)));
+        EXPECT_EQ(v.form->qry1.sql(), Statement("select * from hs_dm_tax where code = ?", {ScrambleCode(code)}));
     }
 }

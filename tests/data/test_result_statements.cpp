@@ -4,7 +4,6 @@
 #include "data/Connection.h"
 #include "data/PlainCodeFunction.h"
 #include "data/Query.h"
-#include "data/ResultStatements.h"
 #include "search/SearchStatements.h"
 #include "support/StoreFixture.h"
 
@@ -40,7 +39,7 @@ const QList<Row> kRows{
     {10, ScrambleCode(QStringLiteral("7")) + u'Q', nullptr, "-1"},
 };
 
-class ResultStatementsOnStores : public ::testing::TestWithParam<Store> {
+class ResultStatementsOnStores : public ::testing::TestWithParam<StoreKind> {
 protected:
     void SetUp() override {
         store = std::make_unique<StoreFixture>(GetParam());
@@ -58,8 +57,7 @@ protected:
         con.setConnectionString(store->connectionString());
         query.setConnection(&con);
         const QString name = QStringLiteral("x");
-        query.setSql(SearchStatements::build(SearchStatements::CaseHs, {}, name),
-                     SearchStatements::intent(SearchStatements::CaseHs, {}, name));
+        query.setSource(SearchStatements::search(SearchStatements::CaseHs, {}, name, con));
         query.open();
         // The file's window connection leaves the function to the reader's connection.
         if (con.handle()) {
@@ -68,9 +66,10 @@ protected:
     }
 
     // The first column of every row the statement gives.
-    QList<qint64> column(const QString &statement) {
+    QList<qint64> column(const Statement &statement) {
         QSqlQuery q(con.database());
-        EXPECT_TRUE(q.exec(statement)) << statement.toStdString() << ": " << q.lastError().text().toStdString();
+        EXPECT_TRUE(Statements::prepare(q, statement) && q.exec())
+            << statement.text.toStdString() << ": " << q.lastError().text().toStdString();
         QList<qint64> out;
         while (q.next()) out << q.value(0).toLongLong();
         return out;
@@ -84,34 +83,33 @@ protected:
 } // namespace
 
 TEST_P(ResultStatementsOnStores, CountAndReverseMatchTheSearch) {
-    const QString &sql = query.executedSql();
-    const SearchIntent &intent = query.intent();
-    EXPECT_EQ(column(ResultStatements::count(sql, intent, false)), QList<qint64>{10});
-    QList<qint64> forward = column(sql);
+    const ResultSource &search = *query.source();
+    EXPECT_EQ(column(search.count()), QList<qint64>{10});
+    QList<qint64> forward = column(query.executed());
     ASSERT_EQ(forward.size(), 10);
     std::reverse(forward.begin(), forward.end());
-    EXPECT_EQ(column(ResultStatements::reversed(sql, intent)), forward) << sql.toStdString();
+    EXPECT_EQ(column(search.reversed()), forward) << search.reversed().text.toStdString();
 }
 
 TEST_P(ResultStatementsOnStores, SortsOrderAsTheFileDoes) {
     // Null first; plain codes as numbers before the texts, texts byte by byte; ties as written.
     const QList<qint64> byCode{8, 10, 3, 4, 9, 1, 2, 7, 5, 6};
     struct Case {
-        QString key;
+        SortKey key;
         QList<qint64> ascending;
     } cases[] = {
-        {QStringLiteral("plain_code(code)"), byCode},
-        {QStringLiteral("spec"), {2, 10, 4, 3, 7, 9, 1, 5, 6, 8}},
-        {QStringLiteral("cast(state as real)"), {4, 10, 8, 5, 1, 7, 6, 3, 9, 2}},
+        {{QStringLiteral("code"), SortKey::PlainCode}, byCode},
+        {{QStringLiteral("spec"), SortKey::Stored}, {2, 10, 4, 3, 7, 9, 1, 5, 6, 8}},
+        {{QStringLiteral("state"), SortKey::Number}, {4, 10, 8, 5, 1, 7, 6, 3, 9, 2}},
     };
     for (const Case &c : cases)
         for (const bool descending : {false, true}) {
             QList<qint64> want = c.ascending;
             if (descending) std::reverse(want.begin(), want.end());
-            const QString statement = ResultStatements::sorted(query.executedSql(), query.intent(), c.key, descending);
-            EXPECT_EQ(column(statement), want) << statement.toStdString();
+            const Statement statement = query.source()->sorted(c.key, descending);
+            EXPECT_EQ(column(statement), want) << statement.text.toStdString();
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, ResultStatementsOnStores, ::testing::Values(Store::File, Store::Server),
+INSTANTIATE_TEST_SUITE_P(Stores, ResultStatementsOnStores, ::testing::Values(StoreKind::File, StoreKind::Server),
                          [](const auto &info) { return storeName(info.param); });

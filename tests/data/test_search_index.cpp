@@ -6,7 +6,6 @@
 #include "data/DatabasePath.h"
 #include "data/Query.h"
 #include "data/SearchIndex.h"
-#include "data/SearchPlan.h"
 #include "search/SearchStatements.h"
 #include "support/TestDatabase.h"
 
@@ -45,8 +44,7 @@ struct Fixture {
     QStringList search(const QString &code, const QString &name) {
         Query q(QStringLiteral("qry3"));
         q.setConnection(&con);
-        q.setSql(SearchStatements::build(SearchStatements::CaseHs, code, name),
-                 SearchStatements::intent(SearchStatements::CaseHs, code, name));
+        q.setSource(SearchStatements::search(SearchStatements::CaseHs, code, name, con));
         q.open();
         QStringList ids;
         for (; !q.eof(); q.next()) ids << q.value(QStringLiteral("id")).toString();
@@ -54,35 +52,32 @@ struct Fixture {
     }
     // The ids a plain LIKE selects, run as it stands, without the dialect.
     QStringList plain(const QString &name, const QString &code = QString()) {
-        QString literal = name;
-        literal.replace(u'\'', QStringLiteral("''"));
-        QStringList ids;
-        const QString prefix =
-            code.isEmpty() ? QString() : QStringLiteral("code like '%1%' and ").arg(ScrambleCode(code));
-        const QString sql =
-            QStringLiteral("select id from case_hs where %1name like '%%2%' order by code").arg(prefix, literal);
-        QSqlQuery run(QSqlDatabase::database(con.name()));
-        EXPECT_TRUE(run.exec(sql)) << run.lastError().text().toStdString();
-        while (run.next()) ids << run.value(0).toString();
-        return ids;
+        const Statement prefix =
+            code.isEmpty() ? Statement() : Statement("code like ? and ", {ScrambleCode(code) + u'%'});
+        return run(Statement("select id from case_hs where ") + prefix +
+                   Statement("name like ? order by code", {u'%' + name + u'%'}));
     }
-    QString plan(const QString &statement) {
+    QString plan(const Statement &statement) {
         QSqlQuery q(QSqlDatabase::database(con.name()));
-        EXPECT_TRUE(q.exec(QStringLiteral("explain query plan ") + statement)) << q.lastError().text().toStdString();
+        EXPECT_TRUE(Statements::prepare(q, Statement("explain query plan ") + statement) && q.exec())
+            << q.lastError().text().toStdString();
         QStringList lines;
         while (q.next()) lines << q.value(3).toString();
         return lines.join(u'\n');
     }
     // The statement of a search as the connection would run it under the given plan.
-    static QString planned(SearchStatements::Table table, const QString &code, const QString &name,
-                           SearchPlan::Choice plan) {
-        return SearchPlan::apply(SearchStatements::build(table, code, name),
-                                 SearchStatements::intent(table, code, name), plan);
+    Statement planned(SearchStatements::Table table, const QString &code, const QString &name,
+                      SearchPlan::Choice plan) {
+        return SearchQuery(con.store(), SearchStatements::terms(table, code, name), plan).rows();
     }
-    // The ids of a planned statement.
-    QStringList run(const QString &sql) {
+    SearchPlan::Plan chosen(const QString &code, const QString &name) {
+        return SearchPlan::choose(SearchStatements::terms(SearchStatements::CaseHs, code, name), con).plan;
+    }
+    // The ids of a statement.
+    QStringList run(const Statement &sql) {
         QSqlQuery q(QSqlDatabase::database(con.name()));
-        EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+        EXPECT_TRUE(Statements::prepare(q, sql) && q.exec())
+            << sql.text.toStdString() << q.lastError().text().toStdString();
         QStringList ids;
         while (q.next()) ids << q.value(0).toString();
         return ids;
@@ -105,7 +100,7 @@ const char *const kFragments[] = {
 TEST(SearchIndex, SelectsExactlyWhatTheLikeSelects) {
     Fixture f;
     f.con.ensureOpen();
-    ASSERT_TRUE(f.con.nameIndexes().tables.contains(QStringLiteral("case_hs")));
+    ASSERT_TRUE(f.con.store()->hasNameIndex(QStringLiteral("case_hs")));
     for (const char *fragment : kFragments) {
         const QString name = QString::fromUtf8(fragment);
         const QStringList expected = f.plain(name);
@@ -114,15 +109,15 @@ TEST(SearchIndex, SelectsExactlyWhatTheLikeSelects) {
         // Every plan, whichever the data would choose, with and without a code prefix.
         for (const SearchPlan::Choice &plan : kPlans) {
             for (const QString &code : {QString(), QStringLiteral("7208")}) {
-                const QString sql = Fixture::planned(SearchStatements::CaseHs, code, name, plan);
-                EXPECT_EQ(f.run(sql), expected) << sql.toStdString();
+                const Statement sql = f.planned(SearchStatements::CaseHs, code, name, plan);
+                EXPECT_EQ(f.run(sql), expected) << sql.text.toStdString();
             }
         }
     }
     // The index narrows by the literal pieces of a fragment; a fragment of wildcards alone has none.
-    EXPECT_EQ(SearchPlan::indexQuery(QStringLiteral("钢")), QStringLiteral("\"钢\""));
-    EXPECT_EQ(SearchPlan::indexQuery(QStringLiteral("钢%管_a\"b")), QStringLiteral("\"钢\" AND \"管\" AND \"a\"\"b\""));
-    EXPECT_EQ(SearchPlan::indexQuery(QStringLiteral("%_%")), QString());
+    EXPECT_EQ(SearchIndex::query(QStringLiteral("钢")), QStringLiteral("\"钢\""));
+    EXPECT_EQ(SearchIndex::query(QStringLiteral("钢%管_a\"b")), QStringLiteral("\"钢\" AND \"管\" AND \"a\"\"b\""));
+    EXPECT_EQ(SearchIndex::query(QStringLiteral("%_%")), QString());
 }
 
 // Cases in code order with rows added after (the tail): codes before, between, equal to and after
@@ -164,24 +159,21 @@ TEST(SearchIndex, OrderedCasesWithATailSelectExactlyWhatTheLikeSelects) {
             for (const char *prefix : prefixes) {
                 const QString c = QString::fromLatin1(prefix);
                 const QStringList expected = f.plain(name, c);
-                const SearchPlan::Choice chosen = SearchPlan::choose(
-                    SearchStatements::intent(SearchStatements::CaseHs, c, name), f.con.nameIndexes());
+                const SearchPlan::Choice chosen =
+                    SearchPlan::choose(SearchStatements::terms(SearchStatements::CaseHs, c, name), f.con);
                 EXPECT_EQ(chosen.plan, Plan::IndexOrdered) << when << " " << fragment << " " << prefix;
                 EXPECT_EQ(f.search(c, name), expected) << when << " " << fragment << " " << prefix;
                 for (const bool tail : {true, false}) {
                     if (!tail && chosen.tail) continue; // without the tail only when the index finds none there
-                    const QString sql =
-                        Fixture::planned(SearchStatements::CaseHs, c, name,
-                                         SearchPlan::Choice(Plan::IndexOrdered, chosen.orderedTo, tail));
-                    EXPECT_EQ(f.run(sql), expected) << when << " " << sql.toStdString();
+                    const Statement sql = f.planned(SearchStatements::CaseHs, c, name,
+                                                    SearchPlan::Choice(Plan::IndexOrdered, chosen.orderedTo, tail));
+                    EXPECT_EQ(f.run(sql), expected) << when << " " << sql.text.toStdString();
                 }
             }
         }
     };
     check("tail");
-    const auto orderedTo = [&] {
-        return f.run(QStringLiteral("select clustered_to from case_hs_order")).value(0).toInt();
-    };
+    const auto orderedTo = [&] { return f.run(Statement("select clustered_to from case_hs_order")).value(0).toInt(); };
     EXPECT_EQ(orderedTo(), ordered);
     // The highest ordered rows deleted while the tail stays: no rowid can be taken again.
     f.db.exec(QStringLiteral("delete from case_hs where rowid >= %1 and rowid <= %2").arg(ordered - 1).arg(ordered));
@@ -203,8 +195,8 @@ TEST(SearchIndex, FollowsInsertsAndDeletesThroughAConnection) {
     Fixture f;
     Query work(QStringLiteral("qry8"));
     work.setConnection(&f.con);
-    work.setSql(QStringLiteral("insert into case_hs values (200,'新到钢材','%1','s','2024-02-01','2024-02-01',0,'x')")
-                    .arg(ScrambleCode(QStringLiteral("7208000001"))));
+    work.setSql(Statement("insert into case_hs values (200,'新到钢材',?,'s','2024-02-01','2024-02-01',0,'x')",
+                          {ScrambleCode(QStringLiteral("7208000001"))}));
     work.execSql();
     EXPECT_TRUE(f.search(QString(), QStringLiteral("钢材")).contains(QStringLiteral("200")));
     EXPECT_EQ(f.search(QString(), QStringLiteral("新到")), QStringList{"200"});
@@ -274,22 +266,11 @@ TEST(SearchIndex, ThePlanFollowsWhereAndHowManyMatchesLie) {
     };
     for (const auto &c : cases) {
         const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
-        EXPECT_EQ(
-            SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, code, name), f.con.nameIndexes())
-                .plan,
-            c.plan)
-            << c.code << " " << c.name;
+        EXPECT_EQ(f.chosen(code, name), c.plan) << c.code << " " << c.name;
         if (code.isEmpty()) {
             EXPECT_EQ(f.search(code, name), f.plain(name)) << c.name;
         }
     }
-    // Without the index, a name alone is scanned.
-    SearchPlan::NameIndexes none = f.con.nameIndexes();
-    none.tables.clear();
-    EXPECT_EQ(
-        SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, QString(), QStringLiteral("钢")), none)
-            .plan,
-        Plan::ScanNames);
 }
 
 TEST(SearchIndex, ADatabaseWithoutTheIndexSearchesByScanning) {
@@ -299,15 +280,15 @@ TEST(SearchIndex, ADatabaseWithoutTheIndexSearchesByScanning) {
                QStringLiteral("drop trigger case_hs_name_index_update"),
                QStringLiteral("drop table case_hs_name_index")});
     f.con.ensureOpen();
-    EXPECT_TRUE(f.con.nameIndexes().tables.isEmpty());
+    EXPECT_FALSE(f.con.store()->hasNameIndex(QStringLiteral("case_hs")));
     for (const char *fragment : kFragments) {
         const QString name = QString::fromUtf8(fragment);
         EXPECT_EQ(f.search(QString(), name), f.plain(name)) << fragment;
     }
     const auto name = QStringLiteral("钢");
-    const QString sql =
-        SearchPlan::steer(SearchStatements::build(SearchStatements::CaseHs, QString(), name),
-                          SearchStatements::intent(SearchStatements::CaseHs, QString(), name), f.con.nameIndexes());
+    // A name alone is scanned and its matches sorted.
+    EXPECT_EQ(f.chosen(QString(), name), SearchPlan::Plan::ScanNames);
+    const QString sql = SearchStatements::search(SearchStatements::CaseHs, QString(), name, f.con)->rows().text;
     EXPECT_FALSE(sql.contains(QStringLiteral("match")));
     EXPECT_TRUE(sql.endsWith(QStringLiteral(" order by +code"))) << sql.toStdString();
 }
@@ -319,7 +300,7 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     using SearchPlan::Plan;
     const auto table = SearchStatements::CaseHs;
     const auto plan = [&](const char *code, const char *name, SearchPlan::Choice p) {
-        return f.plan(Fixture::planned(table, QString::fromUtf8(code), QString::fromUtf8(name), p));
+        return f.plan(f.planned(table, QString::fromUtf8(code), QString::fromUtf8(name), p));
     };
     const QString codeWalk = QStringLiteral("SCAN case_hs USING INDEX case_hs_code");
     // A code prefix: a range of the code index, in order.
@@ -359,8 +340,7 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     // The tariff and rulings tables have no name index: their name searches scan and sort.
     for (auto other : {SearchStatements::OfficialHs, SearchStatements::HsClassify}) {
         const auto n = QStringLiteral("钢");
-        const QString p = f.plan(SearchPlan::steer(SearchStatements::build(other, QString(), n),
-                                                   SearchStatements::intent(other, QString(), n), f.con.nameIndexes()));
+        const QString p = f.plan(SearchStatements::search(other, QString(), n, f.con)->rows());
         EXPECT_FALSE(p.contains(QStringLiteral("USING INDEX"))) << p.toStdString();
     }
 }

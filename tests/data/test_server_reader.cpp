@@ -58,7 +58,7 @@ protected:
         sessions.emplace();
     }
 
-    StoreFixture fixture{Store::Server};
+    StoreFixture fixture{StoreKind::Server};
     Connection con{QStringLiteral("window")};
     std::optional<Sessions> sessions;
 };

@@ -133,7 +133,7 @@ TEST(ServerFaults, TheLoginTakesThePasswordFromPgpassAndAWrongOneIsRefused) {
 }
 
 TEST(ServerFaults, AConnectionDroppedMidSearchSaysSoAndTheNextSearchConnectsAgain) {
-    StoreFixture fixture(Store::Server);
+    StoreFixture fixture(StoreKind::Server);
     SKIP_WITHOUT_STORE(fixture);
     fixture.exec({QStringLiteral("insert into news values ('1','标题')")});
     Connection con(QStringLiteral("dropped"));

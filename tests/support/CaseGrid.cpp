@@ -1,6 +1,8 @@
 #include "support/CaseGrid.h"
 
-CaseGrid::CaseGrid(Store s, int rows, const QString &name, const QString &spec) : store(s) {
+#include "search/SearchStatements.h"
+
+CaseGrid::CaseGrid(StoreKind s, int rows, const QString &name, const QString &spec) : store(s) {
     if (!store.unavailable().isEmpty()) return;
     // Written so on both engines.
     store.exec({QStringLiteral("insert into case_hs with recursive n(i) as (select 1 union all select i+1 from n "
@@ -11,9 +13,7 @@ CaseGrid::CaseGrid(Store s, int rows, const QString &name, const QString &spec) 
     con.setConnectionString(store.connectionString());
     query.setConnection(&con);
     query.setHeadOnly(true); // as the window's search queries
-    query.setSql(
-        QStringLiteral("select id,code,name,spec from case_hs where 1=1 and name like '%%1%' order by code").arg(name),
-        {QStringLiteral("case_hs"), QStringLiteral("code"), QStringLiteral("name"), QString(), name});
+    query.setSource(SearchStatements::search(SearchStatements::CaseHs, QString(), name, con));
     query.open();
     grid.setDataSource(&query);
 }

@@ -17,5 +17,5 @@ struct CaseGrid {
     Query query{QStringLiteral("qry3")};
     DataGrid grid;
 
-    CaseGrid(Store s, int rows, const QString &name, const QString &spec);
+    CaseGrid(StoreKind s, int rows, const QString &name, const QString &spec);
 };

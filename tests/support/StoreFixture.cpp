@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-StoreFixture::StoreFixture(Store store) : store_(store) {
-    if (store == Store::File) {
+StoreFixture::StoreFixture(StoreKind store) : store_(store) {
+    if (store == StoreKind::File) {
         file_ = std::make_unique<TestDatabase>();
         return;
     }

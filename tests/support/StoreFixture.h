@@ -8,25 +8,27 @@
 #include <ostream>
 
 // The two stores the program works on: its SQLite file and a database server.
-enum class Store { File, Server };
-inline std::ostream &operator<<(std::ostream &os, Store s) { return os << (s == Store::File ? "File" : "Server"); }
-inline const char *storeName(Store s) { return s == Store::File ? "File" : "Server"; }
+enum class StoreKind { File, Server };
+inline std::ostream &operator<<(std::ostream &os, StoreKind s) {
+    return os << (s == StoreKind::File ? "File" : "Server");
+}
+inline const char *storeName(StoreKind s) { return s == StoreKind::File ? "File" : "Server"; }
 
 // An empty lookup database with the full schema on either store: a file in a temporary folder,
 // or a fresh database on the tests' throwaway server named by a configuration file in a
 // temporary folder. The program reaches it through connectionString().
 class StoreFixture {
 public:
-    explicit StoreFixture(Store store);
+    explicit StoreFixture(StoreKind store);
     // Empty when the store is there; otherwise why not (the test skips).
     const QString &unavailable() const { return unavailable_; }
     QString connectionString() const;
     // Runs statements as a tool other than the program would; fails the test on an error.
     void exec(const QStringList &statements);
-    Store store() const { return store_; }
+    StoreKind store() const { return store_; }
 
 private:
-    Store store_;
+    StoreKind store_;
     QString unavailable_;
     std::unique_ptr<TestDatabase> file_;
     QTemporaryDir configDir_;

@@ -23,13 +23,14 @@ namespace {
 
 // Every row of a search, every selected column, as text.
 QStringList searchRows(const QString &connectionString, SearchStatements::Table table, const QString &name,
-                       bool withIntent = false) {
+                       bool planned = false) {
     Connection con(QStringLiteral("copy"));
     con.setConnectionString(connectionString);
     Query q(QStringLiteral("qryCopy"));
     q.setConnection(&con);
-    q.setSql(SearchStatements::build(table, {}, name),
-             withIntent ? SearchStatements::intent(table, {}, name) : SearchIntent{});
+    const SearchTerms terms = SearchStatements::terms(table, {}, name);
+    q.setSource(std::make_shared<SearchQuery>(con.store(), terms,
+                                              planned ? SearchPlan::choose(terms, con) : SearchPlan::Plan::AsWritten));
     q.open();
     QStringList out;
     for (; !q.eof(); q.next()) {

@@ -47,7 +47,7 @@ QString writeFile(const QTemporaryDir &dir, const QString &prefix, int count, in
 
 // A fresh server database with one old case and one news item.
 struct ServerDatabase {
-    StoreFixture fixture{Store::Server};
+    StoreFixture fixture{StoreKind::Server};
     ServerDatabase() {
         if (fixture.unavailable().isEmpty())
             fixture.exec({kSeed, QStringLiteral("insert into news values ('1','旧')")});

@@ -19,7 +19,7 @@ QString scrambled(const char *code) { return ScrambleCode(QString::fromLatin1(co
 
 const QString kSeedRow = QStringLiteral("7|旧记录|%1|规格|2011-05-03|2011-05-03|0|x").arg(scrambled("01012100"));
 
-class ImportStores : public ::testing::TestWithParam<Store> {
+class ImportStores : public ::testing::TestWithParam<StoreKind> {
 protected:
     void SetUp() override {
         fixture = std::make_unique<StoreFixture>(GetParam());
@@ -131,7 +131,7 @@ TEST_P(ImportStores, AStatementTheTableDoesNotFitIsReportedAsTheEngineSaysIt) {
                                   "update_date text, input_date text, state integer)"),
                    QStringLiteral("insert into case_hs values (7,'a','b','c','2011-05-03','2011-05-03',0)")});
     const QString message = errorOf(writeRecords({{"8471", "n", "s", "2020-01-01", "x"}}));
-    if (GetParam() == Store::File)
+    if (GetParam() == StoreKind::File)
         EXPECT_EQ(message, QStringLiteral("table case_hs has 7 columns but 8 values were supplied"));
     else
         EXPECT_TRUE(message.startsWith(QStringLiteral("ERROR:  INSERT has more expressions than target columns")))
@@ -144,5 +144,5 @@ TEST_P(ImportStores, AStatementTheTableDoesNotFitIsReportedAsTheEngineSaysIt) {
     EXPECT_EQ(q.value(0).toInt(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothStores, ImportStores, ::testing::Values(Store::File, Store::Server),
+INSTANTIATE_TEST_SUITE_P(BothStores, ImportStores, ::testing::Values(StoreKind::File, StoreKind::Server),
                          [](const auto &info) { return std::string(storeName(info.param)); });

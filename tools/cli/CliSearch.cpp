@@ -142,8 +142,7 @@ int run(const QStringList &args, QTextStream &out, QTextStream &err) {
             Query query(QStringLiteral("qry%1").arg(int(table) + 1));
             query.setConnection(&con);
             query.setFields(d.fields);
-            query.setSql(SearchStatements::build(table, o.code, o.name),
-                         SearchStatements::intent(table, o.code, o.name));
+            query.setSource(SearchStatements::search(table, o.code, o.name, con));
             CliOutput::Shown shown(table);
             found += printer.print(query, shown);
         }

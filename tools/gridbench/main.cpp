@@ -9,9 +9,7 @@
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
-#include "data/Dialect.h"
 #include "data/Query.h"
-#include "data/SearchPlan.h"
 #include "search/CodeDisplay.h"
 #include "search/SearchStatements.h"
 
@@ -118,7 +116,7 @@ int main(int argc, char **argv) {
         out << "start: private " << privateMb() << " MB, clean "
             << QString::number(procMb("/proc/self/smaps_rollup", "Private_Clean"), 'f', 1) << " MB\n";
 
-        if (!con.isServer()) {
+        if (con.handle()) { // the file: its statement can be stepped alone
             // The statement alone, stepped to its end without reading a value (first, so that the
             // grid finds the file as warm): what the grid's reading costs on top of it is the
             // delivery cost. On a connection of its own, closed after, so that the pages it maps
@@ -127,14 +125,12 @@ int main(int argc, char **argv) {
             alone.setConnectionString(DatabasePath::lookupConnectionString());
             alone.ensureOpen();
             sqlite3 *h = alone.handle();
-            const QByteArray sql =
-                Dialect::translate(SearchPlan::steer(SearchStatements::build(SearchStatements::CaseHs, code, name),
-                                                     SearchStatements::intent(SearchStatements::CaseHs, code, name),
-                                                     alone.nameIndexes()))
-                    .toUtf8();
+            const Statement statement = SearchStatements::search(SearchStatements::CaseHs, code, name, alone)->rows();
+            const QByteArray sql = statement.text.toUtf8();
             sqlite3_stmt *stmt = nullptr;
             Timer t;
             sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &stmt, nullptr);
+            Statements::bind(stmt, statement.values);
             qint64 n = 0;
             while (sqlite3_step(stmt) == SQLITE_ROW) ++n;
             sqlite3_finalize(stmt);
@@ -142,8 +138,7 @@ int main(int argc, char **argv) {
         }
         {
             Timer t;
-            qry.setSql(SearchStatements::build(SearchStatements::CaseHs, code, name),
-                       SearchStatements::intent(SearchStatements::CaseHs, code, name));
+            qry.setSource(SearchStatements::search(SearchStatements::CaseHs, code, name, con));
             qry.open();
             grid.setDataSource(&qry);
             grid.viewport()->repaint();

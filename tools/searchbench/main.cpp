@@ -14,9 +14,9 @@
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
-#include "data/SearchPlan.h"
 #include "data/StoreConfig.h"
 #include "search/CodeDisplay.h"
+#include "search/SearchPlan.h"
 #include "search/SearchStatements.h"
 
 #include <QApplication>
@@ -74,8 +74,7 @@ struct Search {
         for (int i = 0; i < 3; ++i) {
             qry[i].close();
             qry[i].setHeadOnly(true); // the grid reads the rest
-            qry[i].setSql(SearchStatements::build(tables[i], code, name),
-                          SearchStatements::intent(tables[i], code, name));
+            qry[i].setSource(SearchStatements::search(tables[i], code, name, con));
             qry[i].open();
         }
     }
@@ -159,16 +158,17 @@ int main(int argc, char **argv) {
             {"1 digit + name", "0", "肉"},
         };
         // Where the cases' code order ends (the builder's cluster): the rows above it are the tail.
-        const qint64 orderedTo = s.con.nameIndexes().count(QStringLiteral("select clustered_to from case_hs_order"));
-        const qint64 last = s.con.nameIndexes().count(QStringLiteral("select max(rowid) from case_hs"));
+        const qint64 orderedTo = s.con.number("select clustered_to from case_hs_order");
+        const qint64 last = s.con.number("select max(rowid) from case_hs");
         out << QStringLiteral("%1 cases (%3); %2 runs per class; times in ms (medians): the three statements, and\n"
                               "with the case grid's first screen painted; the full fetch of the case rows streamed;\n"
                               "the peak resident memory of the class in MB\n")
                    .arg(size.asInteger(QStringLiteral("n")))
                    .arg(runs)
-                   .arg(s.con.isServer() ? QStringLiteral("on %1").arg(StoreConfig::read(folder).describe())
-                        : orderedTo < 0  ? QStringLiteral("not kept in code order")
-                                         : QStringLiteral("in code order to rowid %1, %2 rows above it")
+                   .arg(!StoreConfig::fileOf(store).isEmpty()
+                            ? QStringLiteral("on %1").arg(StoreConfig::read(folder).describe())
+                        : orderedTo < 0 ? QStringLiteral("not kept in code order")
+                                        : QStringLiteral("in code order to rowid %1, %2 rows above it")
                                               .arg(orderedTo)
                                               .arg(std::max<qint64>(0, last - orderedTo)));
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
@@ -180,8 +180,7 @@ int main(int argc, char **argv) {
                    .arg(QStringLiteral("screen"), 8)
                    .arg(QStringLiteral("fetch"), 8)
                    .arg(QStringLiteral("peakMB"), 7);
-        const char *planNames[] = {"as written", "scan names",  "index sort",
-                                   "index walk", "index order", "server keys"};
+        const char *planNames[] = {"as written", "scan names", "index sort", "index walk", "index order", "store keys"};
         for (const Case &c : cases) {
             const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
             resetPeak();
@@ -202,15 +201,13 @@ int main(int argc, char **argv) {
             t.start();
             Query all(QStringLiteral("all"));
             all.setConnection(&s.con);
-            all.setSql(SearchStatements::build(SearchStatements::CaseHs, code, name),
-                       SearchStatements::intent(SearchStatements::CaseHs, code, name));
+            const auto search = SearchStatements::search(SearchStatements::CaseHs, code, name, s.con);
+            all.setSource(search);
             qint64 rows = 0, chars = 0;
             for (QSqlQuery q = all.stream(); q.isValid(); q.next(), ++rows)
                 for (int i = 0; i < 4; ++i) chars += q.value(i).toString().size();
             const double fetched = t.nsecsElapsed() / 1e6;
-            const SearchPlan::Plan plan =
-                SearchPlan::choose(SearchStatements::intent(SearchStatements::CaseHs, code, name), s.con.nameIndexes())
-                    .plan;
+            const SearchPlan::Plan plan = search->plan();
             out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
                        .arg(QString::fromUtf8(c.label), -22)
                        .arg((code.isEmpty() ? QString() : code + u' ') + name, -12)

@@ -1,0 +1,44 @@
+#pragma once
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+class QSqlQuery;
+struct sqlite3_stmt;
+
+// A statement as the engine gets it: its text, with a '?' for each value, and the values bound to
+// them in order. Values never go into the text; pieces compose with their values.
+struct Statement {
+    QString text;
+    QVariantList values;
+
+    Statement() = default;
+    // Text of the program's own, holding no value.
+    Statement(const char *sql) : text(QString::fromUtf8(sql)) {}
+    Statement(QString sql, QVariantList bound = {}) : text(std::move(sql)), values(std::move(bound)) {}
+
+    bool isEmpty() const { return text.isEmpty(); }
+    Statement &operator+=(const Statement &piece) {
+        text += piece.text;
+        values += piece.values;
+        return *this;
+    }
+    friend Statement operator+(Statement a, const Statement &b) { return a += b; }
+    friend bool operator==(const Statement &a, const Statement &b) = default;
+};
+
+// One bound value: "?" with it.
+inline Statement bound(const QVariant &value) { return {QStringLiteral("?"), {value}}; }
+
+namespace Statements {
+// Pieces joined by a separator of the program's own.
+Statement joined(const QList<Statement> &pieces, const QString &separator);
+// The text with the server's numbered placeholders ($1, $2 ...) for its '?', for a statement the
+// driver cannot prepare (a cursor's declaration). A '?' inside a literal of the program's own
+// text stays.
+QByteArray numbered(const QString &text);
+// Prepares the statement on the query and binds its values; false when preparing failed.
+bool prepare(QSqlQuery &query, const Statement &statement);
+// Binds the values to a prepared SQLite statement; the engine's result code.
+int bind(sqlite3_stmt *stmt, const QVariantList &values);
+} // namespace Statements
