@@ -1,9 +1,10 @@
 #include "data/CaseOrder.h"
 
 #include "data/AppError.h"
+#include "data/Schema.h"
 #include "data/SearchIndex.h"
+#include "data/Statement.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <sqlite3.h>
 
@@ -22,11 +23,14 @@ void exec(sqlite3 *db, const QString &sql) {
     }
 }
 
-QStringList column(sqlite3 *db, const QString &sql) {
+QStringList column(sqlite3 *db, const Statement &sql) {
     QStringList values;
     sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, sql.text.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK ||
+        Statements::bind(stmt, sql.values) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
         throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
     while (sqlite3_step(stmt) == SQLITE_ROW)
         values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
     sqlite3_finalize(stmt);
@@ -57,27 +61,27 @@ void cluster(sqlite3 *db) {
     const QString order = orderTable(kTable);
     exec(db, QStringLiteral("savepoint cluster_cases"));
     try {
-        const QStringList ddl =
-            column(db, QStringLiteral("select sql from sqlite_master where type='table' and name='%1'").arg(kTable));
-        if (ddl.isEmpty()) throw AppError(QStringLiteral("no table %1").arg(kTable));
+        if (column(db, Statement("select 1 from sqlite_master where type='table' and name=?", {kTable})).isEmpty())
+            throw AppError(QStringLiteral("no table %1").arg(kTable));
         // Its indexes first, then its triggers; the guards are made anew below.
         const QStringList dependents =
-            column(db, QStringLiteral("select sql from sqlite_master where tbl_name='%1' and type in "
-                                      "('index','trigger') and sql is not null and name not like '%2%' "
-                                      "order by type='trigger'")
-                           .arg(kTable, order));
-        static const QRegularExpression name(QStringLiteral("^(\\s*create\\s+table\\s+)(\"?%1\"?)").arg(kTable),
-                                             QRegularExpression::CaseInsensitiveOption);
-        QString sorting = ddl.first();
-        sorting.replace(name, QStringLiteral("\\1") + kSorting);
-        exec(db, sorting);
+            column(db, Statement("select sql from sqlite_master where tbl_name=? and type in ('index','trigger') and "
+                                 "sql is not null and name not like ? order by type='trigger'",
+                                 {kTable, order + u'%'}));
+        // The same columns under another name, from the schema's description.
+        for (Schema::Table t : Schema::tables())
+            if (t.name == kTable) {
+                t.name = kSorting;
+                t.indexes.clear();
+                exec(db, Schema::createStatements({t}).first());
+            }
         // Equal codes keep their former order: the one a plain "order by code" gives them.
         exec(db, QStringLiteral("insert into %1 select * from %2 order by code, rowid").arg(kSorting, kTable));
         exec(db, QStringLiteral("drop table %1").arg(kTable));
         exec(db, QStringLiteral("alter table %1 rename to %2").arg(kSorting, kTable));
         for (const QString &s : dependents) exec(db, s);
         const QString index = SearchIndex::indexTable(kTable);
-        if (!column(db, QStringLiteral("select name from sqlite_master where name='%1'").arg(index)).isEmpty())
+        if (!column(db, Statement("select name from sqlite_master where name=?", {index})).isEmpty())
             exec(db, QStringLiteral("insert into %1(%1) values ('rebuild')").arg(index));
         exec(db, QStringLiteral("create table if not exists %1 (clustered_to integer)").arg(order));
         exec(db, QStringLiteral("delete from %1").arg(order));

@@ -4,8 +4,6 @@
 #include "data/ServerDialect.h"
 #include "data/ServerNameIndex.h"
 
-#include <QRegularExpression>
-
 namespace ServerSchema {
 
 bool hasRowid(const QString &table) {
@@ -14,42 +12,32 @@ bool hasRowid(const QString &table) {
     return !selectedWhole.contains(table, Qt::CaseInsensitive);
 }
 
-QString convert(const QString &statement) {
-    static const QRegularExpression table(QStringLiteral("^create table (if not exists )?(\\w+) \\((.*)\\)$"),
-                                          QRegularExpression::CaseInsensitiveOption |
-                                              QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression index(
-        QStringLiteral("^create index (if not exists )?(\\w+) on (\\w+) \\((\\w+)\\)$"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression textType(
-        QStringLiteral("\\b(varchar\\(\\d+\\)|char\\(\\d+\\)|memo|datetime)( collate nocase)?"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression integerType(QStringLiteral("\\binteger\\b"),
-                                                QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression doubleType(QStringLiteral("\\bdouble\\b"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    if (const auto m = table.match(statement); m.hasMatch()) {
-        QString columns = m.captured(3);
-        columns.replace(textType, QStringLiteral("text collate \"C\""));
-        columns.replace(integerType, QStringLiteral("bigint"));
-        columns.replace(doubleType, QStringLiteral("double precision"));
-        if (hasRowid(m.captured(2))) columns += QStringLiteral(", rowid bigserial");
-        return QStringLiteral("create table %1%2 (%3)").arg(m.captured(1), m.captured(2), columns);
+QStringList tableStatements() {
+    QStringList out;
+    for (const Schema::Table &t : Schema::tables()) {
+        const QString missing = t.ifMissing ? QStringLiteral("if not exists ") : QString();
+        QStringList columns;
+        for (const Schema::Column &c : t.columns) {
+            // Text compares byte by byte, as the file's does.
+            const QString type = c.kind == Schema::Column::Integer  ? QStringLiteral("bigint")
+                                 : c.kind == Schema::Column::Double ? QStringLiteral("double precision")
+                                                                    : QStringLiteral("text collate \"C\"");
+            columns << c.name + u' ' + type;
+        }
+        if (hasRowid(t.name)) columns << QStringLiteral("rowid bigserial");
+        out << QStringLiteral("create table %1%2 (%3)").arg(missing, t.name, columns.join(QStringLiteral(", ")));
+        for (const auto &[index, column] : t.indexes) {
+            // Code columns compare folded: their indexes are over the folded code.
+            const QString key =
+                ServerDialect::isCodeColumn(column) ? QStringLiteral("zendrik_nocase(%1)").arg(column) : column;
+            out << QStringLiteral("create index %1%2 on %3 (%4)").arg(missing, index, t.name, key);
+        }
     }
-    if (const auto m = index.match(statement); m.hasMatch()) {
-        const QString column = m.captured(4);
-        const QString key =
-            ServerDialect::isCodeColumn(column) ? QStringLiteral("zendrik_nocase(%1)").arg(column) : column;
-        return QStringLiteral("create index %1%2 on %3 (%4)").arg(m.captured(1), m.captured(2), m.captured(3), key);
-    }
-    return {}; // the name index, its triggers and its rebuild
+    return out;
 }
 
 QStringList createStatements() {
-    QStringList out = ServerDialect::functions();
-    for (const QString &s : Schema::createStatements())
-        if (const QString converted = convert(s); !converted.isEmpty()) out << converted;
-    return out + ServerNameIndex::createStatements();
+    return ServerDialect::functions() + tableStatements() + ServerNameIndex::createStatements();
 }
 
 } // namespace ServerSchema

@@ -1,16 +1,17 @@
 #pragma once
 #include <QStringList>
 
-// The lookup database's tables on the database server, made from the SQLite schema (Schema) so
-// the two never drift apart: the same tables, columns and column order. Text columns compare
-// byte by byte ("C"), as SQLite's do; the code columns' indexes are over the folded code, which
-// is what the dialect compares (ServerDialect). Every table the program reads in written order
-// carries a last column rowid, numbered as rows are written: positional inserts leave it to its
-// default. The SQLite name index's counterpart is the server's own (ServerNameIndex), made last.
+// The lookup database's tables on the database server, written from the same description as the
+// file's (Schema) so the two never drift apart: the same tables, columns and column order. Text
+// columns compare byte by byte ("C"), as SQLite's do; the code columns' indexes are over the
+// folded code, which is what the server's statements compare (ServerStore). Every table the
+// program reads in written order carries a last column rowid, numbered as rows are written:
+// positional inserts leave it to its default. The SQLite name index's counterpart is the
+// server's own (ServerNameIndex), made last.
 namespace ServerSchema {
 QStringList createStatements();
-// A statement of the SQLite schema as the server runs it; empty when it has no counterpart.
-QString convert(const QString &statement);
+// The tables and their indexes, without the functions and the name index.
+QStringList tableStatements();
 // The tables that get no rowid column: read with "select *", where one more column would show.
 bool hasRowid(const QString &table);
 } // namespace ServerSchema

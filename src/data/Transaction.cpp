@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/ServerFaults.h"
+#include "data/Statement.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -57,8 +58,9 @@ Transaction::Transaction(Connection &connection) {
     const int seconds = connection.lockTimeout();
     if (q.exec(QStringLiteral("begin"))) {
         open_ = true;
-        if (q.exec(QStringLiteral("set local lock_timeout = '%1s'").arg(seconds)) &&
-            q.exec(QStringLiteral("select pg_advisory_xact_lock(%1)").arg(kWriteLock)))
+        if (Statements::prepare(
+                q, Statement("select set_config('lock_timeout', ?, true)", {QStringLiteral("%1s").arg(seconds)})) &&
+            q.exec() && Statements::prepare(q, Statement("select pg_advisory_xact_lock(?)", {kWriteLock})) && q.exec())
             return;
     }
     const QString reason = serverError(q);

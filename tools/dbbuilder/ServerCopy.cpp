@@ -25,11 +25,8 @@ void run(QSqlQuery &q, const QString &sql) {
 
 // The lookup tables in the schema's order.
 QStringList schemaTables() {
-    static const QRegularExpression table(QStringLiteral("^create table (?:if not exists )?(\\w+) "),
-                                          QRegularExpression::CaseInsensitiveOption);
     QStringList out;
-    for (const QString &s : Schema::createStatements())
-        if (const auto m = table.match(s); m.hasMatch()) out << m.captured(1);
+    for (const Schema::Table &t : Schema::tables()) out << t.name;
     return out;
 }
 
