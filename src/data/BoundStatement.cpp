@@ -1,0 +1,119 @@
+#include "data/BoundStatement.h"
+
+#include "data/AppError.h"
+#include "data/Connection.h"
+#include "data/ServerFaults.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <libpq-fe.h>
+
+namespace {
+
+// The client library's connection under the server's driver; null for any other.
+PGconn *serverHandle(const QSqlDatabase &db) {
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // The driver's handle is named by the struct PGconn stands for.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.data());
+}
+
+// A failed run as the server's driver reports one: the server's text, and its SQLSTATE as the
+// native code.
+QSqlError serverError(PGconn *connection, const PGresult *result) {
+    const char *message = result ? PQresultErrorMessage(result) : nullptr;
+    if (!message || !*message) message = PQerrorMessage(connection);
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    return QSqlError(QStringLiteral("QPSQL: Unable to execute statement"), QString::fromUtf8(message),
+                     QSqlError::StatementError, state ? QString::fromLatin1(state) : QString());
+}
+
+} // namespace
+
+QByteArray BoundStatement::numbered(const QString &statement) {
+    const QByteArray text = statement.toUtf8();
+    QByteArray out;
+    out.reserve(text.size() + 16);
+    int next = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        const auto copyThrough = [&](qsizetype end) {
+            const qsizetype stop = end < 0 ? text.size() : end;
+            out += text.mid(i, stop - i);
+            i = stop - 1;
+        };
+        if (c == '\'' || c == '"') {
+            // To the closing quote; a doubled one closes and opens again.
+            const qsizetype close = text.indexOf(c, i + 1);
+            copyThrough(close < 0 ? -1 : close + 1);
+        } else if (c == '-' && text.mid(i, 2) == "--") {
+            const qsizetype end = text.indexOf('\n', i);
+            copyThrough(end < 0 ? -1 : end + 1);
+        } else if (c == '/' && text.mid(i, 2) == "/*") {
+            const qsizetype end = text.indexOf("*/", i + 2);
+            copyThrough(end < 0 ? -1 : end + 2);
+        } else if (c == '?') {
+            out += '$' + QByteArray::number(++next);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+BoundStatement::BoundStatement(Connection &connection, const QString &statement) : connection_(connection) {
+    connection_.ensureOpen();
+    if (connection_.isServer()) {
+        serverText_ = numbered(statement);
+        return;
+    }
+    prepared_ = std::make_unique<QSqlQuery>(connection_.database());
+    if (!prepared_->prepare(statement)) fail(prepared_->lastError());
+}
+
+BoundStatement::~BoundStatement() = default;
+
+void BoundStatement::exec(const std::vector<Value> &values) {
+    if (prepared_) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            prepared_->bindValue(int(i), values[i] ? QVariant(QString::fromUtf8(*values[i]))
+                                                   : QVariant(QMetaType::fromType<QString>()));
+        if (!prepared_->exec()) fail(prepared_->lastError());
+        prepared_->finish();
+        return;
+    }
+    PGconn *server = serverHandle(connection_.database());
+    if (!server) throw AppError(QStringLiteral("No database connection."));
+    // Each value as a C string: one with a zero character in it goes without it.
+    std::vector<QByteArray> withoutZeros;
+    withoutZeros.reserve(values.size());
+    std::vector<const char *> texts;
+    texts.reserve(values.size());
+    for (const Value &v : values) {
+        if (!v) texts.push_back(nullptr);
+        else if (!v->contains('\0')) texts.push_back(v->constData());
+        else
+            texts.push_back(
+                withoutZeros.emplace_back(QByteArray(*v).removeIf([](char c) { return c == 0; })).constData());
+    }
+    PGresult *result =
+        PQexecParams(server, serverText_.constData(), int(texts.size()), nullptr, texts.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+        PQclear(result);
+        return;
+    }
+    const QSqlError error = serverError(server, result);
+    PQclear(result);
+    fail(error);
+}
+
+void BoundStatement::fail(const QSqlError &error) {
+    QString text = error.databaseText();
+    if (text.isEmpty()) text = error.text();
+    if (connection_.dropIfLost()) throw AppError(ServerFaults::lostMessage(text));
+    throw AppError(text);
+}
