@@ -38,6 +38,8 @@ void ResultReader::run() {
         {
             const std::lock_guard lock(mutex_);
             opened_ = true;
+            // A stop that came while the engine connected had nothing to interrupt yet.
+            if (stop_) engine_->interrupt();
         }
         // Without a count the rows are read from the front to their end, and counted so.
         qint64 n = statements_.known;

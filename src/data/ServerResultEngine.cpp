@@ -7,7 +7,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <atomic>
+#include <chrono>
 #include <libpq-fe.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -18,7 +20,8 @@ class CursorRows : public RowSource {
 public:
     // Each batch comes whole (not forward only, which the driver reads row by row and gives up
     // when the other cursor fetches on the same connection).
-    CursorRows(const QSqlDatabase &db, const QString &cursor) : query_(db), cursor_(cursor) {}
+    CursorRows(const QSqlDatabase &db, const QString &cursor, ServerResultEngine::Stop &stop)
+        : query_(db), cursor_(cursor), stop_(stop) {}
     int columns() const override { return query_.record().count(); }
     bool step() override {
         if (done_) return false;
@@ -28,7 +31,7 @@ public:
         fetched_ = true;
         inBatch_ = 0;
         // A failed fetch is no end of the rows: the reader stops, and says so.
-        if (!query_.exec(QStringLiteral("fetch %1 from %2").arg(ServerResultEngine::kFetchRows).arg(cursor_)))
+        if (!stop_.exec(query_, QStringLiteral("fetch %1 from %2").arg(ServerResultEngine::kFetchRows).arg(cursor_)))
             throw AppError(query_.lastError().text());
         if (!query_.next()) return finishFalse();
         ++inBatch_;
@@ -81,6 +84,7 @@ private:
 
     QSqlQuery query_;
     const QString cursor_;
+    ServerResultEngine::Stop &stop_;
     int inBatch_ = 0;
     bool fetched_ = false;
     bool done_ = false;
@@ -116,15 +120,15 @@ void ServerResultEngine::open() {
     const bool pq =
         handle.isValid() && (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0);
     if (pq) conn_ = *static_cast<PGconn *const *>(handle.data());
-    if (conn_) cancel_ = PQgetCancel(conn_);
+    if (conn_) stop_.setCancel(PQgetCancel(conn_));
     // One snapshot for the count and every cursor.
     const QString begin = QStringLiteral("begin transaction isolation level repeatable read read only");
-    if (QSqlQuery q(db); !q.exec(begin)) fail(q, begin);
+    if (QSqlQuery q(db); !stop_.exec(q, begin)) fail(q, begin);
 }
 
 qint64 ServerResultEngine::count(const Statement &statement) {
     QSqlQuery q(database());
-    if (!Statements::prepare(q, statement) || !q.exec() || !q.next()) fail(q, statement.text);
+    if (!stop_.run([&] { return Statements::prepare(q, statement) && q.exec(); }) || !q.next()) fail(q, statement.text);
     return q.value(0).toLongLong();
 }
 
@@ -140,27 +144,63 @@ std::unique_ptr<RowSource> ServerResultEngine::rows(const Statement &statement) 
     for (const QVariant &v : statement.values) texts << (v.isNull() ? QByteArray() : v.toString().toUtf8());
     for (qsizetype i = 0; i < texts.size(); ++i)
         values.push_back(statement.values[i].isNull() ? nullptr : texts[i].constData());
-    PGresult *result =
-        PQexecParams(conn_, declare.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
-    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-    const QString error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
-    PQclear(result);
+    QString error;
+    const bool ok = stop_.run([&] {
+        PGresult *result =
+            PQexecParams(conn_, declare.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+        const bool declared = PQresultStatus(result) == PGRES_COMMAND_OK;
+        error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+        PQclear(result);
+        return declared;
+    });
     if (!ok) throw AppError(QStringLiteral("%1 (%2)").arg(error, statement.text));
-    return std::make_unique<CursorRows>(database(), cursor);
+    return std::make_unique<CursorRows>(database(), cursor, stop_);
 }
 
 void ServerResultEngine::end() { QSqlQuery(database()).exec(QStringLiteral("commit")); }
 
-void ServerResultEngine::interrupt() {
-    char reason[256];
-    if (cancel_) PQcancel(cancel_, reason, sizeof reason);
-}
+void ServerResultEngine::interrupt() { stop_.interrupt(); }
 
 void ServerResultEngine::close() {
-    if (cancel_) PQfreeCancel(cancel_);
-    cancel_ = nullptr;
+    stop_.setCancel(nullptr);
     if (name_.isEmpty()) return;
     database().close();
     QSqlDatabase::removeDatabase(name_);
     name_.clear();
+}
+
+// A stop may come at any moment from another thread: before a statement is sent (it then never
+// is), while it is on its way (a cancel that reaches the server before it finds nothing to
+// cancel, and is dropped), or while it runs.
+bool ServerResultEngine::Stop::exec(QSqlQuery &query, const QString &statement) {
+    return run([&] { return query.exec(statement); });
+}
+
+bool ServerResultEngine::Stop::run(const std::function<bool()> &send) {
+    running_ = true;
+    if (stopped_) {
+        running_ = false;
+        throw AppError(QStringLiteral("The result reader was stopped."));
+    }
+    const bool ok = send();
+    running_ = false;
+    return ok;
+}
+
+void ServerResultEngine::Stop::interrupt() {
+    stopped_ = true;
+    const std::lock_guard lock(cancelMutex_);
+    // Whatever began before the flag was set is cancelled until it returns; whatever begins after
+    // it sees the flag and is not sent.
+    while (cancel_ && running_) {
+        char reason[256];
+        PQcancel(cancel_, reason, sizeof reason);
+        for (int i = 0; i < 10 && running_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+void ServerResultEngine::Stop::setCancel(pg_cancel *cancel) {
+    const std::lock_guard lock(cancelMutex_);
+    if (cancel_) PQfreeCancel(cancel_);
+    cancel_ = cancel;
 }

@@ -21,14 +21,33 @@ Statement countOf(const Statement &rows) {
     return Statement("select count(*) from (") + rows + Statement(") as counted");
 }
 
-QByteArray numbered(const QString &text) {
+QByteArray numbered(const QString &statement) {
+    const QByteArray text = statement.toUtf8();
     QByteArray out;
-    int n = 0;
-    bool quoted = false;
-    for (const char c : text.toUtf8()) {
-        if (c == '\'') quoted = !quoted;
-        if (c == '?' && !quoted) out += '$' + QByteArray::number(++n);
-        else out += c;
+    out.reserve(text.size() + 16);
+    int next = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        const auto copyThrough = [&](qsizetype end) {
+            const qsizetype stop = end < 0 ? text.size() : end;
+            out += text.mid(i, stop - i);
+            i = stop - 1;
+        };
+        if (c == '\'' || c == '"') {
+            // To the closing quote; a doubled one closes and opens again.
+            const qsizetype close = text.indexOf(c, i + 1);
+            copyThrough(close < 0 ? -1 : close + 1);
+        } else if (c == '-' && text.mid(i, 2) == "--") {
+            const qsizetype end = text.indexOf('\n', i);
+            copyThrough(end < 0 ? -1 : end + 1);
+        } else if (c == '/' && text.mid(i, 2) == "/*") {
+            const qsizetype end = text.indexOf("*/", i + 2);
+            copyThrough(end < 0 ? -1 : end + 2);
+        } else if (c == '?') {
+            out += '$' + QByteArray::number(++next);
+        } else {
+            out += c;
+        }
     }
     return out;
 }

@@ -34,8 +34,8 @@ namespace Statements {
 // Pieces joined by a separator of the program's own.
 Statement joined(const QList<Statement> &pieces, const QString &separator);
 // The text with the server's numbered placeholders ($1, $2 ...) for its '?', for a statement the
-// driver cannot prepare (a cursor's declaration). A '?' inside a literal of the program's own
-// text stays.
+// driver cannot prepare (a cursor's declaration): each '?' outside quotes and comments becomes
+// $1, $2 ... in order.
 QByteArray numbered(const QString &text);
 // Prepares the statement on the query and binds its values; false when preparing failed.
 bool prepare(QSqlQuery &query, const Statement &statement);

@@ -18,11 +18,13 @@ QString Server::connectOptions() const {
     QStringList options{QStringLiteral("connect_timeout=%1").arg(connectTimeout),
                         QStringLiteral("application_name=zendrik")};
     if (!service.isEmpty()) options << QStringLiteral("service=%1").arg(service);
-    options <<
-        // A lookup wants its first rows in milliseconds: compiling a statement
-        // costs 100-250 ms, and starting parallel workers 60-80 ms, and both are
-        // chosen on row estimates that a name fragment's count often misses.
-        QStringLiteral("options='-c jit=off -c max_parallel_workers_per_gather=0'");
+    // A lookup wants its first rows in milliseconds: compiling a statement costs 100-250 ms, and
+    // starting parallel workers 60-80 ms, and both are chosen on row estimates that a name
+    // fragment's count often misses. A backslash in a string literal is a plain character, as the
+    // program writes its literals, even where the server or the database is set to read it as an
+    // escape (values are bound in any case).
+    options << QStringLiteral(
+        "options='-c jit=off -c max_parallel_workers_per_gather=0 -c standard_conforming_strings=on'");
     return options.join(u';');
 }
 

@@ -1,37 +1,34 @@
 #include "updates/FeedRefresh.h"
 
+#include "data/BoundStatement.h"
 #include "data/Connection.h"
-#include "data/Gbk.h"
 #include "data/Query.h"
 #include "data/Transaction.h"
 #include "updates/FlatRecord.h"
 #include "updates/XmlDocument.h"
 
-#include <functional>
-
 namespace FeedRefresh {
 
 namespace {
 
-// The values go between apostrophes unescaped: the second has its apostrophes removed, the first
-// is stored as the feed gives it (an apostrophe there fails the statement, and the table stays).
-using InsertStatement = std::function<QString(const QString &first, const QString &second)>;
-
+// The feed comes over plain HTTP: its fields are stored exactly as it gives them, bound to the
+// insert as values, never written into it.
 int refresh(Connection &connection, const QString &deleteStatement, const XmlDocument &feed,
-            const InsertStatement &insertStatement) {
+            const QString &insertStatement) {
     Query query(QStringLiteral("qry8"));
     Transaction transaction(connection);
     query.execSql(connection, deleteStatement);
+    query.close();
+    BoundStatement insert(connection, insertStatement);
     int rows = 0;
     for (const xmlNode *record = feed.root()->children; record; record = record->next) {
         // Fields are read in order, so a short record fails on the first missing one.
-        const FieldList fields = SplitFlatRecord(FlattenNode(record));
-        const QString first = fields.text(0);
-        const QString second = Gbk::decode(withoutApostrophes(fields.at(1)));
-        query.execSql(connection, insertStatement(first, second));
+        const FieldList fields = SplitFlatRecord(FlattenNode(record, Apostrophes::Keep));
+        const QByteArray first = fields.text(0).toUtf8();
+        const QByteArray second = fields.text(1).toUtf8();
+        insert.exec({first, second});
         ++rows;
     }
-    query.close();
     transaction.commit();
     return rows;
 }
@@ -39,16 +36,13 @@ int refresh(Connection &connection, const QString &deleteStatement, const XmlDoc
 } // namespace
 
 int news(Connection &connection, const XmlDocument &feed) {
-    return refresh(connection, QStringLiteral("delete from news"), feed, [](const QString &id, const QString &title) {
-        return QStringLiteral("insert into news values ('%1','%2')").arg(id, title);
-    });
+    return refresh(connection, QStringLiteral("delete from news"), feed,
+                   QStringLiteral("insert into news values (?, ?)"));
 }
 
 int advertisements(Connection &connection, const XmlDocument &feed) {
     return refresh(connection, QStringLiteral("delete from news_ad where type<>'0'"), feed,
-                   [](const QString &picture, const QString &link) {
-                       return QStringLiteral("insert into news_ad values ('%1','%2','1')").arg(picture, link);
-                   });
+                   QStringLiteral("insert into news_ad values (?, ?, '1')"));
 }
 
 } // namespace FeedRefresh

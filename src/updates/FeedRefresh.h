@@ -4,8 +4,9 @@ class XmlDocument;
 
 // The vendor-content refresh: the news table and the feed's advertisements are replaced by the
 // records of a feed document. A table's delete and inserts commit together, so a short record
-// or a failing statement leaves that table as it was. Apostrophes are removed from the stored
-// texts; failures throw AppError ("List index out of bounds (n)", the engine's message).
+// or a failing statement leaves that table as it was. The texts are stored as the feed gives them
+// (less their spaces, as every record's fields are read); failures throw AppError ("List index
+// out of bounds (n)", the engine's message).
 namespace FeedRefresh {
 
 // Empties news and inserts one row (id, title) per record; the rows inserted.

@@ -20,21 +20,22 @@ bool isTextElement(const xmlNode *node) {
 // declaration, and following them would expand the entity.
 bool hasChildren(const xmlNode *node) { return node->type == XML_ELEMENT_NODE && node->children; }
 
-void appendValueOf(const xmlNode *textElement, QByteArray &out) {
+void appendValueOf(const xmlNode *textElement, QByteArray &out, Apostrophes apostrophes) {
     // One table for every value: converting each character anew costs far more.
     static thread_local GbkTable table;
     const auto *content = reinterpret_cast<const char *>(textElement->children->content);
     // Second bytes of GBK characters lie at 0x40 and above, so these bytes are whole characters.
-    table.appendGbk(out, content, [](char c) { return c == '\'' || c == ' '; });
+    if (apostrophes == Apostrophes::Drop) table.appendGbk(out, content, [](char c) { return c == '\'' || c == ' '; });
+    else table.appendGbk(out, content, [](char c) { return c == ' '; });
 }
 
-void flattenInto(const xmlNode *node, QByteArray &out) {
+void flattenInto(const xmlNode *node, QByteArray &out, Apostrophes apostrophes) {
     for (const xmlNode *child = node->children; child; child = child->next) {
         if (isTextElement(child)) {
             out += kDelimiter;
-            appendValueOf(child, out);
+            appendValueOf(child, out, apostrophes);
         } else if (hasChildren(child)) {
-            flattenInto(child, out);
+            flattenInto(child, out, apostrophes);
         }
     }
 }
@@ -93,11 +94,11 @@ QByteArray plainField(Scanner &s) {
 
 } // namespace
 
-QByteArray FlattenNode(const xmlNode *node) {
+QByteArray FlattenNode(const xmlNode *node, Apostrophes apostrophes) {
     QByteArray out;
     if (node && hasChildren(node)) {
         out.reserve(256); // a typical record at once, not a few growths of it
-        flattenInto(node, out);
+        flattenInto(node, out, apostrophes);
     }
     return out;
 }

@@ -4,13 +4,18 @@
 #include <QString>
 #include <libxml/tree.h>
 
+// What reading a record does with the apostrophes of its values: the update import's case
+// records drop them, as they always have; the feed's records keep them.
+enum class Apostrophes { Drop, Keep };
+
 // Reading one record of an XML document: its text values in document order, each preceded by
 // a backtick, as one narrow string in code page 936 (GBK). Element names and attributes are
-// never looked at; apostrophes and spaces are deleted from every value.
-QByteArray FlattenNode(const xmlNode *node);
+// never looked at; spaces (which would split a field) are deleted from every value, and
+// apostrophes unless kept.
+QByteArray FlattenNode(const xmlNode *node, Apostrophes apostrophes = Apostrophes::Drop);
 
-// A value with every apostrophe removed, as stored values are (they go between apostrophes
-// unescaped). 0x27 is never the second byte of a GBK character, so bytes can be filtered.
+// A value with every apostrophe removed, as the case records are stored. 0x27 is never the
+// second byte of a GBK character, so bytes can be filtered.
 QByteArray withoutApostrophes(QByteArray text);
 
 // The numbered fields of a flattened record. Reading past the end is an error.

@@ -89,6 +89,23 @@ TEST_F(ServerReader, StoppingAReaderEndsTheStatementOnTheServer) {
     }
 }
 
+// A stop that comes while the reader connects, or just as its statement goes to the server, is
+// never lost: the statement is not sent, or is cancelled once it arrives.
+TEST_F(ServerReader, AStopHoweverEarlyEndsTheStatement) {
+    const QString count = QStringLiteral("select count(*) from (select pg_sleep(%1)) s").arg(kSleepSeconds);
+    for (int delayMs = 0; delayMs < 40; delayMs += 2) {
+        auto reader = std::make_unique<ResultReader>(
+            ResultEngine::of(con), ResultReader::Statements{QStringLiteral("select 1"), 0, QString(), count}, [] {});
+        reader->hurry();
+        QTest::qSleep(delayMs);
+        QElapsedTimer stopping;
+        stopping.start();
+        reader.reset();
+        EXPECT_LT(stopping.elapsed(), 3000) << "stopped after " << delayMs << " ms";
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sessions->busy() == 0; }, 5000));
+}
+
 // The reader's connection dropped after the first rows: the rows read stay readable, and the
 // reader says it failed rather than passing the rows it had for the whole result.
 TEST_F(ServerReader, AConnectionDroppedAfterTheFirstRowsIsAFailureNotTheEnd) {

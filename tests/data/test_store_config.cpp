@@ -4,6 +4,7 @@
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
+#include "data/ResultEngine.h"
 #include "data/StoreConfig.h"
 #include "support/PgServer.h"
 #include "support/StoreFixture.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -151,4 +153,40 @@ TEST(ServerFaults, AConnectionDroppedMidSearchSaysSoAndTheNextSearchConnectsAgai
     }
     query.open(con, QStringLiteral("select * from news"));
     EXPECT_EQ(query.asString(QStringLiteral("title")), QStringLiteral("标题"));
+}
+
+// A database set to read backslashes in string literals as escapes (as older servers are by
+// default): the program's connections, the window's and a result reader's, read them as plain
+// characters all the same, while another client gets the database's setting.
+TEST(StoreConfig, TheProgramsConnectionsReadBackslashesAsPlainCharacters) {
+    StoreFixture fixture(StoreKind::Server);
+    SKIP_WITHOUT_STORE(fixture);
+    fixture.exec({QStringLiteral("do $$ begin execute format('alter database %I set standard_conforming_strings = "
+                                 "off', current_database()); end $$")});
+    const QString length = QStringLiteral("select length('\\\\')"); // '\\': two characters, or one escaped
+    Connection con(QStringLiteral("window"));
+    con.setConnectionString(fixture.connectionString());
+    con.ensureOpen();
+    QSqlQuery q(con.database());
+    ASSERT_TRUE(q.exec(QStringLiteral("show standard_conforming_strings")) && q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("on"));
+    ASSERT_TRUE(q.exec(length) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 2);
+    const std::unique_ptr<ResultEngine> reader = ResultEngine::of(con);
+    reader->open();
+    EXPECT_EQ(reader->count(length), 2);
+    reader->close();
+
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("other-client"));
+        other.setHostName(PgServer::socketDir());
+        other.setUserName(PgServer::user());
+        other.setDatabaseName(con.database().databaseName());
+        ASSERT_TRUE(other.open());
+        QSqlQuery o(other);
+        ASSERT_TRUE(o.exec(QStringLiteral("show standard_conforming_strings")) && o.next());
+        EXPECT_EQ(o.value(0).toString(), QStringLiteral("off"));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other-client"));
 }
