@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 #include "data/CharTokenizer.h"
+#include "data/Statement.h"
 
 #include <limits>
 #include <memory>
@@ -77,9 +78,14 @@ BulkAppend::BulkAppend(sqlite3 *db, const QString &table, qint64 rows) : db_(db)
 void BulkAppend::finish() {
     if (trigger_.isEmpty()) return;
     const QString idx = indexTable(table_);
-    exec(db_, QStringLiteral("insert into %1(rowid, name) select rowid, name from %2 where rowid > %3")
-                  .arg(idx, table_)
-                  .arg(lastRowid_));
+    const QByteArray insert = QStringLiteral("insert into %1(rowid, name) select rowid, name from %2 where rowid > ?")
+                                  .arg(idx, table_)
+                                  .toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    const bool indexed = sqlite3_prepare_v2(db_, insert.constData(), -1, &stmt, nullptr) == SQLITE_OK &&
+                         Statements::bind(stmt, {lastRowid_}) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_DONE;
+    sqlite3_finalize(stmt);
+    if (!indexed) fail(db_);
     if (sqlite3_exec(db_, trigger_.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_);
     trigger_.clear();
 }
