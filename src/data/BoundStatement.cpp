@@ -64,6 +64,16 @@ QByteArray BoundStatement::numbered(const QString &statement) {
     return out;
 }
 
+void BoundStatement::appendArrayElement(QByteArray &array, const QByteArray &utf8) {
+    if (!array.isEmpty()) array += ',';
+    array += '"';
+    for (const char c : utf8) {
+        if (c == '"' || c == '\\') array += '\\';
+        array += c;
+    }
+    array += '"';
+}
+
 BoundStatement::BoundStatement(Connection &connection, const QString &statement) : connection_(connection) {
     connection_.ensureOpen();
     if (connection_.isServer()) {

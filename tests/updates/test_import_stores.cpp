@@ -97,6 +97,35 @@ TEST_P(ImportStores, NewerRecordsGetTheNextIdsAndTheSameValues) {
     EXPECT_EQ(rows(), expected);
 }
 
+// Values that would end an array literal, an element of it or a string literal, or that read as
+// Null in an array, are stored as they are and run nothing; on the server also in a session that
+// reads backslashes in string literals as escapes.
+TEST_P(ImportStores, ValuesThatLookLikeStatementsOrArrayLiteralsAreStoredAsTheyAre) {
+    fixture->exec({kOldCase});
+    const QList<Rec> records{
+        {"1001", "NULL", "{}", "2020-01-01", "\\"},
+        {"1002", "a\"},{\"b", "a\\\",\"b", "2020-01-02", "}"},
+        {"1003", "x\");update/**/case_hs/**/set/**/name=$$PWN$$;--", "\\\\\"", "2020-01-03",
+         "}\'::text[]);delete/**/from/**/case_hs;--"},
+        {"1004", "-", "NULL,NULL", "2020-01-04", "$1"},
+    };
+    QStringList expected{kSeedRow};
+    qint64 id = 8;
+    for (const Rec &r : records) {
+        QString source = r.source;
+        expected << QStringLiteral("%1|%2|%3|%4|%5|%5|0|%6")
+                        .arg(id++)
+                        .arg(r.name, scrambled(r.code.toLatin1().constData()), r.spec, r.date, source.remove(u'\''));
+    }
+    if (GetParam() == Store::Server) {
+        connection.ensureOpen();
+        QSqlQuery set(connection.database());
+        ASSERT_TRUE(set.exec(QStringLiteral("set standard_conforming_strings = off")));
+    }
+    EXPECT_EQ(UpdateImport::run(connection, writeRecords(records)).imported, 4);
+    EXPECT_EQ(rows(), expected);
+}
+
 TEST_P(ImportStores, AnEmptyTableTakesEveryRecordFromIdOne) {
     EXPECT_EQ(UpdateImport::newestDate(connection), std::nullopt);
     const UpdateImport::Outcome outcome = UpdateImport::run(
