@@ -124,6 +124,7 @@ void BoundStatement::exec(const std::vector<Value> &values) {
 void BoundStatement::fail(const QSqlError &error) {
     QString text = error.databaseText();
     if (text.isEmpty()) text = error.text();
+    const bool server = connection_.isServer();
     if (connection_.dropIfLost()) throw AppError(ServerFaults::lostMessage(text));
-    throw AppError(text);
+    throw AppError(server ? ServerFaults::describe(error) : text);
 }

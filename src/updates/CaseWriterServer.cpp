@@ -70,7 +70,7 @@ private:
         const QSqlError error = q.lastError();
         const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
         if (connection_.dropIfLost()) throw AppError(ServerFaults::lostMessage(text));
-        throw AppError(text);
+        throw AppError(ServerFaults::describe(error));
     }
 
     Connection &connection_;

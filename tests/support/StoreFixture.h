@@ -24,6 +24,8 @@ public:
     // Runs statements as a tool other than the program would; fails the test on an error.
     void exec(const QStringList &statements);
     Store store() const { return store_; }
+    // The server's database; empty for the file.
+    const QString &database() const { return database_; }
 
 private:
     Store store_;

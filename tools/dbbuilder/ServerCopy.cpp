@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/Schema.h"
+#include "data/ServerFaults.h"
 #include "data/ServerSchema.h"
 #include "data/StoreConfig.h"
 #include "data/Transaction.h"
@@ -20,7 +21,7 @@ namespace {
 constexpr int kRowsPerStatement = 500;
 
 void run(QSqlQuery &q, const QString &sql) {
-    if (!q.exec(sql)) throw AppError(QStringLiteral("服务器：%1").arg(q.lastError().text()));
+    if (!q.exec(sql)) throw AppError(ServerFaults::describe(q.lastError()));
 }
 
 // The lookup tables in the schema's order.
