@@ -37,6 +37,16 @@ QSqlError serverError(PGconn *connection, const PGresult *result) {
 
 QByteArray BoundStatement::numbered(const QString &statement) { return Statements::numbered(statement); }
 
+void BoundStatement::appendArrayElement(QByteArray &array, const QByteArray &utf8) {
+    if (!array.isEmpty()) array += ',';
+    array += '"';
+    for (const char c : utf8) {
+        if (c == '"' || c == '\\') array += '\\';
+        array += c;
+    }
+    array += '"';
+}
+
 BoundStatement::BoundStatement(Connection &connection, const QString &statement) : connection_(connection) {
     connection_.ensureOpen();
     if (connection_.isServer()) {
@@ -87,6 +97,7 @@ void BoundStatement::exec(const std::vector<Value> &values) {
 void BoundStatement::fail(const QSqlError &error) {
     QString text = error.databaseText();
     if (text.isEmpty()) text = error.text();
+    const bool server = connection_.isServer();
     if (connection_.dropIfLost()) throw AppError(ServerFaults::lostMessage(text));
-    throw AppError(text);
+    throw AppError(server ? ServerFaults::describe(error) : text);
 }

@@ -31,6 +31,11 @@ public:
     // zero character: one in a value is left out there.
     void exec(const std::vector<Value> &values);
 
+    // Appends a text to the body of a server array literal ("a","b\"c"), the value an array
+    // parameter takes: between double quotes, its double quotes and backslashes behind a
+    // backslash.
+    static void appendArrayElement(QByteArray &array, const QByteArray &utf8);
+
     // The statement in the server's own marks: each `?` outside quotes and comments becomes $1,
     // $2, ... in order.
     static QByteArray numbered(const QString &statement);

@@ -108,8 +108,9 @@ void Query::fail(const QSqlError &error) {
     close();
     QString text = error.databaseText();
     if (text.isEmpty()) text = error.text();
+    const bool server = connection_ && connection_->isServer();
     if (connection_ && connection_->dropIfLost()) throw AppError(ServerFaults::lostMessage(text));
-    throw AppError(text);
+    throw AppError(server ? ServerFaults::describe(error) : text);
 }
 
 QSqlQuery Query::run(bool forwardOnly) {

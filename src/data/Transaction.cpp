@@ -63,14 +63,15 @@ Transaction::Transaction(Connection &connection) {
             q.exec() && Statements::prepare(q, Statement("select pg_advisory_xact_lock(?)", {kWriteLock})) && q.exec())
             return;
     }
+    const QSqlError error = q.lastError();
     const QString reason = serverError(q);
     // The server's code for a lock not had in time, whatever language its messages are in.
-    const bool waitedOut = q.lastError().nativeErrorCode() == QLatin1String("55P03");
+    const bool waitedOut = error.nativeErrorCode() == QLatin1String("55P03");
     if (open_) q.exec(QStringLiteral("rollback"));
     open_ = false;
     if (waitedOut) throw AppError(Transactions::serverBusyMessage(seconds));
     if (connection.dropIfLost()) throw AppError(ServerFaults::lostMessage(reason));
-    throw AppError(reason);
+    throw AppError(ServerFaults::describe(error));
 }
 
 Transaction::~Transaction() {
@@ -85,7 +86,7 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     if (server_.isValid()) {
         QSqlQuery q(server_);
-        if (!q.exec(QStringLiteral("commit"))) throw AppError(serverError(q));
+        if (!q.exec(QStringLiteral("commit"))) throw AppError(ServerFaults::describe(q.lastError()));
         open_ = false;
         return;
     }

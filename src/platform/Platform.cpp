@@ -39,7 +39,7 @@ void Platform::install(Platform *platform) { installed = platform; }
 namespace Notify {
 
 void error(QWidget *parent, const QString &text) {
-    Platform::instance().messageBox(parent, QStringLiteral("Error"), text, Platform::Icon::Stop);
+    Platform::instance().messageBox(parent, Platform::applicationTitle(), text, Platform::Icon::Stop);
 }
 
 void report(QWidget *parent, const QString &text) {

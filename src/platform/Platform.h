@@ -43,7 +43,7 @@ inline constexpr char kVendorHost[] = "zendrik.cn";
 
 // The three ways the program shows a message.
 namespace Notify {
-// Error message box: captioned "Error", stop icon.
+// Error message box: captioned with the application title, stop icon.
 void error(QWidget *parent, const QString &text);
 // Default error report: the application title, stop icon, a full stop appended where due.
 void report(QWidget *parent, const QString &text);

@@ -2,6 +2,7 @@
 // costs a few round trips per thousand records rather than one per record. The server keeps its
 // indexes itself.
 #include "data/AppError.h"
+#include "data/BoundStatement.h"
 #include "data/Connection.h"
 #include "data/ServerFaults.h"
 #include "updates/CaseWriter.h"
@@ -11,22 +12,8 @@
 
 namespace {
 
-// Rows per insert statement: statements of a few hundred kilobytes.
+// Rows per insert statement: values of a few hundred kilobytes.
 constexpr int kRowsPerStatement = 1000;
-
-// One column of the held rows as the body of an array literal: each value between double
-// quotes, its double quotes and backslashes behind a backslash, its apostrophes doubled for the
-// string literal the array stands in.
-void appendElement(QByteArray &column, const QByteArray &utf8) {
-    if (!column.isEmpty()) column += ',';
-    column += '"';
-    for (const char c : utf8) {
-        if (c == '"' || c == '\\') column += '\\';
-        else if (c == '\'') column += '\'';
-        column += c;
-    }
-    column += '"';
-}
 
 class ServerCaseWriter : public CaseWriter {
 public:
@@ -46,11 +33,11 @@ public:
     void append(qint64 id, const QByteArray &name, const QByteArray &code, const QByteArray &spec,
                 const QByteArray &date, const QByteArray &source) override {
         if (rows_ == 0) firstId_ = id;
-        appendElement(names_, name);
-        appendElement(codes_, code);
-        appendElement(specs_, spec);
-        appendElement(dates_, date);
-        appendElement(sources_, source);
+        BoundStatement::appendArrayElement(names_, name);
+        BoundStatement::appendArrayElement(codes_, code);
+        BoundStatement::appendArrayElement(specs_, spec);
+        BoundStatement::appendArrayElement(dates_, date);
+        BoundStatement::appendArrayElement(sources_, source);
         if (++rows_ == kRowsPerStatement) flush();
     }
 
@@ -58,21 +45,20 @@ public:
 
 private:
     // The held rows in one statement: a column an array, which the server reads far faster than
-    // as many rows of literals. Ids run on from the first; rows go in in the arrays' order.
+    // as many rows of values. Ids run on from the first; rows go in in the arrays' order. Each
+    // array goes to the server as a value of its own, never as part of the statement.
     void flush() {
         if (rows_ == 0) return;
-        if (!started_) {
-            // Backslashes are plain characters in string literals, whatever the server's setting.
-            run(QStringLiteral("set local standard_conforming_strings = on"));
-            started_ = true;
+        if (!insert_) {
+            // By position, as on the file: the server's own last column (rowid) takes its default.
+            insert_ = std::make_unique<BoundStatement>(
+                connection_, QStringLiteral("insert into case_hs select ?::bigint + n - 1, name, code, spec, d, d, 0, "
+                                            "source from unnest(?::text[], ?::text[], ?::text[], ?::text[], "
+                                            "?::text[]) with ordinality as t(name, code, spec, d, source, n) "
+                                            "order by n"));
         }
-        // By position, as on the file: the server's own last column (rowid) takes its default.
-        const QByteArray statement = "insert into case_hs select " + QByteArray::number(firstId_) +
-                                     " + n - 1, name, code, spec, d, d, 0, source from unnest('{" + names_ +
-                                     "}'::text[], '{" + codes_ + "}'::text[], '{" + specs_ + "}'::text[], '{" + dates_ +
-                                     "}'::text[], '{" + sources_ +
-                                     "}'::text[]) with ordinality as t(name, code, spec, d, source, n) order by n";
-        run(QString::fromUtf8(statement));
+        insert_->exec({QByteArray::number(firstId_), '{' + names_ + '}', '{' + codes_ + '}', '{' + specs_ + '}',
+                       '{' + dates_ + '}', '{' + sources_ + '}'});
         rows_ = 0;
         for (QByteArray *column : {&names_, &codes_, &specs_, &dates_, &sources_}) column->clear();
     }
@@ -84,14 +70,14 @@ private:
         const QSqlError error = q.lastError();
         const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
         if (connection_.dropIfLost()) throw AppError(ServerFaults::lostMessage(text));
-        throw AppError(text);
+        throw AppError(ServerFaults::describe(error));
     }
 
     Connection &connection_;
     QByteArray names_, codes_, specs_, dates_, sources_;
     qint64 firstId_ = 0;
     int rows_ = 0;
-    bool started_ = false;
+    std::unique_ptr<BoundStatement> insert_;
 };
 
 } // namespace

@@ -325,7 +325,7 @@ TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
         w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("87654321"), QStringLiteral("hs_code"));
 
         ASSERT_EQ(w.platform.boxes.size(), 1);
-        EXPECT_EQ(w.platform.boxes[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(w.platform.boxes[0].caption, Platform::applicationTitle());
         EXPECT_EQ(w.platform.boxes[0].icon, Platform::Icon::Stop);
         EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("no such table: %1").arg(QLatin1String(c.dropped)));
         expectState(f, View::Detail, true, "detail despite the failure");

@@ -61,7 +61,7 @@ struct Fixture {
     QStringList boxes() const {
         QStringList out;
         for (const auto &b : platform.boxes) {
-            EXPECT_EQ(b.caption, QStringLiteral("Error"));
+            EXPECT_EQ(b.caption, Platform::applicationTitle());
             out << QString(b.text).replace(site.root(), QStringLiteral("{root}"));
         }
         return out;

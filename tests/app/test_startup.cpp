@@ -154,7 +154,7 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
         if (c.setup != MissingBanner) writeBanner(db);
         TForm2 form;
         ASSERT_EQ(platform.boxes.size(), 1) << int(c.setup);
-        EXPECT_EQ(platform.boxes[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(platform.boxes[0].caption, Platform::applicationTitle());
         EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::Stop);
         if (!c.message.isEmpty()) {
             EXPECT_EQ(platform.boxes[0].text, c.message) << int(c.setup);

@@ -26,6 +26,8 @@ public:
     // Runs statements as a tool other than the program would; fails the test on an error.
     void exec(const QStringList &statements);
     StoreKind store() const { return store_; }
+    // The server's database; empty for the file.
+    const QString &database() const { return database_; }
 
 private:
     StoreKind store_;

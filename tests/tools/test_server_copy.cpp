@@ -13,7 +13,10 @@
 #include "support/PgServer.h"
 #include "tools/Generate.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -162,4 +165,76 @@ TEST(ServerBuild, GenerateAndLoadWriteTheSameRowsToAServerAsToAFile) {
     EXPECT_EQ(tableRows(onServer, QStringLiteral("hs_licensed")), tableRows(onFile, QStringLiteral("hs_licensed")));
     EXPECT_EQ(tableRows(onServer, QStringLiteral("case_hs")), cases);
     EXPECT_EQ(tableRows(onServer, QStringLiteral("official_hs")), tariff);
+}
+
+// Values that would end a string literal or run a statement of their own, numbers at the ends of
+// their ranges and Null are copied exactly, onto a database set to read backslashes in literals
+// as escapes; a zero character, which the server's text cannot hold, is left out.
+TEST(ServerCopy, EveryValueArrivesAsItIs) {
+    SKIP_WITHOUT_POSTGRES();
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/quorvel.mdb");
+    ASSERT_TRUE(Builder::buildDemo(file, Builder::Existing::Refuse));
+    const QString onFile = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file;
+    {
+        Connection con(QStringLiteral("hostile"));
+        con.setConnectionString(onFile);
+        con.ensureOpen();
+        QSqlQuery q(con.database());
+        for (const char *statement : {
+                 "delete from news",
+                 "insert into news values ('1''', 'O''Neil\\')",
+                 "insert into news values ('2\\''', '\\'');delete from official_hs;--')",
+                 "insert into news values ('3', 'x'');update case_hs set name=''PWN'';--')",
+                 "insert into news values ('4', null)",
+                 "insert into news values ('5', 'a' || char(0) || 'b')",
+                 "insert into official_hs (id, hs_code, low_rate, high_rate, tax_rate) values "
+                 "(9223372036854775807, '''9', 0.1, 1e308, -4.9e-324)",
+             })
+            ASSERT_TRUE(q.exec(QString::fromUtf8(statement))) << statement << q.lastError().text().toStdString();
+    }
+    const QString database = PgServer::createDatabase();
+    ASSERT_EQ(PgServer::exec(database,
+                             {QStringLiteral("alter database %1 set standard_conforming_strings = off").arg(database)}),
+              QString());
+    const QString config = PgServer::writeConfig(dir.path(), database);
+    ServerCopy::copy(file, config, false);
+    const QString onServer = StoreConfig::connectionString(config);
+    QStringList news = tableRows(onFile, QStringLiteral("news"));
+    news.replaceInStrings(QString(QChar(0)), QString());
+    EXPECT_EQ(tableRows(onServer, QStringLiteral("news")), news);
+    EXPECT_EQ(news.size(), 5);
+    EXPECT_TRUE(news.contains(QStringLiteral("5|ab")));
+    for (const char *table : {"official_hs", "case_hs"})
+        EXPECT_EQ(tableRows(onServer, QLatin1String(table)), tableRows(onFile, QLatin1String(table))) << table;
+}
+
+// A user who is not the server's superuser copies onto a database of their own: the tool says
+// what it copied and nothing else (no word of the system tables it may not analyse).
+TEST(ServerCopy, AnOrdinaryUsersCopyIsQuiet) {
+    SKIP_WITHOUT_POSTGRES();
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/quorvel.mdb");
+    ASSERT_TRUE(Builder::buildDemo(file, Builder::Existing::Refuse));
+    const QString database = PgServer::createDatabase();
+    const QString user = QStringLiteral("owner_") + database;
+    ASSERT_EQ(PgServer::exec(QStringLiteral("postgres"),
+                             {QStringLiteral("create role %1 login").arg(user),
+                              QStringLiteral("alter database %1 owner to %2").arg(database, user)}),
+              QString());
+    ASSERT_EQ(PgServer::exec(database, {QStringLiteral("alter schema public owner to %1").arg(user)}), QString());
+    const QString config = PgServer::writeConfig(dir.path(), database, user);
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zendrik-dbbuilder"),
+            {QStringLiteral("toserver"), file, config});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << out.toStdString();
+    const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    for (const QString &line : lines.mid(0, lines.size() - 1))
+        EXPECT_TRUE(line.contains(QStringLiteral(" 行"))) << line.toStdString();
+    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("已复制到服务器"))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("WARNING"))) << out.toStdString();
+    EXPECT_GT(count(StoreConfig::connectionString(config), QStringLiteral("select count(*) from case_hs")), 0);
 }

@@ -1,8 +1,10 @@
 #include "dbbuilder/ServerCopy.h"
 
 #include "data/AppError.h"
+#include "data/BoundStatement.h"
 #include "data/Connection.h"
 #include "data/Schema.h"
+#include "data/ServerFaults.h"
 #include "data/ServerSchema.h"
 #include "data/StoreConfig.h"
 #include "data/Transaction.h"
@@ -12,15 +14,20 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
+#include <memory>
 #include <sqlite3.h>
+#include <vector>
 
 namespace {
 
-// Rows per insert statement: few round trips, statements of a few hundred kilobytes.
+// Rows per insert statement: few round trips, a few hundred kilobytes of values; never more
+// values than a statement may have.
 constexpr int kRowsPerStatement = 500;
+constexpr int kMostValues = 65535;
 
 void run(QSqlQuery &q, const QString &sql) {
-    if (!q.exec(sql)) throw AppError(QStringLiteral("服务器：%1").arg(q.lastError().text()));
+    if (!q.exec(sql)) throw AppError(ServerFaults::describe(q.lastError()));
 }
 
 // The lookup tables in the schema's order.
@@ -30,26 +37,24 @@ QStringList schemaTables() {
     return out;
 }
 
-// A value as a literal the server reads back unchanged: text between apostrophes (the server
-// keeps backslashes as they are), numbers written in full.
-QString literal(sqlite3_stmt *stmt, int column) {
+// A value as the server reads it back unchanged: text as it is (the server's text cannot hold a
+// zero character: it is left out), numbers written in full, the column's type made of them.
+BoundStatement::Value valueOf(sqlite3_stmt *stmt, int column) {
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_NULL:
-        return QStringLiteral("null");
+        return std::nullopt;
     case SQLITE_INTEGER:
-        return QString::number(sqlite3_column_int64(stmt, column));
+        return QByteArray::number(sqlite3_column_int64(stmt, column));
     case SQLITE_FLOAT:
-        return QStringLiteral("'%1'").arg(QString::number(sqlite3_column_double(stmt, column), 'g', 17));
-    default: {
-        QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)),
-                                         sqlite3_column_bytes(stmt, column));
-        text.remove(QChar(0)); // the server's text cannot hold it
-        return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\'';
-    }
+        return QByteArray::number(sqlite3_column_double(stmt, column), 'g', 17);
+    default:
+        return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)),
+                          sqlite3_column_bytes(stmt, column));
     }
 }
 
-qint64 copyTable(sqlite3 *source, QSqlQuery &q, const QString &table) {
+// The table's rows, several to a statement, every value bound.
+qint64 copyTable(sqlite3 *source, Connection &server, const QString &table) {
     sqlite3_stmt *stmt = nullptr;
     const QByteArray select = QStringLiteral("select * from %1 order by rowid").arg(table).toUtf8();
     if (sqlite3_prepare_v2(source, select.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
@@ -59,19 +64,28 @@ qint64 copyTable(sqlite3 *source, QSqlQuery &q, const QString &table) {
     QStringList columns;
     for (int c = 0; c < sqlite3_column_count(stmt); ++c) columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
     const QString head = QStringLiteral("insert into %1 (%2) values ").arg(table, columns.join(u','));
+    const QString row = u'(' + QStringList(columns.size(), QStringLiteral("?")).join(u',') + u')';
+    const int rowsPerStatement = std::max<int>(1, std::min<int>(kRowsPerStatement, kMostValues / columns.size()));
     qint64 rows = 0;
-    QStringList pending;
+    int pending = 0;
+    std::vector<BoundStatement::Value> values;
+    std::unique_ptr<BoundStatement> full; // the statement of a whole batch, made once
     const auto flush = [&] {
-        if (pending.isEmpty()) return;
-        run(q, head + pending.join(u','));
-        pending.clear();
+        if (pending == 0) return;
+        const QString statement = head + QStringList(pending, row).join(u',');
+        if (pending == rowsPerStatement) {
+            if (!full) full = std::make_unique<BoundStatement>(server, statement);
+            full->exec(values);
+        } else {
+            BoundStatement(server, statement).exec(values);
+        }
+        values.clear();
+        pending = 0;
     };
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        QStringList values;
-        for (int c = 0; c < columns.size(); ++c) values << literal(stmt, c);
-        pending << u'(' + values.join(u',') + u')';
-        if (pending.size() == kRowsPerStatement) flush();
+        for (int c = 0; c < columns.size(); ++c) values.push_back(valueOf(stmt, c));
+        if (++pending == rowsPerStatement) flush();
         ++rows;
     }
     sqlite3_finalize(stmt);
@@ -90,6 +104,16 @@ bool tablesThere(QSqlQuery &q) {
                           "and table_name in ('%1')")
                .arg(schemaTables().join(QStringLiteral("','"))));
     return q.next() && q.value(0).toInt() > 0;
+}
+
+// The server's statistics of the tables just written, for its plans. Only the program's own
+// tables: analysing the whole database warns of every system table a user other than the
+// superuser may not analyse, and a table the user does not own is skipped without a word.
+void analyze(QSqlQuery &q, const QStringList &tables) {
+    if (tables.isEmpty()) return;
+    run(q, QStringLiteral("set client_min_messages = error"));
+    run(q, QStringLiteral("analyze ") + tables.join(QStringLiteral(", ")));
+    run(q, QStringLiteral("reset client_min_messages"));
 }
 
 void requireFile(const QString &sqliteFile) {
@@ -115,10 +139,12 @@ QList<TableCount> replaceRows(const QString &sqliteFile, const QString &configFi
     QList<TableCount> counts;
     for (const QString &t : tables) {
         run(q, QStringLiteral("delete from %1").arg(t));
-        if (const qint64 rows = copyTable(source.handle(), q, t); rows >= 0) counts << TableCount{t, rows};
+        if (const qint64 rows = copyTable(source.handle(), server, t); rows >= 0) counts << TableCount{t, rows};
     }
     transaction.commit();
-    run(q, QStringLiteral("analyze"));
+    QStringList copied;
+    for (const TableCount &c : counts) copied << c.table;
+    analyze(q, copied);
     return counts;
 }
 
@@ -142,10 +168,10 @@ QList<TableCount> copy(const QString &sqliteFile, const QString &configFile, boo
     }
     QList<TableCount> counts;
     for (const QString &t : tables)
-        if (const qint64 rows = copyTable(source.handle(), q, t); rows >= 0) counts << TableCount{t, rows};
+        if (const qint64 rows = copyTable(source.handle(), server, t); rows >= 0) counts << TableCount{t, rows};
     for (const QString &s : indexes) run(q, s);
     run(q, QStringLiteral("commit"));
-    run(q, QStringLiteral("analyze"));
+    analyze(q, tables);
     return counts;
 }
 
