@@ -1,6 +1,7 @@
 #include "rates/PerUnitText.h"
 
 #include "data/RateSchema.h"
+#include "data/Statement.h"
 
 #include <QSqlQuery>
 
@@ -13,9 +14,10 @@ void PerUnitText::load(const QSqlDatabase &db) {
     texts_.clear();
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("select code, kind, rate_text from tariff_rate "
-                               "where rate_percent is null and kind in ('%1','%2')")
-                    .arg(RateSchema::kMfn, RateSchema::kGeneral)))
+    if (!Statements::prepare(q, Statement("select code, kind, rate_text from tariff_rate "
+                                          "where rate_percent is null and kind in (?,?)",
+                                          {RateSchema::kMfn, RateSchema::kGeneral})) ||
+        !q.exec())
         return;
     while (q.next()) texts_.insert(key(q.value(0).toString(), q.value(1).toString()), q.value(2).toString());
 }

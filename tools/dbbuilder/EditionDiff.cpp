@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
+#include "data/Statement.h"
 #include "export/Csv.h"
 
 #include <QFile>
@@ -34,13 +35,17 @@ public:
 
     bool hasTable(const char *name) {
         bool found = false;
-        each(QStringLiteral("select 1 from sqlite_master where type='table' and name='%1'").arg(QLatin1String(name)),
+        each(Statement("select 1 from sqlite_master where type='table' and name=?", {QString::fromLatin1(name)}),
              [&](sqlite3_stmt *) { found = true; });
         return found;
     }
-    template <typename F> void each(const QString &sql, F row) {
+    template <typename F> void each(const Statement &sql, F row) {
         sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) fail();
+        if (sqlite3_prepare_v2(db_, sql.text.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK ||
+            Statements::bind(stmt, sql.values) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            fail();
+        }
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) row(stmt);
         sqlite3_finalize(stmt);

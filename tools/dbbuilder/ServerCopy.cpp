@@ -6,12 +6,12 @@
 #include "data/Schema.h"
 #include "data/ServerFaults.h"
 #include "data/ServerSchema.h"
+#include "data/Statement.h"
 #include "data/StoreConfig.h"
 #include "data/Transaction.h"
 #include "dbbuilder/BuilderDatabase.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -100,9 +100,13 @@ namespace ServerCopy {
 
 namespace {
 bool tablesThere(QSqlQuery &q) {
-    run(q, QStringLiteral("select count(*) from information_schema.tables where table_schema = current_schema() "
-                          "and table_name in ('%1')")
-               .arg(schemaTables().join(QStringLiteral("','"))));
+    // The names as one array value.
+    const QString names = u'{' + schemaTables().join(u',') + u'}';
+    if (!Statements::prepare(q, Statement("select count(*) from information_schema.tables where table_schema = "
+                                          "current_schema() and table_name = any(?::text[])",
+                                          {names})) ||
+        !q.exec())
+        throw AppError(QStringLiteral("服务器：%1").arg(q.lastError().text()));
     return q.next() && q.value(0).toInt() > 0;
 }
 
