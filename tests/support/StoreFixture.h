@@ -1,4 +1,5 @@
 #pragma once
+#include "support/PgServer.h"
 #include "support/TestDatabase.h"
 
 #include <QString>
@@ -18,12 +19,14 @@ inline const char *storeName(Store s) { return s == Store::File ? "File" : "Serv
 class StoreFixture {
 public:
     explicit StoreFixture(Store store);
-    // Empty when the store is there; otherwise why not (the test skips).
+    // Empty when the store is there; otherwise why not (see SKIP_WITHOUT_STORE).
     const QString &unavailable() const { return unavailable_; }
     QString connectionString() const;
     // Runs statements as a tool other than the program would; fails the test on an error.
     void exec(const QStringList &statements);
     Store store() const { return store_; }
+    // The server database's name; empty on the file.
+    const QString &serverDatabase() const { return database_; }
 
 private:
     Store store_;
@@ -34,9 +37,12 @@ private:
     QString config_;
 };
 
-// Skips the current test when the fixture's store is not there.
+// Skips the current test when the fixture's store is a server and PostgreSQL is not installed;
+// fails it when the store is not there otherwise.
 #define SKIP_WITHOUT_STORE(fixture)                                                                                    \
     do {                                                                                                               \
-        if (!(fixture).unavailable().isEmpty())                                                                        \
-            GTEST_SKIP() << "PostgreSQL test server not available: " << (fixture).unavailable().toStdString();         \
+        if (const QString why = (fixture).unavailable(); !why.isEmpty()) {                                             \
+            if (!PgServer::installed()) GTEST_SKIP() << "PostgreSQL not installed: " << why.toStdString();             \
+            FAIL() << "PostgreSQL test server not available: " << why.toStdString();                                   \
+        }                                                                                                              \
     } while (0)
