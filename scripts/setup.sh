@@ -2,7 +2,7 @@
 # Installs every Debian package the project needs to build, run and test. Idempotent.
 set -euo pipefail
 pkgs=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config lld
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
   libsqlite3-dev sqlite3 libxml2-dev libjpeg62-turbo-dev libxlsxwriter-dev libxlsxwriter4
   libgtest-dev libgmock-dev libbenchmark-dev python3-openpyxl

@@ -343,8 +343,9 @@ TEST(GridExportServer, RowsTheServerIsSlowToGiveAreWaitedFor) {
         QTimer::singleShot(700, [&] {
             if (dropped)
                 QSqlQuery(other.database())
-                    .exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
-                                         "where wait_event_type = 'Lock' and pid <> pg_backend_pid()"));
+                    .exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where "
+                                         "wait_event_type = 'Lock' and datname = current_database() and "
+                                         "pid <> pg_backend_pid()"));
             hold.exec(QStringLiteral("commit"));
         });
         QTemporaryDir dir;

@@ -24,9 +24,22 @@ bool holdsLock(qint64 pid) {
         if (line.contains("FLOCK") && line.contains(needle)) return true;
     return false;
 }
+
+// A private runtime folder for the single-instance guard, for this process and the programs it
+// starts: no instance the user runs, nor another test run on the machine, holds the guard there.
+struct PrivateRuntime {
+    QTemporaryDir dir;
+    const QByteArray old = qgetenv("XDG_RUNTIME_DIR");
+    PrivateRuntime() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path())); }
+    ~PrivateRuntime() {
+        if (old.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+        else qputenv("XDG_RUNTIME_DIR", old);
+    }
+};
 } // namespace
 
 TEST(SingleInstance, ASecondStartShowsTheNoticeOnceAndEnds) {
+    PrivateRuntime runtime;
     TestDatabase db; // the first instance runs against an empty fixture folder
     QProcess first;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -59,15 +72,12 @@ TEST(SingleInstance, ASecondStartShowsTheNoticeOnceAndEnds) {
 // Two real processes: this one runs the program (its window minimised), then the real executable
 // starts a second time and knocks; the running window comes back to the front.
 TEST(SingleInstance, ASecondStartBringsTheRunningWindowToTheFront) {
-    QTemporaryDir runtime; // a private runtime folder, so no real instance interferes
-    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    PrivateRuntime runtime;
     TestDatabase db; // empty tables: the start shows its error box, which the platform records
     RecordingPlatform platform;
     QProcess second;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     second.setProcessEnvironment(env);
 
     bool minimised = false, cameToFront = false;
@@ -97,8 +107,6 @@ TEST(SingleInstance, ASecondStartBringsTheRunningWindowToTheFront) {
     EXPECT_EQ(second.state(), QProcess::Running);
     second.kill();
     second.waitForFinished(5000);
-    if (oldRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
-    else qputenv("XDG_RUNTIME_DIR", oldRuntime);
 }
 
 TEST(SingleInstance, TheNoticeIsCaptionedWithTheExecutablesName) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "support/PgServer.h"
 #include "support/TestDatabase.h"
 
 #include <QString>
@@ -20,7 +21,7 @@ inline const char *storeName(StoreKind s) { return s == StoreKind::File ? "File"
 class StoreFixture {
 public:
     explicit StoreFixture(StoreKind store);
-    // Empty when the store is there; otherwise why not (the test skips).
+    // Empty when the store is there; otherwise why not (see SKIP_WITHOUT_STORE).
     const QString &unavailable() const { return unavailable_; }
     QString connectionString() const;
     // Runs statements as a tool other than the program would; fails the test on an error.
@@ -38,9 +39,12 @@ private:
     QString config_;
 };
 
-// Skips the current test when the fixture's store is not there.
+// Skips the current test when the fixture's store is a server and PostgreSQL is not installed;
+// fails it when the store is not there otherwise.
 #define SKIP_WITHOUT_STORE(fixture)                                                                                    \
     do {                                                                                                               \
-        if (!(fixture).unavailable().isEmpty())                                                                        \
-            GTEST_SKIP() << "PostgreSQL test server not available: " << (fixture).unavailable().toStdString();         \
+        if (const QString why = (fixture).unavailable(); !why.isEmpty()) {                                             \
+            if (!PgServer::installed()) GTEST_SKIP() << "PostgreSQL not installed: " << why.toStdString();             \
+            FAIL() << "PostgreSQL test server not available: " << why.toStdString();                                   \
+        }                                                                                                              \
     } while (0)
