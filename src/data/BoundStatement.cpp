@@ -70,20 +70,7 @@ void BoundStatement::exec(const std::vector<Value> &values) {
     }
     PGconn *server = serverHandle(connection_.database());
     if (!server) throw AppError(QStringLiteral("No database connection."));
-    // Each value as a C string: one with a zero character in it goes without it.
-    std::vector<QByteArray> withoutZeros;
-    withoutZeros.reserve(values.size());
-    std::vector<const char *> texts;
-    texts.reserve(values.size());
-    for (const Value &v : values) {
-        if (!v) texts.push_back(nullptr);
-        else if (!v->contains('\0')) texts.push_back(v->constData());
-        else
-            texts.push_back(
-                withoutZeros.emplace_back(QByteArray(*v).removeIf([](char c) { return c == 0; })).constData());
-    }
-    PGresult *result =
-        PQexecParams(server, serverText_.constData(), int(texts.size()), nullptr, texts.data(), nullptr, nullptr, 0);
+    PGresult *result = Statements::execOnServer(server, serverText_, values);
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
         PQclear(result);

@@ -1,4 +1,6 @@
 #pragma once
+#include "data/Statement.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -19,7 +21,7 @@ class QSqlQuery;
 class BoundStatement {
 public:
     // A value's text in UTF-8; none for Null. The engine turns it into the column's type.
-    using Value = std::optional<QByteArray>;
+    using Value = Statements::ServerValue;
 
     // Opens the connection when it is not open yet.
     BoundStatement(Connection &connection, const QString &statement);

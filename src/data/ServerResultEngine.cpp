@@ -137,17 +137,11 @@ std::unique_ptr<RowSource> ServerResultEngine::rows(const Statement &statement) 
     const QByteArray declare =
         Statements::numbered(QStringLiteral("declare %1 no scroll cursor for %2").arg(cursor, statement.text));
     if (!conn_) throw AppError(QStringLiteral("no server connection (%1)").arg(statement.text));
-    // The driver cannot prepare a cursor's declaration: the values go to the server as parameters
-    // of its own, in text form (the server reads each as the type its place needs).
-    QList<QByteArray> texts;
-    std::vector<const char *> values;
-    for (const QVariant &v : statement.values) texts << (v.isNull() ? QByteArray() : v.toString().toUtf8());
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        values.push_back(statement.values[i].isNull() ? nullptr : texts[i].constData());
+    // The driver cannot prepare a cursor's declaration: the values go as parameters of their own.
+    const std::vector<Statements::ServerValue> values = Statements::serverValues(statement.values);
     QString error;
     const bool ok = stop_.run([&] {
-        PGresult *result =
-            PQexecParams(conn_, declare.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+        PGresult *result = Statements::execOnServer(conn_, declare, values);
         const bool declared = PQresultStatus(result) == PGRES_COMMAND_OK;
         error = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
         PQclear(result);

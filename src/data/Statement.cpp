@@ -3,6 +3,7 @@
 #include "data/ResultSource.h"
 
 #include <QSqlQuery>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace Statements {
@@ -50,6 +51,29 @@ QByteArray numbered(const QString &statement) {
         }
     }
     return out;
+}
+
+std::vector<ServerValue> serverValues(const QVariantList &values) {
+    std::vector<ServerValue> out;
+    out.reserve(values.size());
+    for (const QVariant &v : values) out.push_back(v.isNull() ? ServerValue() : ServerValue(v.toString().toUtf8()));
+    return out;
+}
+
+pg_result *execOnServer(pg_conn *connection, const QByteArray &numbered, const std::vector<ServerValue> &values) {
+    std::vector<QByteArray> withoutZeros;
+    withoutZeros.reserve(values.size());
+    std::vector<const char *> texts;
+    texts.reserve(values.size());
+    for (const ServerValue &v : values) {
+        if (!v) texts.push_back(nullptr);
+        else if (!v->contains('\0')) texts.push_back(v->constData());
+        else
+            texts.push_back(
+                withoutZeros.emplace_back(QByteArray(*v).removeIf([](char c) { return c == 0; })).constData());
+    }
+    return PQexecParams(connection, numbered.constData(), int(texts.size()), nullptr, texts.data(), nullptr, nullptr,
+                        0);
 }
 
 bool prepare(QSqlQuery &query, const Statement &statement) {

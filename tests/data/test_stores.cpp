@@ -297,12 +297,8 @@ TEST(ServerNameIndex, NameSearchesGiveTheFileRowsInTheFileOrder) {
 QString explained(Connection &con, const Statement &statement) {
     const QVariant handle = con.database().driver()->handle();
     PGconn *pg = *static_cast<PGconn *const *>(handle.data());
-    QList<QByteArray> texts;
-    std::vector<const char *> values;
-    for (const QVariant &v : statement.values) texts << v.toString().toUtf8();
-    for (const QByteArray &t : texts) values.push_back(t.constData());
-    PGresult *result = PQexecParams(pg, Statements::numbered(QStringLiteral("explain ") + statement.text).constData(),
-                                    int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+    PGresult *result = Statements::execOnServer(pg, Statements::numbered(QStringLiteral("explain ") + statement.text),
+                                                Statements::serverValues(statement.values));
     QString plan;
     if (PQresultStatus(result) == PGRES_TUPLES_OK)
         for (int r = 0; r < PQntuples(result); ++r) plan += QString::fromUtf8(PQgetvalue(result, r, 0)) + u'\n';
