@@ -1,6 +1,5 @@
 #include "app/Unit2.h"
 
-#include "app/DataGrid.h"
 #include "app/UnitImport.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/Colors.h"
@@ -10,6 +9,7 @@
 #include "chrome/UnitAboutUs.h"
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
+#include "grid/DataGrid.h"
 #include "platform/Platform.h"
 #include "search/SearchStatements.h"
 

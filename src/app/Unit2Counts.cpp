@@ -1,8 +1,8 @@
 // How many rows each search found, in the free space right of the tabs: counted without reading
 // the rows (the grids count them on their own threads), shown as each count arrives.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/Fonts.h"
+#include "grid/DataGrid.h"
 #include "search/SearchQuery.h"
 
 #include <QLabel>

@@ -1,6 +1,5 @@
 // The commodity detail view (tariff row, trade modes, licences) and the hand-off to the special
 // tariff rate view: the result grids' cell clicks, the detail load, the back button.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
 #include "chrome/Image1.h"
@@ -8,6 +7,7 @@
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/Gbk.h"
+#include "grid/DataGrid.h"
 #include "platform/Platform.h"
 #include "search/SearchTables.h"
 

@@ -2,10 +2,10 @@
 // them, so they go where no control lies: the strip between the tariff row and the lower grids
 // shows the first two lines right of the rates link, and a link at the strip's end opens the
 // whole list, one item a line, over the top of the lower grids until it is closed again.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "data/AppError.h"
+#include "grid/DataGrid.h"
 #include "search/DeclarationElements.h"
 
 #include <QFrame>

@@ -1,7 +1,7 @@
 // The result and detail grids of the main window: declared fields, columns, display hooks, and
 // the wheel routing that moves the focused grid's current row by one row per wheel message.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
+#include "grid/DataGrid.h"
 #include "search/CodeDisplay.h"
 #include "search/SearchTables.h"
 

@@ -1,9 +1,9 @@
 // The main window from the keyboard: Enter on a result cell does what a click on it does, Esc or
 // Alt+Left goes back from a detail or special-rate view, Alt+1/2/3 choose a result tab, Ctrl+L
 // goes to the code box, and Tab runs code box, name box, grid.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
+#include "grid/DataGrid.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -2,9 +2,9 @@
 // design puts it; a larger window (maximized, or resized by the frame) gives the extra room to
 // the panels and their grids, and the status line stays at the bottom. A window fitted to a
 // small screen takes the room from the same places.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
+#include "grid/DataGrid.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,11 +1,11 @@
 // What the main window keeps for its user between starts: the last searches of both boxes (kept
 // as each search runs), and the window's place and open result tab (kept when the program ends,
 // restored at its next start, wholly on a screen that is there).
-#include "app/DataGrid.h"
 #include "app/SearchHistory.h"
 #include "app/Unit2.h"
 #include "app/UserSettings.h"
 #include "chrome/Image1.h"
+#include "grid/DataGrid.h"
 #include "search/SearchTables.h"
 
 #include <QFrame>

@@ -2,11 +2,11 @@
 // rate by origin (in the strip between the tariff row grid and the trade-mode grid, where no
 // control lies; shown only while the detail view holds a tariff row), and the published text of
 // duties per unit in the grids' rate cells, whose numbers are Null.
-#include "app/DataGrid.h"
 #include "app/RatesByOrigin.h"
 #include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "data/RateSchema.h"
+#include "grid/DataGrid.h"
 #include "rates/PerUnitText.h"
 #include "search/CodeDisplay.h"
 

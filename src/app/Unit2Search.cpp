@@ -1,9 +1,9 @@
 // The search strip: both boxes, the search button, the warning label and the three tabs.
-#include "app/DataGrid.h"
 #include "app/SearchHistory.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/AppError.h"
+#include "grid/DataGrid.h"
 #include "platform/Platform.h"
 #include "search/SearchStatements.h"
 

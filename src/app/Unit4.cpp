@@ -1,12 +1,12 @@
 #include "app/Unit4.h"
 
-#include "app/DataGrid.h"
-#include "app/MultiLevelHeader.h"
 #include "chrome/Fonts.h"
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
+#include "grid/DataGrid.h"
+#include "grid/MultiLevelHeader.h"
 #include "platform/Platform.h"
 
 #include <QLabel>

@@ -1,10 +1,10 @@
 // Full text where the grids cut it: a cell whose text its row or column cuts shows it whole in a
 // tooltip, and the detail view shows the code's whole declaration elements.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
+#include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
 #include "search/DeclarationElements.h"
 #include "support/LookupFixture.h"

@@ -1,13 +1,13 @@
 // What the main window remembers for its user: the last 50 searches of each box, offered as the
 // user types, and the window's place and open tab from one start of the program to the next.
 // The settings are a temporary folder's (the test main sees to that), emptied before each test.
-#include "app/DataGrid.h"
 #include "app/Program.h"
 #include "app/SearchHistory.h"
 #include "app/Unit2.h"
 #include "app/UserSettings.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
+#include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"

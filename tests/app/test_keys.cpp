@@ -1,11 +1,11 @@
 // The main window from the keyboard, with real key events on the focused widget: Enter on a
 // result cell, Esc and Alt+Left back, Alt+1/2/3 for the tabs, Ctrl+L for the code box, and the
 // tab order code box, name box, grid.
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
+#include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"

@@ -1,10 +1,10 @@
 // The published rates in the main window: duties per unit shown as published in the rate cells,
 // and the window of every rate by origin, opened from the detail view and driven as a user does.
-#include "app/DataGrid.h"
 #include "app/RatesByOrigin.h"
 #include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "data/CodeCodec.h"
+#include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"

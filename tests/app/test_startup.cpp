@@ -1,8 +1,8 @@
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
+#include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
 #include "support/TestDatabase.h"
 #include <QSqlRecord>

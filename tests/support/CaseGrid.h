@@ -1,7 +1,7 @@
 #pragma once
-#include "app/DataGrid.h"
 #include "data/Connection.h"
 #include "data/Query.h"
+#include "grid/DataGrid.h"
 #include "support/StoreFixture.h"
 
 #include <QString>

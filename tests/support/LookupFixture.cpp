@@ -1,7 +1,7 @@
 #include "support/LookupFixture.h"
 
-#include "app/DataGrid.h"
 #include "data/CodeCodec.h"
+#include "grid/DataGrid.h"
 
 #include <QDir>
 #include <QImage>

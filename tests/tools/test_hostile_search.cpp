@@ -1,12 +1,12 @@
 // Hostile and statement-like input in the search boxes and on the command line gives the same rows
 // on the SQLite file and on the database server, whatever the server's string setting and whether
 // its name index is there, and changes nothing: every value reaches the engine bound.
-#include "app/DataGrid.h"
-#include "app/GridModel.h"
 #include "app/Unit2.h"
 #include "cli/CliSearch.h"
 #include "data/CodeCodec.h"
 #include "data/StoreConfig.h"
+#include "grid/DataGrid.h"
+#include "grid/GridModel.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/StoreFixture.h"

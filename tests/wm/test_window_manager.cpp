@@ -2,8 +2,6 @@
 // through the X server (xdotool), the window manager's own record of the window (_NET_WM_STATE,
 // the geometry X reports) and the pixels on the screen. The test runs its windows on that
 // server itself, whatever platform the environment names.
-#include "app/DataGrid.h"
-#include "app/FindDialog.h"
 #include "app/Unit2.h"
 #include "app/Unit4.h"
 #include "chrome/ClickLabel.h"
@@ -11,6 +9,8 @@
 #include "chrome/SkinnedWindow.h"
 #include "chrome/UnitAboutUs.h"
 #include "data/CodeCodec.h"
+#include "grid/DataGrid.h"
+#include "grid/FindDialog.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"

@@ -5,11 +5,11 @@
 //   zendrik-dbbuilder generate /tmp/big/quorvel.mdb --tariff 10000 --rulings 10000 --cases 1000000
 //   zendrik-gridbench /tmp/big [--name 牌] [--code PREFIX] [--wait] [--steps N] [--png FILE]
 // --wait lets the grid read the rest of the result in the background before Ctrl+End.
-#include "app/DataGrid.h"
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
+#include "grid/DataGrid.h"
 #include "search/CodeDisplay.h"
 #include "search/SearchStatements.h"
 

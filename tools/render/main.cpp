@@ -22,7 +22,6 @@
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 //   zendrik-render filedialog out.png [folder] [dir] (the import's open-file dialog, as the
 //                                                 program shows it, in dir)
-#include "app/DataGrid.h"
 #include "app/QtChinese.h"
 #include "app/RatesByOrigin.h"
 #include "app/Unit2.h"
@@ -30,6 +29,7 @@
 #include "app/UnitImport.h"
 #include "chrome/UnitAboutUs.h"
 #include "data/DatabasePath.h"
+#include "grid/DataGrid.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/RecordingPlatform.h"
 #include "vendorsite/VendorSite.h"

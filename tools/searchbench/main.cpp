@@ -9,12 +9,12 @@
 // The fragments are words of the generated names; the worst found are the many matches that lie
 // late in code order. A zendrik.conf instead of the folder runs the same on the database server
 // it names, e.g. after "zendrik-dbbuilder toserver /tmp/big/quorvel.mdb zendrik.conf".
-#include "app/DataGrid.h"
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
 #include "data/StoreConfig.h"
+#include "grid/DataGrid.h"
 #include "search/CodeDisplay.h"
 #include "search/SearchPlan.h"
 #include "search/SearchStatements.h"

@@ -1,8 +1,8 @@
-#include "app/GridCopy.h"
+#include "grid/GridCopy.h"
 
-#include "app/DataGrid.h"
 #include "data/AppError.h"
 #include "export/Csv.h"
+#include "grid/DataGrid.h"
 #include "search/CodeDisplay.h"
 
 #include <QApplication>

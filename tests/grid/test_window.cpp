@@ -1,9 +1,9 @@
 // A grid over a result larger than what it keeps: rows past the query's first ones are read by a
 // second run of the statement into a temporary file and held as values only around those shown.
-#include "app/DataGrid.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
+#include "grid/DataGrid.h"
 #include "support/TestDatabase.h"
 
 #include <QAbstractItemModelTester>

@@ -1,4 +1,4 @@
-#include "app/GridModel.h"
+#include "grid/GridModel.h"
 
 #include "data/AppError.h"
 #include "data/Connection.h"

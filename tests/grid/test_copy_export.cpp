@@ -1,14 +1,14 @@
 // Copying from the result grids and exporting whole results, driven as the user does: mouse
 // and keys select, Ctrl+C and the context menu copy, the menu exports; the clipboard and the
 // written files are read back and compared with the database.
-#include "app/DataGrid.h"
-#include "app/GridExport.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Query.h"
+#include "grid/DataGrid.h"
+#include "grid/GridExport.h"
 #include "platform/RecordingPlatform.h"
 #include "support/CaseGrid.h"
 #include "support/LookupFixture.h"

@@ -1,8 +1,8 @@
-#include "app/GridExport.h"
+#include "grid/GridExport.h"
 
-#include "app/DataGrid.h"
 #include "data/AppError.h"
 #include "export/TableWriter.h"
+#include "grid/DataGrid.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // The grid's find dialog as the user meets it: the row it finds shows as the current row while
 // the dialog keeps the focus for the next search.
-#include "app/DataGrid.h"
-#include "app/FindDialog.h"
 #include "app/Unit2.h"
+#include "grid/DataGrid.h"
+#include "grid/FindDialog.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"

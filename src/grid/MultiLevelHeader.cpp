@@ -1,4 +1,4 @@
-#include "app/MultiLevelHeader.h"
+#include "grid/MultiLevelHeader.h"
 
 #include <QAbstractScrollArea>
 #include <QPainter>

@@ -1,11 +1,11 @@
-#include "app/DataGrid.h"
+#include "grid/DataGrid.h"
 
-#include "app/FindDialog.h"
-#include "app/GridCopy.h"
-#include "app/GridExport.h"
 #include "chrome/Colors.h"
 #include "chrome/Fonts.h"
 #include "data/Query.h"
+#include "grid/FindDialog.h"
+#include "grid/GridCopy.h"
+#include "grid/GridExport.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>

@@ -3,12 +3,12 @@
 // cases stored as inserted, in code order (the name index then gives code order), in code order
 // with later rows merged in, and on the database server (the window there shows the rows the
 // file gives, in the same order).
-#include "app/DataGrid.h"
 #include "app/Unit2.h"
 #include "chrome/Image1.h"
 #include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "data/StoreConfig.h"
+#include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
 #include "support/LookupFixture.h"
 #include "support/StoreFixture.h"

@@ -1,6 +1,6 @@
-#include "app/FindDialog.h"
+#include "grid/FindDialog.h"
 
-#include "app/DataGrid.h"
+#include "grid/DataGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
