@@ -1,8 +1,8 @@
 #include "app/Program.h"
 
+#include "app/MainWindow.h"
 #include "app/QtChinese.h"
-#include "app/Unit2.h"
-#include "chrome/UnitAboutUs.h"
+#include "chrome/AboutWindow.h"
 #include "platform/Platform.h"
 #include "platform/SingleInstance.h"
 
@@ -30,8 +30,8 @@ void runProgram(const QString &guardName) {
         return;
     }
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
-    TForm2 form;
-    TForm1 about; // created hidden after the main window, as the program's About window
+    MainWindow form;
+    AboutWindow about; // created hidden after the main window, as the program's About window
     form.fitToScreen();
     form.restorePlace();
     form.show();

@@ -1,12 +1,12 @@
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 
-#include "app/UnitImport.h"
+#include "app/ImportWindow.h"
+#include "chrome/AboutWindow.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/Colors.h"
 #include "chrome/Fonts.h"
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "chrome/Resources.h"
-#include "chrome/UnitAboutUs.h"
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
 #include "grid/DataGrid.h"
@@ -34,8 +34,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, QPoint at)
     return l;
 }
 
-TMyImage *pictureButton(QWidget *parent, const char *name, QRect geometry, const QString &picture) {
-    TMyImage *b = TMyImage::withPictures(parent, geometry, picture);
+PictureButton *pictureButton(QWidget *parent, const char *name, QRect geometry, const QString &picture) {
+    PictureButton *b = PictureButton::withPictures(parent, geometry, picture);
     b->setObjectName(QLatin1String(name));
     return b;
 }
@@ -66,13 +66,13 @@ void setLinkLook(QLabel *l, const QColor &colour, bool underline) {
 }
 } // namespace
 
-TForm2::TForm2(QWidget *parent) : SkinnedWindow(parent) {
+MainWindow::MainWindow(QWidget *parent) : SkinnedWindow(parent) {
     setObjectName(QStringLiteral("Form2"));
     loadChromeResources();
     setWindowTitle(QStringLiteral("Zendrik查-商品编码查询工具"));
     buildControls();
     tmr1.setInterval(5000);
-    connect(&tmr1, &QTimer::timeout, this, &TForm2::tmr1Timer);
+    connect(&tmr1, &QTimer::timeout, this, &MainWindow::tmr1Timer);
     tmr1.start();
     FormCreate();
     // Opens centred on the desktop.
@@ -83,9 +83,9 @@ TForm2::TForm2(QWidget *parent) : SkinnedWindow(parent) {
     }
 }
 
-TForm2::~TForm2() {
+MainWindow::~MainWindow() {
     // The hook calls into this window: it goes first, before the children are deleted (their
-    // deletion still sends events while this object is no longer a TForm2).
+    // deletion still sends events while this object is no longer a MainWindow).
     if (aplctnvnts1) {
         qApp->removeEventFilter(aplctnvnts1);
         delete aplctnvnts1;
@@ -95,7 +95,7 @@ TForm2::~TForm2() {
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd4, dbgrd5, dbgrd6}) g->setDataSource(nullptr);
 }
 
-void TForm2::buildControls() {
+void MainWindow::buildControls() {
     client = clientArea();
     client->setObjectName(QStringLiteral("client"));
     setClientSize({kClientWidth, kClientHeight});
@@ -212,25 +212,25 @@ void TForm2::buildControls() {
     setupKeyboard();
     setupHistory();
 
-    connect(imgupdate, &TMyImage::clicked, this, &TForm2::imgupdateClick);
-    connect(imgabout, &TMyImage::clicked, this, &TForm2::imgaboutClick);
-    connect(imgreturn, &TMyImage::clicked, this, &TForm2::imgreturnClick);
-    connect(imgLogo, &ClickLabel::clicked, this, &TForm2::imgLogoClick);
-    connect(lbl9, &ClickLabel::clicked, this, &TForm2::lbl9Click);
+    connect(imgupdate, &PictureButton::clicked, this, &MainWindow::imgupdateClick);
+    connect(imgabout, &PictureButton::clicked, this, &MainWindow::imgaboutClick);
+    connect(imgreturn, &PictureButton::clicked, this, &MainWindow::imgreturnClick);
+    connect(imgLogo, &ClickLabel::clicked, this, &MainWindow::imgLogoClick);
+    connect(lbl9, &ClickLabel::clicked, this, &MainWindow::lbl9Click);
     connect(lbl9, &ClickLabel::entered, this, [this] { setLinkHover(lbl9, true); });
     connect(lbl9, &ClickLabel::left, this, [this] { setLinkHover(lbl9, false); });
-    connect(lbl13, &ClickLabel::clicked, this, &TForm2::lbl13Click);
+    connect(lbl13, &ClickLabel::clicked, this, &MainWindow::lbl13Click);
     connect(lbl13, &ClickLabel::entered, this, [this] { setLinkHover(lbl13, true); });
     connect(lbl13, &ClickLabel::left, this, [this] { setLinkHover(lbl13, false); });
 }
 
-void TForm2::setLinkHover(QLabel *l, bool hovered) {
+void MainWindow::setLinkHover(QLabel *l, bool hovered) {
     setLinkLook(l, hovered ? QColor(Qt::black) : QColor(Qt::blue), !hovered);
 }
 
-QString TForm2::vendorAddress(const QString &path) { return Platform::instance().vendorRoot() + path; }
+QString MainWindow::vendorAddress(const QString &path) { return Platform::instance().vendorRoot() + path; }
 
-void TForm2::FormCreate() {
+void MainWindow::FormCreate() {
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3, dbgrd4, dbgrd5, dbgrd6})
         g->gridModel()->setEvenRowColor(DataGrid::kEvenRowColor);
     try {
@@ -291,7 +291,7 @@ void TForm2::FormCreate() {
     }
 }
 
-void TForm2::loadFallbackBanner() {
+void MainWindow::loadFallbackBanner() {
     const QString path = DatabasePath::besideExecutable(QStringLiteral("images\\banner.bmp"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw AppError(Messages::cannotOpenFile(path, file.errorString()));
@@ -301,42 +301,42 @@ void TForm2::loadFallbackBanner() {
     imgLogo->setPixmap(banner);
 }
 
-void TForm2::FormClose() {
+void MainWindow::FormClose() {
     newsTitles.reset();
     newsIds.reset();
 }
 
-void TForm2::closeEvent(QCloseEvent *event) {
+void MainWindow::closeEvent(QCloseEvent *event) {
     FormClose();
     event->accept();
     // Closing the main window ends the program, whatever other windows are open.
     QCoreApplication::exit(0);
 }
 
-void TForm2::imgupdateClick() {
+void MainWindow::imgupdateClick() {
     Platform::instance().openAddress(vendorAddress(QStringLiteral("/download/toDownloadSoftware-2.html")));
     // A new import window per click, without owner; it lives until the program ends.
-    auto *importWindow = new TfrmImport;
-    connect(importWindow, &TfrmImport::updateDateChanged, this,
+    auto *importWindow = new ImportWindow;
+    connect(importWindow, &ImportWindow::updateDateChanged, this,
             [this](const QString &date) { showUpdateDate(lbl8, date); });
     importWindow->show();
 }
 
-void TForm2::showUpdateDate(QLabel *label, const QString &date) {
+void MainWindow::showUpdateDate(QLabel *label, const QString &date) {
     label->setText(date.isNull() ? QString() : QStringLiteral("数据更新时间:") + date);
     label->adjustSize(); // sized to its text
 }
 
-void TForm2::imgaboutClick() {
+void MainWindow::imgaboutClick() {
     // A new About window per click, without owner; closing it only hides it.
-    auto *about = new TForm1;
+    auto *about = new AboutWindow;
     about->showCentredOver(this);
 }
 
 // Ends the message loop at once: no close request, so FormClose does not run on this path.
-void TForm2::imgreturnClick() { QCoreApplication::exit(0); }
+void MainWindow::imgreturnClick() { QCoreApplication::exit(0); }
 
-void TForm2::tmr1Timer() {
+void MainWindow::tmr1Timer() {
     // Start-up may have ended before the news lists were loaded, or found no titles.
     if (!newsTitles || newsTitles->isEmpty()) return;
     if (tickerIndex >= newsTitles->size()) tickerIndex = 0;
@@ -346,14 +346,14 @@ void TForm2::tmr1Timer() {
     ++tickerIndex;
 }
 
-void TForm2::lbl9Click() {
+void MainWindow::lbl9Click() {
     Platform::instance().openAddress(
         vendorAddress(QStringLiteral("//news/viewNews-") + lbl12->text() + QStringLiteral(".html")));
 }
 
-void TForm2::lbl13Click() { Platform::instance().openAddress(vendorAddress(QString())); }
+void MainWindow::lbl13Click() { Platform::instance().openAddress(vendorAddress(QString())); }
 
-void TForm2::imgLogoClick() {
+void MainWindow::imgLogoClick() {
     if (lbl6->isVisible()) lbl6->hide();
     Platform::instance().openAddress(lblAdUrl->text());
 }

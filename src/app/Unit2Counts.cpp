@@ -1,6 +1,6 @@
 // How many rows each search found, in the free space right of the tabs: counted without reading
 // the rows (the grids count them on their own threads), shown as each count arrives.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "chrome/Fonts.h"
 #include "grid/DataGrid.h"
 #include "search/SearchQuery.h"
@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QLocale>
 
-void TForm2::setupCounts() {
+void MainWindow::setupCounts() {
     lblCounts = new QLabel(client);
     lblCounts->setObjectName(QStringLiteral("lblCounts"));
     lblCounts->setGeometry(292, 120, 360, 14);
@@ -16,10 +16,10 @@ void TForm2::setupCounts() {
     lblCounts->hide();
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3})
         // Queued: a model announces its count while its query is still being opened.
-        connect(g->gridModel(), &GridModel::countChanged, this, &TForm2::showCounts, Qt::QueuedConnection);
+        connect(g->gridModel(), &GridModel::countChanged, this, &MainWindow::showCounts, Qt::QueuedConnection);
 }
 
-void TForm2::showCounts() {
+void MainWindow::showCounts() {
     const std::pair<const Query *, const DataGrid *> results[] = {{&qry1, dbgrd1}, {&qry2, dbgrd2}, {&qry3, dbgrd3}};
     const QString titles[] = {QStringLiteral("海关税则"), QStringLiteral("归类决定"), QStringLiteral("历史申报")};
     QLocale numbers = QLocale::c();

@@ -1,8 +1,8 @@
 // The commodity detail view (tariff row, trade modes, licences) and the hand-off to the special
 // tariff rate view: the result grids' cell clicks, the detail load, the back button.
-#include "app/Unit2.h"
-#include "app/Unit4.h"
-#include "chrome/Image1.h"
+#include "app/MainWindow.h"
+#include "app/SpecialRatesView.h"
+#include "chrome/PictureButton.h"
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
@@ -31,17 +31,17 @@ int columnOf(const GridModel *model, const QString &field) {
 // stays whole and instr still looks for that exact character.
 // The results show the search tabs and the exit button; a detail or special-rate view shows the
 // back button in the exit button's place.
-void showResultButtons(TForm2 &form, bool results) {
-    for (TMyImage *b : {form.imgtab1, form.imgtab2, form.imgtab3, form.imgreturn}) b->setVisible(results);
+void showResultButtons(MainWindow &form, bool results) {
+    for (PictureButton *b : {form.imgtab1, form.imgtab2, form.imgtab3, form.imgreturn}) b->setVisible(results);
     form.imgreturn1->setVisible(!results);
 }
 } // namespace
 
-void TForm2::setupDetailView() {
+void MainWindow::setupDetailView() {
     connect(dbgrd1, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) { dbgrd1CellClick(i.column()); });
     connect(dbgrd2, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) { dbgrd2CellClick(i.column()); });
     connect(dbgrd3, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) { dbgrd3CellClick(i.column()); });
-    connect(imgreturn1, &TMyImage::clicked, this, &TForm2::imgreturn1Click);
+    connect(imgreturn1, &PictureButton::clicked, this, &MainWindow::imgreturn1Click);
     dbgrd5->gridModel()->setDisplayHook(QStringLiteral("lice"),
                                         [this](const QVariant &v) { return strngfldqry2liceGetText(v); });
     // Special tariff rate views fill the panel, the newest in front.
@@ -50,11 +50,11 @@ void TForm2::setupDetailView() {
     views->setContentsMargins(0, 0, 0, 0);
 }
 
-void TForm2::dbgrd1CellClick(int column) { resultCellClick(dbgrd1, kTariffCode, column); }
-void TForm2::dbgrd2CellClick(int column) { resultCellClick(dbgrd2, kRulingCode, column); }
-void TForm2::dbgrd3CellClick(int column) { resultCellClick(dbgrd3, kCaseCode, column); }
+void MainWindow::dbgrd1CellClick(int column) { resultCellClick(dbgrd1, kTariffCode, column); }
+void MainWindow::dbgrd2CellClick(int column) { resultCellClick(dbgrd2, kRulingCode, column); }
+void MainWindow::dbgrd3CellClick(int column) { resultCellClick(dbgrd3, kCaseCode, column); }
 
-void TForm2::resultCellClick(DataGrid *grid, const QString &codeField, int column) {
+void MainWindow::resultCellClick(DataGrid *grid, const QString &codeField, int column) {
     try {
         lbl6->hide();
         const GridModel *model = grid->gridModel();
@@ -70,7 +70,7 @@ void TForm2::resultCellClick(DataGrid *grid, const QString &codeField, int colum
     }
 }
 
-void TForm2::showDetail(const QString &shownCode, const QString &origin) {
+void MainWindow::showDetail(const QString &shownCode, const QString &origin) {
     // A case code is looked up as it shows, dot included.
     Panel2Databound(ScrambleCode(shownCode));
     pnl2->show();
@@ -80,14 +80,14 @@ void TForm2::showDetail(const QString &shownCode, const QString &origin) {
     showResultButtons(*this, false);
 }
 
-void TForm2::showSpecialRates(const QString &shownCode) {
+void MainWindow::showSpecialRates(const QString &shownCode) {
     // The special rates are kept per 8-digit code.
     lbl10->setText(Gbk::decode(Gbk::encode(shownCode).left(8)));
-    auto *view = new TForm4(lbl10); // reads lbl10 and reports its own failures
+    auto *view = new SpecialRatesView(lbl10); // reads lbl10 and reports its own failures
     auto *views = static_cast<QStackedLayout *>(pnl3->layout());
     // Only the newest view is ever seen; earlier ones are released with their connections
     // rather than piling up one open database connection per click.
-    for (TForm4 *earlier : pnl3->findChildren<TForm4 *>(Qt::FindDirectChildrenOnly)) delete earlier;
+    for (SpecialRatesView *earlier : pnl3->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly)) delete earlier;
     view->setParent(pnl3);
     views->addWidget(view);
     views->setCurrentWidget(view);
@@ -98,7 +98,7 @@ void TForm2::showSpecialRates(const QString &shownCode) {
     showResultButtons(*this, false);
 }
 
-QString TForm2::Panel2Databound(const QString &scrambledCode) {
+QString MainWindow::Panel2Databound(const QString &scrambledCode) {
     try {
         const std::shared_ptr<const Store> store = con1.store();
         qry4.open(con1, QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,tax_rate,unit1,"
@@ -134,7 +134,7 @@ QString TForm2::Panel2Databound(const QString &scrambledCode) {
     return QString();
 }
 
-QString TForm2::strngfldqry2liceGetText(const QVariant &value) const {
+QString MainWindow::strngfldqry2liceGetText(const QVariant &value) const {
     // The trade mode's own conditions are never shown, only the code's conditions it also lists,
     // in the code's order.
     const QString listed = value.isNull() ? QString() : value.toString();
@@ -144,7 +144,7 @@ QString TForm2::strngfldqry2liceGetText(const QVariant &value) const {
     return shown;
 }
 
-void TForm2::imgreturn1Click() {
+void MainWindow::imgreturn1Click() {
     lbl6->hide();
     pnl1->show();
     pnl2->hide();

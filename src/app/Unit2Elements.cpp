@@ -2,7 +2,7 @@
 // them, so they go where no control lies: the strip between the tariff row and the lower grids
 // shows the first two lines right of the rates link, and a link at the strip's end opens the
 // whole list, one item a line, over the top of the lower grids until it is closed again.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "chrome/ClickLabel.h"
 #include "data/AppError.h"
 #include "grid/DataGrid.h"
@@ -44,7 +44,7 @@ QString fitToLines(const QString &text, const QFont &font, int width, int lines)
 }
 } // namespace
 
-void TForm2::setupDeclarationElements() {
+void MainWindow::setupDeclarationElements() {
     lblElements = new QLabel(pnl2);
     lblElements->setObjectName(QStringLiteral("lblElements"));
     lblElements->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -73,10 +73,10 @@ void TForm2::setupDeclarationElements() {
 
     // Each load of the tariff row grid brings the elements of its code.
     GridModel *rows = dbgrd4->gridModel();
-    connect(rows, &QAbstractItemModel::modelReset, this, &TForm2::showDeclarationElements);
+    connect(rows, &QAbstractItemModel::modelReset, this, &MainWindow::showDeclarationElements);
 }
 
-void TForm2::showDeclarationElements() {
+void MainWindow::showDeclarationElements() {
     setElementsListOpen(false);
     QString elements;
     const GridModel *row = dbgrd4->gridModel();
@@ -96,7 +96,7 @@ void TForm2::showDeclarationElements() {
     placeDeclarationElements();
 }
 
-void TForm2::placeDeclarationElements() {
+void MainWindow::placeDeclarationElements() {
     if (!lblElements) return;
     lblElementsMore->adjustSize();
     const int right = dbgrd4->geometry().right();
@@ -116,7 +116,7 @@ void TForm2::placeDeclarationElements() {
     pnlElements->setGeometry(left, kListTop, width, std::min(wanted, pnl2->height() - kListTop - 2));
 }
 
-void TForm2::setElementsListOpen(bool open) {
+void MainWindow::setElementsListOpen(bool open) {
     pnlElements->setVisible(open);
     if (open) pnlElements->raise();
     lblElementsMore->setText(open ? kClose : kOpen);

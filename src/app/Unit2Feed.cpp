@@ -1,4 +1,4 @@
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 
 #include "chrome/ClickLabel.h"
 #include "data/AppError.h"
@@ -31,7 +31,7 @@ XmlDocument loadFeed(const QString &address) {
 
 } // namespace
 
-void TForm2::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
+void MainWindow::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
     try {
         std::optional<XmlDocument> news;
         try {
@@ -46,7 +46,7 @@ void TForm2::UpdateNewad(const QString &newsAddress, const QString &adAddress) {
     }
 }
 
-void TForm2::GetLogo() {
+void MainWindow::GetLogo() {
     qry9.open(con1, QStringLiteral("select * from news_ad"));
     if (qry9.eof()) {
         // No advertisement stored: show the local banner and link, as when the site is away.

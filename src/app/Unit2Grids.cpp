@@ -1,6 +1,6 @@
 // The result and detail grids of the main window: declared fields, columns, display hooks, and
 // the wheel routing that moves the focused grid's current row by one row per wheel message.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "grid/DataGrid.h"
 #include "search/CodeDisplay.h"
 #include "search/SearchTables.h"
@@ -14,16 +14,18 @@ using namespace Declare;
 using SearchTables::codeText;
 using SearchTables::describe;
 
-QString TForm2::wdstrngfldqry1hs_codeGetText(const QVariant &value) const {
+QString MainWindow::wdstrngfldqry1hs_codeGetText(const QVariant &value) const {
     return codeText(SearchTables::OfficialHs, value);
 }
-QString TForm2::wdstrngfldqry2code_tGetText(const QVariant &value) const {
+QString MainWindow::wdstrngfldqry2code_tGetText(const QVariant &value) const {
     return codeText(SearchTables::HsClassify, value);
 }
-QString TForm2::wdstrngfldqry3codeGetText(const QVariant &value) const { return codeText(SearchTables::CaseHs, value); }
-QString TForm2::wdstrngfldqry4hs_codeGetText(const QVariant &value) const { return CodeDisplay::plainCode(value); }
+QString MainWindow::wdstrngfldqry3codeGetText(const QVariant &value) const {
+    return codeText(SearchTables::CaseHs, value);
+}
+QString MainWindow::wdstrngfldqry4hs_codeGetText(const QVariant &value) const { return CodeDisplay::plainCode(value); }
 
-void TForm2::setupGrids() {
+void MainWindow::setupGrids() {
     qry1.setFields(describe(SearchTables::OfficialHs).fields);
     qry2.setFields(describe(SearchTables::HsClassify).fields);
     qry3.setFields(describe(SearchTables::CaseHs).fields);
@@ -92,7 +94,7 @@ void TForm2::setupGrids() {
     qApp->installEventFilter(aplctnvnts1);
 }
 
-bool TForm2::aplctnvnts1Message(QObject *, QEvent *event) {
+bool MainWindow::aplctnvnts1Message(QObject *, QEvent *event) {
     if (event->type() != QEvent::Wheel) return false;
     const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
     if (delta == 0) return false; // a touchpad's begin or end of a scroll carries no turn

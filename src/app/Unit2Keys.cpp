@@ -1,8 +1,8 @@
 // The main window from the keyboard: Enter on a result cell does what a click on it does, Esc or
 // Alt+Left goes back from a detail or special-rate view, Alt+1/2/3 choose a result tab, Ctrl+L
 // goes to the code box, and Tab runs code box, name box, grid.
-#include "app/Unit2.h"
-#include "chrome/Image1.h"
+#include "app/MainWindow.h"
+#include "chrome/PictureButton.h"
 #include "grid/DataGrid.h"
 
 #include <QApplication>
@@ -19,7 +19,9 @@ namespace {
 // "activated", which a double click reports too).
 class EnterKey : public QObject {
 public:
-    EnterKey(TForm2 *form, DataGrid *grid) : QObject(grid), form_(form), grid_(grid) { grid->installEventFilter(this); }
+    EnterKey(MainWindow *form, DataGrid *grid) : QObject(grid), form_(form), grid_(grid) {
+        grid->installEventFilter(this);
+    }
     bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() != QEvent::KeyPress) return false;
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -30,18 +32,18 @@ public:
     }
 
 private:
-    TForm2 *form_;
+    MainWindow *form_;
     DataGrid *grid_;
 };
 
-void shortcut(TForm2 *form, const QKeySequence &keys, const std::function<void()> &action) {
+void shortcut(MainWindow *form, const QKeySequence &keys, const std::function<void()> &action) {
     auto *s = new QShortcut(keys, form);
     s->setContext(Qt::WindowShortcut);
     QObject::connect(s, &QShortcut::activated, form, action);
 }
 } // namespace
 
-void TForm2::setupKeyboard() {
+void MainWindow::setupKeyboard() {
     for (DataGrid *g : {dbgrd1, dbgrd2, dbgrd3}) new EnterKey(this, g);
     shortcut(this, QKeySequence(Qt::Key_Escape), [this] {
         if (pnlElements->isVisible()) setElementsListOpen(false);
@@ -58,7 +60,7 @@ void TForm2::setupKeyboard() {
     for (size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
-void TForm2::keyEnter(DataGrid *grid) {
+void MainWindow::keyEnter(DataGrid *grid) {
     const QModelIndex current = grid->currentIndex();
     if (!current.isValid()) return;
     if (grid == dbgrd1) dbgrd1CellClick(current.column());
@@ -71,7 +73,7 @@ void TForm2::keyEnter(DataGrid *grid) {
     }
 }
 
-void TForm2::keyBack() {
+void MainWindow::keyBack() {
     if (!imgreturn1->isVisible()) return;
     imgreturn1Click();
     // Back where the user left off: the result grid the view was opened from.
@@ -79,8 +81,8 @@ void TForm2::keyBack() {
         if (g->isVisible()) g->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm2::keyTab(int tab) {
-    TMyImage *tabs[] = {imgtab1, imgtab2, imgtab3};
+void MainWindow::keyTab(int tab) {
+    PictureButton *tabs[] = {imgtab1, imgtab2, imgtab3};
     // The tabs are hidden while a detail view shows: then there is nothing to choose.
     if (tab < 1 || tab > 3 || !tabs[tab - 1]->isVisible()) return;
     const bool inGrid = dbgrd1->hasFocus() || dbgrd2->hasFocus() || dbgrd3->hasFocus();
@@ -91,12 +93,12 @@ void TForm2::keyTab(int tab) {
     if (inGrid) (tab == 1 ? dbgrd1 : tab == 2 ? dbgrd2 : dbgrd3)->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm2::keyCodeBox() {
+void MainWindow::keyCodeBox() {
     edtCode->setFocus(Qt::ShortcutFocusReason);
     edtCode->selectAll(); // a new code replaces the old one
 }
 
-bool TForm2::focusNextPrevChild(bool next) {
+bool MainWindow::focusNextPrevChild(bool next) {
     // The tariff grid stays shown behind a detail view: Tab passes over what is covered.
     const bool covered = pnl2->isVisible() || pnl3->isVisible();
     QWidget *start = QApplication::focusWidget();

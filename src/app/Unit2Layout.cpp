@@ -2,7 +2,7 @@
 // design puts it; a larger window (maximized, or resized by the frame) gives the extra room to
 // the panels and their grids, and the status line stays at the bottom. A window fitted to a
 // small screen takes the room from the same places.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "chrome/ClickLabel.h"
 #include "grid/DataGrid.h"
 
@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QScreen>
 
-void TForm2::resizeEvent(QResizeEvent *event) {
+void MainWindow::resizeEvent(QResizeEvent *event) {
     SkinnedWindow::resizeEvent(event);
     if (!imgForm) return; // still being built
     const int dx = client->width() - kClientWidth;
@@ -35,7 +35,7 @@ void TForm2::resizeEvent(QResizeEvent *event) {
     lbl13->move(kSiteLinkLeft + dx, kStatusTop + dy);
 }
 
-void TForm2::fitToScreen() {
+void MainWindow::fitToScreen() {
     const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s) return;
     const QRect room = s->availableGeometry();

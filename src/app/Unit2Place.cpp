@@ -1,10 +1,10 @@
 // What the main window keeps for its user between starts: the last searches of both boxes (kept
 // as each search runs), and the window's place and open result tab (kept when the program ends,
 // restored at its next start, wholly on a screen that is there).
+#include "app/MainWindow.h"
 #include "app/SearchHistory.h"
-#include "app/Unit2.h"
 #include "app/UserSettings.h"
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "grid/DataGrid.h"
 #include "search/SearchTables.h"
 
@@ -19,13 +19,13 @@ const QString kPlaceKey = QStringLiteral("mainWindow/position");
 const QString kTabKey = QStringLiteral("mainWindow/tab");
 } // namespace
 
-void TForm2::setupHistory() {
+void MainWindow::setupHistory() {
     codeHistory = new SearchHistory(edtCode, QStringLiteral("history/code"), false);
     // A name fragment is found anywhere in a remembered name, as the search finds it.
     nameHistory = new SearchHistory(edtName, QStringLiteral("history/name"), true);
 }
 
-int TForm2::openTab() const {
+int MainWindow::openTab() const {
     // A detail view returns to the grid it was opened from.
     const bool inDetail = imgreturn1->isVisibleTo(client); // also once the window is closed
     const QString origin = lbl3->text();
@@ -36,14 +36,14 @@ int TForm2::openTab() const {
     return 1;
 }
 
-void TForm2::rememberPlace() {
+void MainWindow::rememberPlace() {
     QSettings s = userSettings();
     // A maximized window keeps the place it returns to.
     s.setValue(kPlaceKey, (isMaximized() || isFullScreen()) ? normalGeometry().topLeft() : pos());
     s.setValue(kTabKey, openTab());
 }
 
-void TForm2::restorePlace() {
+void MainWindow::restorePlace() {
     const QSettings s = userSettings();
     const int tab = s.value(kTabKey, 1).toInt();
     if (tab == 2) imgtab2Click();

@@ -2,8 +2,8 @@
 // rate by origin (in the strip between the tariff row grid and the trade-mode grid, where no
 // control lies; shown only while the detail view holds a tariff row), and the published text of
 // duties per unit in the grids' rate cells, whose numbers are Null.
+#include "app/MainWindow.h"
 #include "app/RatesByOrigin.h"
-#include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "data/RateSchema.h"
 #include "grid/DataGrid.h"
@@ -29,7 +29,7 @@ void showPerUnitText(GridModel *grid, Connection &connection, const std::shared_
 
 } // namespace
 
-void TForm2::setupRatesByOrigin() {
+void MainWindow::setupRatesByOrigin() {
     lblRatesByOrigin = new ClickLabel(QStringLiteral("按原产地查看全部税率 >>"), pnl2);
     lblRatesByOrigin->setObjectName(QStringLiteral("lblRatesByOrigin"));
     QFont f = lblRatesByOrigin->font();
@@ -42,7 +42,7 @@ void TForm2::setupRatesByOrigin() {
     lblRatesByOrigin->adjustSize();
     lblRatesByOrigin->move(4, 120 + (30 - lblRatesByOrigin->height()) / 2);
     lblRatesByOrigin->hide();
-    connect(lblRatesByOrigin, &ClickLabel::clicked, this, &TForm2::lblRatesByOriginClick);
+    connect(lblRatesByOrigin, &ClickLabel::clicked, this, &MainWindow::lblRatesByOriginClick);
     auto follow = [this] { lblRatesByOrigin->setVisible(dbgrd4->gridModel()->rowCount() > 0); };
     GridModel *rows = dbgrd4->gridModel();
     connect(rows, &QAbstractItemModel::modelReset, this, follow);
@@ -55,7 +55,7 @@ void TForm2::setupRatesByOrigin() {
     showPerUnitText(dbgrd4->gridModel(), con1, texts, QStringLiteral("high_rate"), RateSchema::kGeneral);
 }
 
-void TForm2::lblRatesByOriginClick() {
+void MainWindow::lblRatesByOriginClick() {
     if (!qry4.isOpen()) return;
     qry4.first();
     if (qry4.eof()) return;

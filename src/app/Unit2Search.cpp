@@ -1,7 +1,7 @@
 // The search strip: both boxes, the search button, the warning label and the three tabs.
+#include "app/MainWindow.h"
 #include "app/SearchHistory.h"
-#include "app/Unit2.h"
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "data/AppError.h"
 #include "grid/DataGrid.h"
 #include "platform/Platform.h"
@@ -10,24 +10,24 @@
 #include <QLabel>
 #include <QLineEdit>
 
-void TForm2::setupSearch() {
-    connect(imgQuery, &TMyImage::clicked, this, &TForm2::imgQueryClick);
+void MainWindow::setupSearch() {
+    connect(imgQuery, &PictureButton::clicked, this, &MainWindow::imgQueryClick);
     connect(edtCode, &QLineEdit::returnPressed, this, [this] { edtCodeKeyPress(QChar(13)); });
     connect(edtName, &QLineEdit::returnPressed, this, [this] { edtNameKeyPress(QChar(13)); });
-    connect(imgtab1, &TMyImage::clicked, this, &TForm2::imgtab1Click);
-    connect(imgtab2, &TMyImage::clicked, this, &TForm2::imgtab2Click);
-    connect(imgtab3, &TMyImage::clicked, this, &TForm2::imgtab3Click);
+    connect(imgtab1, &PictureButton::clicked, this, &MainWindow::imgtab1Click);
+    connect(imgtab2, &PictureButton::clicked, this, &MainWindow::imgtab2Click);
+    connect(imgtab3, &PictureButton::clicked, this, &MainWindow::imgtab3Click);
 }
 
-void TForm2::edtCodeKeyPress(QChar key) {
+void MainWindow::edtCodeKeyPress(QChar key) {
     if (key.unicode() == 13) imgQueryClick();
 }
 
-void TForm2::edtNameKeyPress(QChar key) {
+void MainWindow::edtNameKeyPress(QChar key) {
     if (key.unicode() == 13) imgQueryClick();
 }
 
-void TForm2::imgQueryClick() {
+void MainWindow::imgQueryClick() {
     if (lbl6->isVisible()) lbl6->hide();
     const QString code = SearchStatements::trimmed(edtCode->text());
     const QString name = SearchStatements::trimmed(edtName->text());
@@ -68,6 +68,6 @@ void showTab(QLabel *warning, QWidget *panel, DataGrid *shown, std::initializer_
 }
 } // namespace
 
-void TForm2::imgtab1Click() { showTab(lbl6, pnl1, dbgrd1, {dbgrd2, dbgrd3}); }
-void TForm2::imgtab2Click() { showTab(lbl6, pnl1, dbgrd2, {dbgrd1, dbgrd3}); }
-void TForm2::imgtab3Click() { showTab(lbl6, pnl1, dbgrd3, {dbgrd1, dbgrd2}); }
+void MainWindow::imgtab1Click() { showTab(lbl6, pnl1, dbgrd1, {dbgrd2, dbgrd3}); }
+void MainWindow::imgtab2Click() { showTab(lbl6, pnl1, dbgrd2, {dbgrd1, dbgrd3}); }
+void MainWindow::imgtab3Click() { showTab(lbl6, pnl1, dbgrd3, {dbgrd1, dbgrd2}); }

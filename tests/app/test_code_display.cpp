@@ -1,4 +1,4 @@
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "data/CodeCodec.h"
 #include "platform/RecordingPlatform.h"
 #include "support/TestDatabase.h"
@@ -12,7 +12,7 @@ QVariant stored(const QString &plain) { return ScrambleCode(plain); }
 TEST(CodeDisplay, CaseCodesGetTheirDotAndOtherCodesShowAsUnscrambled) {
     RecordingPlatform platform;
     TestDatabase db(false); // the window's start-up fails on the missing file; the hooks do not care
-    TForm2 form;
+    MainWindow form;
     struct Case {
         QVariant value;
         QString caseText, plainText;

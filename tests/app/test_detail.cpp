@@ -1,6 +1,6 @@
-#include "app/Unit2.h"
-#include "app/Unit4.h"
-#include "chrome/Image1.h"
+#include "app/MainWindow.h"
+#include "app/SpecialRatesView.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
@@ -65,12 +65,12 @@ QStringList boxTexts(const RecordingPlatform &p) {
 struct Window {
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
 
     explicit Window(const std::function<void(TestDatabase &)> &extra = {}) {
         fill(db);
         if (extra) extra(db);
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         EXPECT_TRUE(platform.boxes.isEmpty()) << boxTexts(platform).join(u'\n').toStdString();
@@ -87,19 +87,20 @@ enum class View { Results, Detail, SpecialRates };
 
 // Panels and buttons of each state; the tariff grid stays behind the detail and special-rate
 // panels, the other result grids do not.
-void expectState(const TForm2 &f, View view, bool resultsBehind, const char *where) {
+void expectState(const MainWindow &f, View view, bool resultsBehind, const char *where) {
     SCOPED_TRACE(where);
     EXPECT_EQ(f.pnl1->isVisible(), view == View::Results || resultsBehind);
     EXPECT_EQ(f.pnl2->isVisible(), view == View::Detail);
     EXPECT_EQ(f.pnl3->isVisible(), view == View::SpecialRates);
-    for (TMyImage *b : {f.imgtab1, f.imgtab2, f.imgtab3, f.imgreturn}) EXPECT_EQ(b->isVisible(), view == View::Results);
+    for (PictureButton *b : {f.imgtab1, f.imgtab2, f.imgtab3, f.imgreturn})
+        EXPECT_EQ(b->isVisible(), view == View::Results);
     EXPECT_EQ(f.imgreturn1->isVisible(), view != View::Results);
     EXPECT_EQ(f.imgreturn1->geometry(), f.imgreturn->geometry());
 }
 
 // Clicks the search tab of a result grid.
-void showResultGrid(TForm2 &f, DataGrid *grid) {
-    TMyImage *tab = grid == f.dbgrd1 ? f.imgtab1 : grid == f.dbgrd2 ? f.imgtab2 : f.imgtab3;
+void showResultGrid(MainWindow &f, DataGrid *grid) {
+    PictureButton *tab = grid == f.dbgrd1 ? f.imgtab1 : grid == f.dbgrd2 ? f.imgtab2 : f.imgtab3;
     QTest::mouseClick(tab, Qt::LeftButton);
     ASSERT_TRUE(grid->isVisible());
 }
@@ -128,7 +129,7 @@ TEST(Detail, CodeClickInEachResultGridOpensTheDetailViewAndBackReturnsToThatGrid
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.grid) + " " + c.code.toStdString());
         Window w;
-        TForm2 &f = *w.form;
+        MainWindow &f = *w.form;
         DataGrid *grid = f.findChild<DataGrid *>(QLatin1String(c.grid));
         showResultGrid(f, grid);
         f.lbl6->show();
@@ -158,7 +159,7 @@ TEST(Detail, CodeClickInEachResultGridOpensTheDetailViewAndBackReturnsToThatGrid
 
 TEST(Detail, TariffRowGridShowsTheWholeRow) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("hs_code"));
     EXPECT_EQ(rows(f.dbgrd4), QStringList{horseRow()});
     EXPECT_EQ(f.qry4.sql(), Statement(QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,"
@@ -202,7 +203,7 @@ TEST(Detail, ConditionCellsAndLicencesFollowTheCodeLoadedLast) {
          {"A", "AC", "'"}},
     };
     Window w([](TestDatabase &db) { db.exec(QStringLiteral("insert into hs_licensed values ('','无证')")); });
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.code.toStdString());
         w.click(f.dbgrd1, QStringLiteral("hs_code"), c.code, QStringLiteral("hs_code"));
@@ -227,7 +228,7 @@ TEST(Detail, ClicksOnOtherCellsOpenNothing) {
         {"dbgrd3", "code", "name"},    {"dbgrd3", "code", "spec"},
     };
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.grid) + "." + c.field);
         DataGrid *grid = f.findChild<DataGrid *>(QLatin1String(c.grid));
@@ -247,7 +248,7 @@ TEST(Detail, ClickInAnEmptyGridOnlyHidesTheWarning) {
     RecordingPlatform platform;
     TestDatabase db;
     writeStartupRows(db);
-    TForm2 f;
+    MainWindow f;
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     ASSERT_EQ(f.dbgrd1->model()->rowCount(), 0);
@@ -272,12 +273,12 @@ TEST(Detail, SpecialRateClickHandsOverTheClickedRowsCodeAfterColumnsMoved) {
             db.exec(QStringLiteral("insert into hs_dm_tax (id,code,name,low_tax) values ('1','%1','税率%2','5')")
                         .arg(ScrambleCode(code), code));
     });
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     // The user drags the link column to the front and the code column to the far right.
     QHeaderView *h = f.dbgrd1->horizontalHeader();
     h->moveSection(h->visualIndex(columnOf(f.dbgrd1, QStringLiteral("b"))), 0);
     h->moveSection(h->visualIndex(columnOf(f.dbgrd1, QStringLiteral("hs_code"))), 6);
-    QPointer<TForm4> earlier;
+    QPointer<SpecialRatesView> earlier;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.code.toStdString());
         w.click(f.dbgrd1, QStringLiteral("hs_code"), c.code, QStringLiteral("b"));
@@ -285,9 +286,9 @@ TEST(Detail, SpecialRateClickHandsOverTheClickedRowsCodeAfterColumnsMoved) {
         EXPECT_EQ(f.lbl10->text(), c.handedOver);
         expectState(f, View::SpecialRates, true, "special rates");
         EXPECT_EQ(f.lbl3->text(), QStringLiteral("hs_code"));
-        const QList<TForm4 *> views = f.pnl3->findChildren<TForm4 *>(Qt::FindDirectChildrenOnly);
+        const QList<SpecialRatesView *> views = f.pnl3->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly);
         ASSERT_EQ(views.size(), 1) << "earlier views are released";
-        TForm4 *view = views.first();
+        SpecialRatesView *view = views.first();
         EXPECT_TRUE(earlier.isNull());
         EXPECT_TRUE(view->isVisible());
         EXPECT_EQ(view->geometry(), f.pnl3->rect());
@@ -318,7 +319,7 @@ TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.dropped);
         Window w;
-        TForm2 &f = *w.form;
+        MainWindow &f = *w.form;
         w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("hs_code"));
         f.imgreturn1Click();
         w.db.exec(QStringLiteral("drop table %1").arg(QLatin1String(c.dropped)));
@@ -344,7 +345,7 @@ TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
 
 TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
     w.db.exec(QStringLiteral("drop table hs_dm_tax"));
     w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("b"));
@@ -352,7 +353,7 @@ TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
     EXPECT_EQ(w.platform.boxes[0].caption, QStringLiteral("Zendrik查"));
     EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("no such table: hs_dm_tax."));
     expectState(f, View::SpecialRates, true, "special rates after the report");
-    const QList<TForm4 *> views = f.pnl3->findChildren<TForm4 *>(Qt::FindDirectChildrenOnly);
+    const QList<SpecialRatesView *> views = f.pnl3->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly);
     ASSERT_EQ(views.size(), 1);
     EXPECT_TRUE(views[0]->isVisible());
     EXPECT_EQ(views[0]->dbgrdh1->model()->rowCount(), 0);
@@ -361,7 +362,7 @@ TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
 
 TEST(Detail, ASearchWhileTheDetailViewShowsLeavesItInFrontAndBackShowsTheNewResults) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     showResultGrid(f, f.dbgrd3);
     w.click(f.dbgrd3, QStringLiteral("code"), QStringLiteral("87654321"), QStringLiteral("code"));
     f.edtCode->setText(QStringLiteral("0101"));

@@ -1,6 +1,6 @@
 // The news and advertisement refresh at start-up, against a local vendor site on loopback: the
 // real main window, a real database file, real feeds and real JPEG bytes.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "chrome/ClickLabel.h"
 #include "data/CodeCodec.h"
 #include "platform/RecordingPlatform.h"
@@ -92,7 +92,7 @@ TEST(Feed, RefreshReplacesTheNewsAndTheFeedsAdvertisementsAndShowsThePicture) {
         for (int x = 0; x < 385; ++x) picture.setPixel(x, y, qRgb(255, 0, 0));
     f.site.setPicture(jpegOf(picture));
 
-    TForm2 form;
+    MainWindow form;
     EXPECT_TRUE(f.boxes().isEmpty()) << f.boxes().join(u'\n').toStdString();
     EXPECT_EQ(f.rows(QStringLiteral("news")), (QStringList{"7|Tom'snewlist", "8|关税调整"}));
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")),
@@ -169,7 +169,7 @@ TEST(Feed, AFailingFeedLeavesItsTableAsItWas) {
         const QByteArray path = c.feed == News ? VendorSite::kNewsPath : VendorSite::kAdsPath;
         f.site.setFault(path, c.fault);
         if (c.fault == Fault::None) (c.feed == News ? f.site.setNews(c.items) : f.site.setAds(c.items));
-        TForm2 form;
+        MainWindow form;
         const QStringList boxes = f.boxes();
         ASSERT_EQ(boxes.size(), 1) << c.what << ": " << boxes.join(u'\n').toStdString();
         if (!QString(c.message).isEmpty()) EXPECT_EQ(boxes[0], c.message) << c.what;
@@ -192,7 +192,7 @@ TEST(Feed, FeedsThatMovedAreFollowed) {
     Fixture f;
     f.site.setFault(VendorSite::kNewsPath, Fault::Moved);
     f.site.setFault(VendorSite::kAdsPath, Fault::Moved);
-    TForm2 form;
+    MainWindow form;
     EXPECT_EQ(f.boxes(), QStringList());
     EXPECT_EQ(f.site.hits(VendorSite::kNewsPath), 1);
     EXPECT_EQ(f.site.hits(QByteArray(VendorSite::kMovedPrefix) + VendorSite::kNewsPath), 1);
@@ -204,7 +204,7 @@ TEST(Feed, FeedsThatMovedAreFollowed) {
 TEST(Feed, AnEmptyNewsFeedEmptiesTheNewsAndTheAdvertisementsAreStillRead) {
     Fixture f;
     f.site.setNews({});
-    TForm2 form;
+    MainWindow form;
     EXPECT_EQ(f.rows(QStringLiteral("news")), QStringList());
     EXPECT_EQ(f.site.hits(VendorSite::kAdsPath), 1);
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")).size(), 3);
@@ -226,7 +226,7 @@ TEST(Feed, PictureFailuresStopStartUp) {
     for (const Case &c : cases) {
         Fixture f;
         f.site.setFault(VendorSite::kPicturePath, c.fault);
-        TForm2 form;
+        MainWindow form;
         EXPECT_EQ(f.boxes(), QStringList{c.message});
         EXPECT_TRUE(form.imgLogo->pixmap().isNull());
         EXPECT_TRUE(form.lblAdUrl->text().isEmpty());
@@ -238,7 +238,7 @@ TEST(Feed, PictureFailuresStopStartUp) {
 TEST(Feed, AnEmptyPictureShowsNothingAndKeepsTheLink) {
     Fixture f;
     f.site.setFault(VendorSite::kPicturePath, Fault::Empty);
-    TForm2 form;
+    MainWindow form;
     EXPECT_TRUE(f.boxes().isEmpty());
     EXPECT_TRUE(form.imgLogo->pixmap().isNull());
     EXPECT_EQ(form.lblAdUrl->text(), f.site.root() + QStringLiteral("/ad/customs.html"));
@@ -267,7 +267,7 @@ TEST(Feed, TheStoredLastAdvertisementRowDecides) {
             f.db.exec(QStringLiteral("insert into news_ad values ") +
                       QString(c.keptRows).replace("{root}", f.site.root()));
         f.site.setAds({});
-        TForm2 form;
+        MainWindow form;
         if (QString(c.message).isEmpty()) {
             EXPECT_TRUE(f.boxes().isEmpty()) << c.what << ": " << f.boxes().join(u'\n').toStdString();
             EXPECT_EQ(form.lblAdUrl->text(), QString(c.link).replace("{root}", f.site.root())) << c.what;
@@ -286,7 +286,7 @@ TEST(Feed, ASilentSiteDelaysStartUpBySecondsOnly) {
         f.site.setFault(path, Fault::Hang);
     QElapsedTimer clock;
     clock.start();
-    TForm2 form;
+    MainWindow form;
     const qint64 elapsed = clock.elapsed();
     std::cout << "start-up against a silent site took " << elapsed << " ms\n";
     EXPECT_LT(elapsed, 15000);

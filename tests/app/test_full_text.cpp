@@ -1,8 +1,8 @@
 // Full text where the grids cut it: a cell whose text its row or column cuts shows it whole in a
 // tooltip, and the detail view shows the code's whole declaration elements.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "chrome/ClickLabel.h"
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
@@ -43,7 +43,7 @@ void setSpec(TestDatabase &db, const QString &code, const QVariant &spec) {
 struct Window {
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
 
     Window() {
         writeStartupRows(db);
@@ -57,7 +57,7 @@ struct Window {
                     .arg(ScrambleCode(QStringLiteral("4104111100")), kLongElements));
         db.exec(QStringLiteral("insert into hs_classify values (1,'%1','无税则','说明')")
                     .arg(ScrambleCode(QStringLiteral("41999999"))));
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         showActive(form.get());
         EXPECT_TRUE(platform.boxes.isEmpty());
         form->edtCode->setText(QStringLiteral("41"));
@@ -87,7 +87,7 @@ QString hover(DataGrid *grid, int row, const QString &field) {
 
 TEST(FullText, ACellShowsItsWholeTextInATooltipOnlyWhenItIsCut) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     const int longRow = rowOf(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("41041111"));
     const int shortRow = rowOf(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("41041119"));
     ASSERT_GE(longRow, 0);
@@ -130,7 +130,7 @@ TEST(FullText, ACellShowsItsWholeTextInATooltipOnlyWhenItIsCut) {
 
 TEST(FullText, TheDetailViewShowsTheWholeDeclarationElementsWithoutMovingItsGrids) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     const QRect grids[] = {f.dbgrd4->geometry(), f.dbgrd5->geometry(), f.dbgrd6->geometry(),
                            f.lblRatesByOrigin->geometry()};
     const QStringList items = DeclarationElements::items(kLongElements);

@@ -1,11 +1,11 @@
 // What the main window remembers for its user: the last 50 searches of each box, offered as the
 // user types, and the window's place and open tab from one start of the program to the next.
 // The settings are a temporary folder's (the test main sees to that), emptied before each test.
+#include "app/MainWindow.h"
 #include "app/Program.h"
 #include "app/SearchHistory.h"
-#include "app/Unit2.h"
 #include "app/UserSettings.h"
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
@@ -43,14 +43,14 @@ void fill(TestDatabase &db) {
 struct Window {
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
 
     Window() {
         fill(db);
         open();
     }
     void open() {
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         form->activateWindow();
@@ -83,7 +83,7 @@ struct Window {
 
 TEST(History, EachBoxOffersItsLastSearchesAsTheUserTypesAndKeepsThemForTheNextStart) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     // Nothing is offered before anything was searched.
     EXPECT_EQ(Window::offered(f.edtCode, QStringLiteral("8")), QStringList());
 
@@ -150,11 +150,11 @@ TEST(History, KeepsTheLast50SearchesNewestFirst) {
 namespace {
 // Runs the program as its executable does, with `during` called once its window is up; the window
 // is then closed as the user closes it.
-void runOnce(const std::function<void(TForm2 &)> &during) {
+void runOnce(const std::function<void(MainWindow &)> &during) {
     QTimer::singleShot(0, [&] {
-        TForm2 *form = nullptr;
+        MainWindow *form = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<TForm2 *>(w)) form = f;
+            if (auto *f = qobject_cast<MainWindow *>(w)) form = f;
         if (!form) return QApplication::quit();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form));
         form->activateWindow();
@@ -176,7 +176,7 @@ TEST(History, TheWindowOpensWhereItWasLeftWithTheTabThatWasOpen) {
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
 
     QRect first;
-    runOnce([&](TForm2 &f) {
+    runOnce([&](MainWindow &f) {
         first = f.frameGeometry();
         // The first start opens centred, on the tariff grid.
         EXPECT_LE(std::abs(first.center().x() - room.center().x()), 1);
@@ -185,7 +185,7 @@ TEST(History, TheWindowOpensWhereItWasLeftWithTheTabThatWasOpen) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_3, Qt::AltModifier);
         ASSERT_TRUE(f.dbgrd3->isVisible());
     });
-    runOnce([&](TForm2 &f) {
+    runOnce([&](MainWindow &f) {
         EXPECT_EQ(f.pos(), room.topLeft() + QPoint(0, 3));
         EXPECT_TRUE(f.dbgrd3->isVisible());
         EXPECT_FALSE(f.dbgrd1->isVisible());
@@ -194,7 +194,7 @@ TEST(History, TheWindowOpensWhereItWasLeftWithTheTabThatWasOpen) {
         clickCell(f.dbgrd2, 0, QStringLiteral("code_t"));
         ASSERT_TRUE(f.pnl2->isVisible());
     });
-    runOnce([&](TForm2 &f) {
+    runOnce([&](MainWindow &f) {
         EXPECT_TRUE(f.dbgrd2->isVisible());
         EXPECT_FALSE(f.pnl2->isVisible());
         EXPECT_TRUE(f.imgtab1->isVisible());
@@ -203,7 +203,7 @@ TEST(History, TheWindowOpensWhereItWasLeftWithTheTabThatWasOpen) {
     // A place no screen shows any more (a screen taken away): the window comes wholly onto one.
     for (const QPoint far : {QPoint(5000, 4000), QPoint(-3000, -40), QPoint(room.right() - 10, room.top() + 2)}) {
         userSettings().setValue(QStringLiteral("mainWindow/position"), far);
-        runOnce([&](TForm2 &f) {
+        runOnce([&](MainWindow &f) {
             SCOPED_TRACE(QStringLiteral("%1,%2").arg(far.x()).arg(far.y()).toStdString());
             EXPECT_TRUE(room.contains(f.frameGeometry())) << f.frameGeometry().x() << "," << f.frameGeometry().y();
         });

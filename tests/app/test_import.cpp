@@ -1,6 +1,6 @@
-#include "app/Unit2.h"
-#include "app/UnitImport.h"
-#include "chrome/Image1.h"
+#include "app/ImportWindow.h"
+#include "app/MainWindow.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/StoreConfig.h"
@@ -31,13 +31,13 @@
 
 namespace {
 
-class ImportWindow : public ::testing::Test {
+class Importing : public ::testing::Test {
 protected:
     void SetUp() override {
         db.exec(kOldCase);
         // Wired to a label as the main window wires it to its update-date label.
-        QObject::connect(&window, &TfrmImport::updateDateChanged,
-                         [this](const QString &date) { TForm2::showUpdateDate(&dateLabel, date); });
+        QObject::connect(&window, &ImportWindow::updateDateChanged,
+                         [this](const QString &date) { MainWindow::showUpdateDate(&dateLabel, date); });
         window.show();
     }
 
@@ -102,14 +102,14 @@ protected:
     RecordingPlatform platform;
     QTemporaryDir files;
     QLabel dateLabel{QStringLiteral("数据更新时间:2011-05-03")};
-    TfrmImport window;
+    ImportWindow window;
 };
 
 QString scrambled(const char *code) { return ScrambleCode(QString::fromLatin1(code)); }
 
 } // namespace
 
-TEST_F(ImportWindow, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
+TEST_F(Importing, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
     const QString path = writeRecords("update.xml", kMixedRecords);
     choose(path);
     EXPECT_EQ(window.edtFile->text(), QDir::toNativeSeparators(path));
@@ -144,13 +144,13 @@ TEST_F(ImportWindow, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
     EXPECT_EQ(platform.boxes[1].text, QStringLiteral("导入成功!"));
 }
 
-TEST_F(ImportWindow, ReadsAFileInTheEncodingItDeclares) {
+TEST_F(Importing, ReadsAFileInTheEncodingItDeclares) {
     choose(writeFile("gb.xml", recordXml({"8471", "笔记本电脑", "便携式", "2024-01-02", "来源"}), "GB2312"));
     importClick();
     EXPECT_EQ(rows().last(), "8|笔记本电脑|" + scrambled("8471") + "|便携式|2024-01-02|2024-01-02|0|来源");
 }
 
-TEST_F(ImportWindow, OnlyFilesEndingInXmlAreImported) {
+TEST_F(Importing, OnlyFilesEndingInXmlAreImported) {
     const QString body = recordXml({"8471", "n", "s", "2020-01-01", "x"});
     struct Case {
         const char *name;
@@ -171,7 +171,7 @@ TEST_F(ImportWindow, OnlyFilesEndingInXmlAreImported) {
     }
 }
 
-TEST_F(ImportWindow, WithoutAChosenFileOnlyTheFormatMessageShows) {
+TEST_F(Importing, WithoutAChosenFileOnlyTheFormatMessageShows) {
     // Text typed into the box is never imported; a cancelled dialog changes nothing.
     QTest::keyClicks(window.edtFile, writeRecords("typed.xml", {{"8471", "n", "s", "2020-01-01", "x"}}));
     platform.nextFileName.clear();
@@ -185,7 +185,7 @@ TEST_F(ImportWindow, WithoutAChosenFileOnlyTheFormatMessageShows) {
 }
 
 // Every failure is reported and leaves the table exactly as it was, however far the import got.
-TEST_F(ImportWindow, AFailedImportWritesNothing) {
+TEST_F(Importing, AFailedImportWritesNothing) {
     const Rec newer{"8471", "n", "s", "2020-01-01", "x"};
     struct Case {
         const char *what;
@@ -247,7 +247,7 @@ TEST_F(ImportWindow, AFailedImportWritesNothing) {
     }
 }
 
-TEST_F(ImportWindow, ShowsProgressAndIgnoresClicksWhileImporting) {
+TEST_F(Importing, ShowsProgressAndIgnoresClicksWhileImporting) {
     QString body;
     for (int i = 0; i < 1200; ++i) body += recordXml({QString::number(84710000 + i), "n", "s", "2020-01-01", "x"});
     choose(writeFile("big.xml", body));
@@ -260,7 +260,7 @@ TEST_F(ImportWindow, ShowsProgressAndIgnoresClicksWhileImporting) {
     QElapsedTimer clock;
     clock.start();
     bool barShown = true;
-    QObject::connect(&window, &TfrmImport::importProgress, [&](int done, int total) {
+    QObject::connect(&window, &ImportWindow::importProgress, [&](int done, int total) {
         EXPECT_EQ(total, 1200);
         seen << done;
         at << clock.elapsed();
@@ -287,7 +287,7 @@ TEST_F(ImportWindow, ShowsProgressAndIgnoresClicksWhileImporting) {
     EXPECT_TRUE(all.last().startsWith(QStringLiteral("1207|")));
 }
 
-TEST_F(ImportWindow, LooksLikeTheImportWindow) {
+TEST_F(Importing, LooksLikeTheImportWindow) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("更新数据导入"));
     EXPECT_EQ(window.size(), QSize(518, 65));
     EXPECT_EQ(window.pos(), QPoint(485, 372));
@@ -307,7 +307,7 @@ TEST_F(ImportWindow, LooksLikeTheImportWindow) {
 }
 
 // The shipped sample files import into a database whose newest case is from 2025.
-TEST_F(ImportWindow, SampleFilesImportTheirNewerRecords) {
+TEST_F(Importing, SampleFilesImportTheirNewerRecords) {
     QString root = qEnvironmentVariable("ZENDRIK_SOURCE_DIR");
     if (root.isEmpty()) // run by hand: the source tree this test was built from
         root = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../..");
@@ -360,9 +360,9 @@ TEST(ImportWindowOnServer, ImportsIntoTheConfiguredServer) {
                 .arg(body)
                 .toUtf8());
     f.close();
-    TfrmImport window;
+    ImportWindow window;
     QString shownDate;
-    QObject::connect(&window, &TfrmImport::updateDateChanged, [&](const QString &date) { shownDate = date; });
+    QObject::connect(&window, &ImportWindow::updateDateChanged, [&](const QString &date) { shownDate = date; });
     window.show();
     platform.nextFileName = path;
     QTest::mouseClick(window.img1, Qt::LeftButton);
@@ -411,7 +411,7 @@ TEST(ImportIntoEmptyCases, TheMainWindowStartsSearchesAndImports) {
     db.exec(QStringLiteral("delete from case_hs"));
     LookupFixture::addTariff(db, 1, QStringLiteral("0101210010"), QStringLiteral("纯种繁殖用马"), QStringLiteral("AB"));
     LookupFixture::addTariff(db, 2, QStringLiteral("0201300090"), QStringLiteral("鲜牛肉"), QVariant());
-    TForm2 form;
+    MainWindow form;
     form.show();
     EXPECT_TRUE(platform.boxes.isEmpty()) << platform.boxes.value(0).text.toStdString();
     EXPECT_TRUE(form.lbl8->text().isEmpty());
@@ -431,9 +431,9 @@ TEST(ImportIntoEmptyCases, TheMainWindowStartsSearchesAndImports) {
     f.close();
 
     QTest::mouseClick(form.imgupdate, Qt::LeftButton, {}, QPoint(40, 40));
-    TfrmImport *importWindow = nullptr;
+    ImportWindow *importWindow = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *candidate = qobject_cast<TfrmImport *>(w); candidate && candidate->isVisible())
+        if (auto *candidate = qobject_cast<ImportWindow *>(w); candidate && candidate->isVisible())
             importWindow = candidate;
     ASSERT_NE(importWindow, nullptr);
     platform.nextFileName = path;

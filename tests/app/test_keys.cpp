@@ -1,9 +1,9 @@
 // The main window from the keyboard, with real key events on the focused widget: Enter on a
 // result cell, Esc and Alt+Left back, Alt+1/2/3 for the tabs, Ctrl+L for the code box, and the
 // tab order code box, name box, grid.
-#include "app/Unit2.h"
-#include "app/Unit4.h"
-#include "chrome/Image1.h"
+#include "app/MainWindow.h"
+#include "app/SpecialRatesView.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
@@ -26,7 +26,7 @@ namespace {
 struct Window {
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
 
     Window() {
         writeStartupRows(db);
@@ -36,7 +36,7 @@ struct Window {
                     .arg(ScrambleCode(QStringLiteral("02013000"))));
         db.exec(QStringLiteral("insert into case_hs values (1,'案例','%1','要素','2024-01-01','2024-01-01',0,'')")
                     .arg(ScrambleCode(QStringLiteral("0201300010"))));
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         showActive(form.get());
         EXPECT_TRUE(platform.boxes.isEmpty());
     }
@@ -78,7 +78,7 @@ TEST(Keys, EnterOnACodeCellOpensItsDetailAndEscOrAltLeftGoesBackToThatGrid) {
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.grid) + (c.back == Qt::Key_Escape ? " Esc" : " Alt+Left"));
         Window w;
-        TForm2 &f = *w.form;
+        MainWindow &f = *w.form;
         DataGrid *grid = f.findChild<DataGrid *>(QLatin1String(c.grid));
         f.edtCode->setFocus();
         Window::press(c.tab, Qt::AltModifier);
@@ -106,7 +106,7 @@ TEST(Keys, EnterOnACodeCellOpensItsDetailAndEscOrAltLeftGoesBackToThatGrid) {
 
 TEST(Keys, EnterOnOtherCellsDoesWhatAClickDoes) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     const int row = rowOf(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"));
     // On a name: nothing opens, but the warning goes, as on a click.
     f.lbl6->show();
@@ -134,7 +134,7 @@ TEST(Keys, EnterOnOtherCellsDoesWhatAClickDoes) {
 
 TEST(Keys, AltDigitsChooseTheTabsCtrlLGoesToTheCodeBoxAndTabRunsCodeNameGrid) {
     Window w;
-    TForm2 &f = *w.form;
+    MainWindow &f = *w.form;
     f.edtName->setFocus();
     struct Step {
         Qt::Key key;

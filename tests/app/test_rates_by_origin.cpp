@@ -1,7 +1,7 @@
 // The published rates in the main window: duties per unit shown as published in the rate cells,
 // and the window of every rate by origin, opened from the detail view and driven as a user does.
+#include "app/MainWindow.h"
 #include "app/RatesByOrigin.h"
-#include "app/Unit2.h"
 #include "chrome/ClickLabel.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
@@ -59,7 +59,7 @@ struct Window {
     QTemporaryDir settingsDir;
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
 
     explicit Window(const std::function<void(TestDatabase &)> &extra = {}) {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
@@ -68,7 +68,7 @@ struct Window {
         open();
     }
     void open() {
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }

@@ -1,5 +1,5 @@
-#include "app/Unit2.h"
-#include "chrome/Image1.h"
+#include "app/MainWindow.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "data/FileStore.h"
 #include "data/ServerStore.h"
@@ -53,7 +53,7 @@ protected:
         db.exec(QStringLiteral("insert into news values ('1','t')"));
         QDir(db.dir()).mkpath(QStringLiteral("images"));
         QImage(385, 65, QImage::Format_RGB888).save(db.dir() + QStringLiteral("images/banner.bmp"), "BMP");
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         form->show();
         ASSERT_TRUE(platform.boxes.isEmpty());
     }
@@ -82,7 +82,7 @@ protected:
 
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace
@@ -293,7 +293,7 @@ TEST(SearchAfterFailedStart, ShowsItsRows) {
                 .arg(ScrambleCode(QStringLiteral("7208510000"))));
     QDir(db.dir()).mkpath(QStringLiteral("images"));
     QImage(385, 65, QImage::Format_RGB888).save(db.dir() + QStringLiteral("images/banner.bmp"), "BMP");
-    TForm2 form;
+    MainWindow form;
     ASSERT_EQ(platform.boxes.size(), 1);
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("Could not convert variant of type (Null) into type (String)"));
     form.edtCode->setText(QStringLiteral("7208"));

@@ -1,5 +1,5 @@
+#include "app/MainWindow.h"
 #include "app/Program.h"
-#include "app/Unit2.h"
 #include "platform/RecordingPlatform.h"
 #include "platform/SingleInstance.h"
 #include "support/TestDatabase.h"
@@ -84,9 +84,9 @@ TEST(SingleInstance, ASecondStartBringsTheRunningWindowToTheFront) {
     QTimer poll;
     QElapsedTimer clock;
     QTimer::singleShot(0, [&] {
-        TForm2 *form = nullptr;
+        MainWindow *form = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<TForm2 *>(w)) form = f;
+            if (auto *f = qobject_cast<MainWindow *>(w)) form = f;
         if (!form) return QApplication::quit();
         form->showMinimized();
         minimised = form->isMinimized();

@@ -1,4 +1,4 @@
-#include "app/Unit4.h"
+#include "app/SpecialRatesView.h"
 #include "data/CodeCodec.h"
 #include "data/Schema.h"
 #include "grid/DataGrid.h"
@@ -38,13 +38,13 @@ void addRateRow(TestDatabase &db, const QString &id, const QString &plainCode, i
 struct View {
     RecordingPlatform platform;
     QLabel lbl10;
-    std::unique_ptr<TForm4> form;
+    std::unique_ptr<SpecialRatesView> form;
 
     void open(const QString &code) {
         Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
         lbl10.setText(code);
-        form = std::make_unique<TForm4>(&lbl10);
-        form->resize(TForm4::kClientWidth, TForm4::kClientHeight);
+        form = std::make_unique<SpecialRatesView>(&lbl10);
+        form->resize(SpecialRatesView::kClientWidth, SpecialRatesView::kClientHeight);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }

@@ -1,6 +1,6 @@
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "chrome/ClickLabel.h"
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
@@ -48,12 +48,12 @@ void writeBanner(const TestDatabase &db) {
 struct OfflineStart {
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
     OfflineStart(int rows, const QStringList &news) {
         platform.root = QStringLiteral("http://vendor.test");
         fill(db, rows, news);
         writeBanner(db);
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
     }
 };
 
@@ -78,7 +78,7 @@ TEST(Startup, LoadsDateNewsAndTheFirstTwentyRowsOfEachTable) {
             db.exec(QStringLiteral("insert into case_hs values (1,'x','%1','y','2023-01-01','',0,'')")
                         .arg(ScrambleCode(QStringLiteral("9999"))));
         writeBanner(db);
-        TForm2 form;
+        MainWindow form;
         EXPECT_TRUE(platform.boxes.isEmpty()) << boxTexts(platform).join(u'\n').toStdString();
         EXPECT_EQ(form.dbgrd1->model()->rowCount(), c.shown) << c.rows;
         EXPECT_EQ(form.dbgrd2->model()->rowCount(), c.shown) << c.rows;
@@ -97,7 +97,7 @@ TEST(Startup, RulingAndCaseGridsListTheirFirstRowsInScrambledCodeOrder) {
     TestDatabase db;
     fill(db, 25, {QStringLiteral("n")});
     writeBanner(db);
-    TForm2 form;
+    MainWindow form;
     QStringList expected;
     for (int i = 0; i < 25; ++i) expected << ScrambleCode(QStringLiteral("01%1").arg(i, 8, 10, QLatin1Char('0')));
     std::sort(expected.begin(), expected.end());
@@ -113,7 +113,7 @@ TEST(Startup, GridLooksSetAtCreation) {
     TestDatabase db;
     fill(db, 5, {QStringLiteral("n")});
     writeBanner(db);
-    TForm2 form;
+    MainWindow form;
     EXPECT_EQ(form.dbgrd3->columnWidth(0), 70);
     EXPECT_EQ(form.dbgrd3->columnWidth(1), 180);
     EXPECT_EQ(form.dbgrd3->columnWidth(2), 300);
@@ -152,7 +152,7 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
             db.exec(QStringLiteral("insert into news values ('1', null)"));
         }
         if (c.setup != MissingBanner) writeBanner(db);
-        TForm2 form;
+        MainWindow form;
         ASSERT_EQ(platform.boxes.size(), 1) << int(c.setup);
         EXPECT_EQ(platform.boxes[0].caption, Platform::applicationTitle());
         EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::Stop);
@@ -187,7 +187,7 @@ TEST(Startup, StartsCompletelyWithoutCasesDatesOrNews) {
         fill(db, 3, setup == NoNews ? QStringList() : QStringList{QStringLiteral("n")}, setup != NoDates);
         if (setup == NoCases) db.exec(QStringLiteral("delete from case_hs"));
         writeBanner(db);
-        TForm2 form;
+        MainWindow form;
         EXPECT_EQ(boxTexts(platform), QStringList()) << int(setup);
         EXPECT_EQ(form.dbgrd1->model()->rowCount(), 3) << int(setup);
         EXPECT_EQ(form.dbgrd2->model()->rowCount(), 3) << int(setup);
@@ -203,7 +203,7 @@ TEST(Startup, StartsCompletelyWithoutCasesDatesOrNews) {
 TEST(Startup, OfflineShowsTheBannerAndTheFallbackLink) {
     OfflineStart start(2, {QStringLiteral("n")});
     RecordingPlatform &platform = start.platform;
-    TForm2 &form = *start.form;
+    MainWindow &form = *start.form;
     EXPECT_EQ(platform.reachabilityTests, QStringList{QStringLiteral("http://vendor.test")});
     EXPECT_EQ(form.imgLogo->pixmap().size(), QSize(385, 65));
     EXPECT_EQ(form.lblAdUrl->text(), QStringLiteral("http://vendor.test/ad/customs.html"));
@@ -217,7 +217,7 @@ TEST(Startup, OfflineShowsTheBannerAndTheFallbackLink) {
 TEST(Startup, TickerShowsTheFirstTitleForTwoPeriodsThenEachInTurn) {
     OfflineStart start(1, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
     RecordingPlatform &platform = start.platform;
-    TForm2 &form = *start.form;
+    MainWindow &form = *start.form;
     QStringList seen{form.lbl9->text()};
     for (int i = 0; i < 5; ++i) {
         form.tmr1Timer();
@@ -232,7 +232,7 @@ TEST(Startup, TickerShowsTheFirstTitleForTwoPeriodsThenEachInTurn) {
 TEST(Startup, ToolBarButtonsOpenWindowsAndEndTheProgram) {
     OfflineStart start(2, {QStringLiteral("n")});
     RecordingPlatform &platform = start.platform;
-    TForm2 &form = *start.form;
+    MainWindow &form = *start.form;
     form.show();
     auto click = [](QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(40, 40)); };
     auto visible = [](const char *className) {
@@ -243,10 +243,10 @@ TEST(Startup, ToolBarButtonsOpenWindowsAndEndTheProgram) {
     };
     click(form.imgabout);
     click(form.imgabout);
-    EXPECT_EQ(visible("TForm1"), 2);
+    EXPECT_EQ(visible("AboutWindow"), 2);
     click(form.imgupdate);
     click(form.imgupdate);
-    EXPECT_EQ(visible("TfrmImport"), 2);
+    EXPECT_EQ(visible("ImportWindow"), 2);
     EXPECT_EQ(platform.opened, (QStringList{"http://vendor.test/download/toDownloadSoftware-2.html",
                                             "http://vendor.test/download/toDownloadSoftware-2.html"}));
     // The exit button ends the message loop; the news lists stay (FormClose does not run).
@@ -254,5 +254,5 @@ TEST(Startup, ToolBarButtonsOpenWindowsAndEndTheProgram) {
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(form.newsTitles != nullptr);
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (w != &form && (w->inherits("TForm1") || w->inherits("TfrmImport"))) delete w;
+        if (w != &form && (w->inherits("AboutWindow") || w->inherits("ImportWindow"))) delete w;
 }

@@ -1,5 +1,5 @@
 // The About window: its look, where it opens and what closing it does.
-#include "chrome/UnitAboutUs.h"
+#include "chrome/AboutWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,8 +22,8 @@ struct MainWindow : QWidget {
 
 } // namespace
 
-TEST(TForm1, IsAFixedToolWindowWithCaptionAndCloseButtonOnly) {
-    TForm1 about;
+TEST(AboutWindow, IsAFixedToolWindowWithCaptionAndCloseButtonOnly) {
+    AboutWindow about;
     EXPECT_EQ(about.windowTitle(), QString("关于我们"));
     const Qt::WindowFlags f = about.windowFlags();
     EXPECT_EQ(f & Qt::WindowType_Mask, Qt::Tool);
@@ -39,8 +39,8 @@ TEST(TForm1, IsAFixedToolWindowWithCaptionAndCloseButtonOnly) {
     EXPECT_TRUE(about.isHidden()); // created hidden
 }
 
-TEST(TForm1, ShowsTheAboutPictureUnscaledWithItsBottomRowsCut) {
-    TForm1 about;
+TEST(AboutWindow, ShowsTheAboutPictureUnscaledWithItsBottomRowsCut) {
+    AboutWindow about;
     const QImage picture(":/images/about_picture.bmp");
     ASSERT_EQ(picture.size(), QSize(400, 217));
     EXPECT_EQ(about.img1->objectName(), QString("img1"));
@@ -51,10 +51,10 @@ TEST(TForm1, ShowsTheAboutPictureUnscaledWithItsBottomRowsCut) {
     EXPECT_EQ(drawn, picture.copy(0, 0, 400, 210).convertToFormat(QImage::Format_RGB32));
 }
 
-TEST(TForm1, OpensCentredOverTheGivenMainWindow) {
+TEST(AboutWindow, OpensCentredOverTheGivenMainWindow) {
     for (const QRect at : {QRect(40, 30, 838, 560), QRect(200, 120, 600, 400)}) {
         MainWindow main(at);
-        TForm1 about;
+        AboutWindow about;
         about.showCentredOver(&main);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
         const QPoint offset = about.frameGeometry().center() - main.frameGeometry().center();
@@ -63,9 +63,9 @@ TEST(TForm1, OpensCentredOverTheGivenMainWindow) {
     }
 }
 
-TEST(TForm1, EveryNewInstanceOpensCentredAndInFront) {
+TEST(AboutWindow, EveryNewInstanceOpensCentredAndInFront) {
     MainWindow main(QRect(40, 30, 838, 560));
-    TForm1 first, second;
+    AboutWindow first, second;
     first.showCentredOver(&main);
     second.showCentredOver(&main);
     EXPECT_EQ(first.geometry(), second.geometry());
@@ -74,9 +74,9 @@ TEST(TForm1, EveryNewInstanceOpensCentredAndInFront) {
     EXPECT_TRUE(QTest::qWaitForWindowActive(&second));
 }
 
-TEST(TForm1, ClosingHidesWithoutDestroying) {
+TEST(AboutWindow, ClosingHidesWithoutDestroying) {
     MainWindow main(QRect(40, 30, 838, 560));
-    QPointer<TForm1> about = new TForm1;
+    QPointer<AboutWindow> about = new AboutWindow;
     about->showCentredOver(&main);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
     EXPECT_TRUE(about->close());
@@ -91,9 +91,9 @@ TEST(TForm1, ClosingHidesWithoutDestroying) {
     delete about;
 }
 
-TEST(TForm1, EscapeClosesIt) {
+TEST(AboutWindow, EscapeClosesIt) {
     MainWindow main(QRect(40, 30, 838, 560));
-    TForm1 about;
+    AboutWindow about;
     about.showCentredOver(&main);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
     QTest::keyClick(&about, Qt::Key_A); // other keys do nothing
@@ -102,12 +102,12 @@ TEST(TForm1, EscapeClosesIt) {
     EXPECT_FALSE(about.isVisible());
 }
 
-TEST(TForm1, NamesTheDatabaseServerOnlyWhenOneIsConfigured) {
+TEST(AboutWindow, NamesTheDatabaseServerOnlyWhenOneIsConfigured) {
     QTemporaryDir config;
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     {
-        TForm1 onFile;
+        AboutWindow onFile;
         EXPECT_EQ(onFile.lblStore, nullptr);
         EXPECT_EQ(onFile.findChildren<QLabel *>().size(), 1); // the picture alone
     }
@@ -117,10 +117,10 @@ TEST(TForm1, NamesTheDatabaseServerOnlyWhenOneIsConfigured) {
     file.write("[server]\nhost=db.office.lan\ndatabase=zendrik\nuser=wang\n");
     file.close();
     {
-        TForm1 onServer;
+        AboutWindow onServer;
         ASSERT_NE(onServer.lblStore, nullptr);
         EXPECT_EQ(onServer.lblStore->toolTip(), QStringLiteral("数据库：PostgreSQL zendrik on db.office.lan as wang"));
-        EXPECT_EQ(onServer.lblStore->geometry().bottom(), TForm1::ClientHeight - 1);
+        EXPECT_EQ(onServer.lblStore->geometry().bottom(), AboutWindow::ClientHeight - 1);
     }
     if (saved.isNull()) qunsetenv("XDG_CONFIG_HOME");
     else qputenv("XDG_CONFIG_HOME", saved);

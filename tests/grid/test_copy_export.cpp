@@ -1,8 +1,8 @@
 // Copying from the result grids and exporting whole results, driven as the user does: mouse
 // and keys select, Ctrl+C and the context menu copy, the menu exports; the clipboard and the
 // written files are read back and compared with the database.
-#include "app/Unit2.h"
-#include "chrome/Image1.h"
+#include "app/MainWindow.h"
+#include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
@@ -59,7 +59,7 @@ protected:
         addTariff(db, 3, QStringLiteral("0304000000"), QStringLiteral("=1+1 鱼"), QStringLiteral(""));
         db.exec(QStringLiteral("insert into case_hs values (9,'种马','%1','要素','2024-01-01','2024-01-01',0,'')")
                     .arg(ScrambleCode(QStringLiteral("0101210010"))));
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         form->show();
         form->edtCode->setText(QStringLiteral("0"));
         QTest::keyClick(form->edtCode, Qt::Key_Return);
@@ -111,7 +111,7 @@ protected:
 
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
     DataGrid *grid = nullptr;
 };
 

@@ -1,6 +1,6 @@
 // The grid's find dialog as the user meets it: the row it finds shows as the current row while
 // the dialog keeps the focus for the next search.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "grid/DataGrid.h"
 #include "grid/FindDialog.h"
 #include "platform/RecordingPlatform.h"
@@ -30,7 +30,7 @@ TEST(FindDialog, TheFoundRowIsHighlightedWhileTheDialogHasTheFocus) {
     writeStartupRows(db);
     for (int i = 0; i < 5; ++i)
         addTariff(db, i, QStringLiteral("010%1000000").arg(i), QStringLiteral("品名%1").arg(i), "A");
-    TForm2 form;
+    MainWindow form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.activateWindow();

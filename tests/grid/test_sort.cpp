@@ -3,8 +3,8 @@
 // cases stored as inserted, in code order (the name index then gives code order), in code order
 // with later rows merged in, and on the database server (the window there shows the rows the
 // file gives, in the same order).
-#include "app/Unit2.h"
-#include "chrome/Image1.h"
+#include "app/MainWindow.h"
+#include "chrome/PictureButton.h"
 #include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "data/StoreConfig.h"
@@ -72,7 +72,7 @@ protected:
             sqlite3_close(h);
         }
         insertCases(ordered + 1, kCases);
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         form->show();
         ASSERT_TRUE(platform.boxes.isEmpty());
     }
@@ -136,7 +136,7 @@ protected:
     RecordingPlatform platform;
     TestDatabase db;
     std::unique_ptr<StoreFixture> server;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
 
     void TearDown() override {
         if (!QSqlDatabase::contains(QStringLiteral("gridsort"))) return;

@@ -1,7 +1,7 @@
 // Hostile and statement-like input in the search boxes and on the command line gives the same rows
 // on the SQLite file and on the database server, whatever the server's string setting and whether
 // its name index is there, and changes nothing: every value reaches the engine bound.
-#include "app/Unit2.h"
+#include "app/MainWindow.h"
 #include "cli/CliSearch.h"
 #include "data/CodeCodec.h"
 #include "data/StoreConfig.h"
@@ -123,17 +123,17 @@ protected:
                                          "standard_conforming_strings = off', current_database()); end $$")});
         // The file's window first; then a configuration beside the program sends the next one
         // (and the command line) to the server.
-        onFile = std::make_unique<TForm2>();
+        onFile = std::make_unique<MainWindow>();
         onFile->show();
         ASSERT_TRUE(QFile::copy(StoreConfig::fileOf(server->connectionString()), conf()));
-        onServer = std::make_unique<TForm2>();
+        onServer = std::make_unique<MainWindow>();
         onServer->show();
         ASSERT_TRUE(platform.boxes.isEmpty());
     }
 
     QString conf() const { return db.dir() + QStringLiteral("zendrik.conf"); }
 
-    QStringList window(TForm2 &form, const Input &input) {
+    QStringList window(MainWindow &form, const Input &input) {
         platform.boxes.clear();
         // Pasted, as a declarant pastes from a document.
         form.edtCode->setText(input.code);
@@ -160,7 +160,7 @@ protected:
         return {text, exit};
     }
 
-    Answer answer(TForm2 &form, const Input &input, bool serverConfigured) {
+    Answer answer(MainWindow &form, const Input &input, bool serverConfigured) {
         // The command line reads the configuration each time.
         if (!serverConfigured) QFile::rename(conf(), conf() + QStringLiteral(".off"));
         auto [text, exit] = cli(input);
@@ -171,7 +171,7 @@ protected:
     RecordingPlatform platform;
     TestDatabase db;
     std::unique_ptr<StoreFixture> server;
-    std::unique_ptr<TForm2> onFile, onServer;
+    std::unique_ptr<MainWindow> onFile, onServer;
 };
 
 TEST_P(HostileSearch, GivesTheFilesRowsOnTheServerAndChangesNothing) {

@@ -2,12 +2,12 @@
 // through the X server (xdotool), the window manager's own record of the window (_NET_WM_STATE,
 // the geometry X reports) and the pixels on the screen. The test runs its windows on that
 // server itself, whatever platform the environment names.
-#include "app/Unit2.h"
-#include "app/Unit4.h"
+#include "app/MainWindow.h"
+#include "app/SpecialRatesView.h"
+#include "chrome/AboutWindow.h"
 #include "chrome/ClickLabel.h"
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "chrome/SkinnedWindow.h"
-#include "chrome/UnitAboutUs.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "grid/FindDialog.h"
@@ -129,7 +129,7 @@ protected:
         if (!session->ok())
             GTEST_SKIP() << "no X server with a window manager could start here: " << session->error().toStdString();
         LookupFixture::writeStartupRows(db);
-        form = std::make_unique<TForm2>();
+        form = std::make_unique<MainWindow>();
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         form->activateWindow();
@@ -182,7 +182,7 @@ protected:
     // line, and the status line sits at the client area's bottom.
     void expectLayoutFills() const {
         const QSize c = form->client->size();
-        const int extraW = c.width() - TForm2::kClientWidth, extraH = c.height() - TForm2::kClientHeight;
+        const int extraW = c.width() - MainWindow::kClientWidth, extraH = c.height() - MainWindow::kClientHeight;
         EXPECT_EQ(form->pnl1->geometry(), QRect(0, 136, c.width(), 400 + extraH));
         for (DataGrid *g : {form->dbgrd1, form->dbgrd2, form->dbgrd3}) EXPECT_EQ(g->size(), form->pnl1->size());
         EXPECT_EQ(form->pnl2->geometry(), QRect(0, 136, 834 + extraW, 400 + extraH));
@@ -196,7 +196,7 @@ protected:
 
     RecordingPlatform platform;
     TestDatabase db;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<MainWindow> form;
     QRect normal, room;
 };
 
@@ -295,7 +295,7 @@ TEST_F(MainWindowUnderWindowManager, TheNextStartOpensTheWindowWhereItWasLeft) {
     form->rememberPlace();
 
     form.reset();
-    form = std::make_unique<TForm2>();
+    form = std::make_unique<MainWindow>();
     // As the program starts it.
     form->fitToScreen();
     form->restorePlace();
@@ -335,7 +335,7 @@ TEST_F(MainWindowUnderWindowManager, DraggingTheFrameZonesResizesTheWindow) {
 }
 
 TEST_F(MainWindowUnderWindowManager, PictureButtonDraggedOffShowsItsNormalPicture) {
-    TMyImage *button = form->imgabout;
+    PictureButton *button = form->imgabout;
     const QImage normalPicture = button->picture().toImage();
     const QImage hot = button->picture1().toImage();
     ASSERT_NE(normalPicture, hot);
@@ -347,7 +347,7 @@ TEST_F(MainWindowUnderWindowManager, PictureButtonDraggedOffShowsItsNormalPictur
     xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}, 300);
     EXPECT_EQ(button->picture().toImage(), normalPicture);
     // Released elsewhere: no click.
-    for (QWidget *w : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<TForm1 *>(w) && w->isVisible());
+    for (QWidget *w : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<AboutWindow *>(w) && w->isVisible());
 }
 
 TEST_F(MainWindowUnderWindowManager, RateHeaderScrolledSidewaysShowsWhatAWholeRepaintShows) {
@@ -355,7 +355,7 @@ TEST_F(MainWindowUnderWindowManager, RateHeaderScrolledSidewaysShowsWhatAWholeRe
                            "values ('1','%1','品名','5','4','0','3')")
                 .arg(ScrambleCode(QStringLiteral("01012100"))));
     form->showSpecialRates(QStringLiteral("01012100"));
-    auto *view = form->pnl3->findChild<TForm4 *>();
+    auto *view = form->pnl3->findChild<SpecialRatesView *>();
     ASSERT_NE(view, nullptr);
     DataGrid *grid = view->dbgrdh1;
     QHeaderView *header = grid->horizontalHeader();
@@ -412,10 +412,10 @@ TEST_F(MainWindowUnderWindowManager, FindDialogLeavesTheFoundRowHighlighted) {
 TEST_F(MainWindowUnderWindowManager, AboutWindowClosesOnEscape) {
     pointerTo(form->imgabout->mapToGlobal(QPoint(40, 60)));
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
-    TForm1 *about = nullptr;
+    AboutWindow *about = nullptr;
     ASSERT_TRUE(waitFor([&] {
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *a = qobject_cast<TForm1 *>(w); a && a->isActiveWindow()) about = a;
+            if (auto *a = qobject_cast<AboutWindow *>(w); a && a->isActiveWindow()) about = a;
         return about != nullptr;
     }));
     QTest::qWait(200);

@@ -6,7 +6,7 @@
 //
 //   importbench [--server CONFIG] [records...]   (default: 100000 1000000)
 //   xvfb-run -a importbench ...                  (the window under an X server)
-#include "app/UnitImport.h"
+#include "app/ImportWindow.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
 #include "data/Schema.h"
@@ -111,7 +111,7 @@ void timeCore(const char *what, int records, const QString &connectionString, co
 
 // The import window on the store the program finds (the file beside it, or a configured server).
 void timeWindow(const char *what, int records, RecordingPlatform &platform, const QString &file) {
-    TfrmImport window;
+    ImportWindow window;
     window.show();
     platform.boxes.clear();
     platform.nextFileName = file;

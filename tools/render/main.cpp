@@ -22,12 +22,12 @@
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 //   zendrik-render filedialog out.png [folder] [dir] (the import's open-file dialog, as the
 //                                                 program shows it, in dir)
+#include "app/ImportWindow.h"
+#include "app/MainWindow.h"
 #include "app/QtChinese.h"
 #include "app/RatesByOrigin.h"
-#include "app/Unit2.h"
-#include "app/Unit4.h"
-#include "app/UnitImport.h"
-#include "chrome/UnitAboutUs.h"
+#include "app/SpecialRatesView.h"
+#include "chrome/AboutWindow.h"
 #include "data/DatabasePath.h"
 #include "grid/DataGrid.h"
 #include "platform/DesktopPlatform.h"
@@ -98,7 +98,7 @@ int main(int argc, char **argv) {
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QWidget *window = nullptr;
-    TForm2 form;
+    MainWindow form;
     const QString code = args.value(4);
     if (args[1] == QLatin1String("main") || args[1] == QLatin1String("main-online")) window = &form;
     // The main window with the rulings or the case grid shown; CODE, when given, is searched.
@@ -172,28 +172,28 @@ int main(int argc, char **argv) {
         menu = grid->findChild<QMenu *>(QStringLiteral("gridMenu"));
         window = &form;
     }
-    std::unique_ptr<TForm4> rates;
+    std::unique_ptr<SpecialRatesView> rates;
     if (args[1] == QLatin1String("rates")) {
         form.lbl10->setText(code);
-        rates = std::make_unique<TForm4>(form.lbl10);
+        rates = std::make_unique<SpecialRatesView>(form.lbl10);
         rates->resize(rates->dbgrdh1->horizontalHeader()->length() + 4, 200);
         window = rates.get();
     }
-    std::unique_ptr<TForm1> about;
+    std::unique_ptr<AboutWindow> about;
     if (args[1] == QLatin1String("about")) {
-        about = std::make_unique<TForm1>();
+        about = std::make_unique<AboutWindow>();
         window = about.get();
     }
-    std::unique_ptr<TfrmImport> importWindow;
+    std::unique_ptr<ImportWindow> importWindow;
     if (args[1] == QLatin1String("import")) {
-        importWindow = std::make_unique<TfrmImport>();
+        importWindow = std::make_unique<ImportWindow>();
         platform.nextFileName = code;
         if (!code.isEmpty()) importWindow->img1Click();
         window = importWindow.get();
     }
     std::unique_ptr<QFileDialog> dialog;
     if (args[1] == QLatin1String("filedialog")) {
-        importWindow = std::make_unique<TfrmImport>(form.lbl8);
+        importWindow = std::make_unique<ImportWindow>(form.lbl8);
         importWindow->show();
         dialog = DesktopPlatform::fileDialog(importWindow.get());
         if (!code.isEmpty()) dialog->setDirectory(code);

@@ -1,4 +1,4 @@
-#include "chrome/UnitAboutUs.h"
+#include "chrome/AboutWindow.h"
 
 #include "chrome/Resources.h"
 #include "data/StoreConfig.h"
@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QScreen>
 
-TForm1::TForm1(QWidget *parent)
+AboutWindow::AboutWindow(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName("Form1");
     setWindowTitle("关于我们");
@@ -37,7 +37,7 @@ TForm1::TForm1(QWidget *parent)
     }
 }
 
-void TForm1::showCentredOver(QWidget *mainWindow) {
+void AboutWindow::showCentredOver(QWidget *mainWindow) {
     const QRect over =
         mainWindow ? mainWindow->window()->frameGeometry() : QGuiApplication::primaryScreen()->availableGeometry();
     const auto centre = [&] {
@@ -54,7 +54,7 @@ void TForm1::showCentredOver(QWidget *mainWindow) {
 }
 
 // Esc closes the window, as with any dialog (closing only hides it).
-void TForm1::keyPressEvent(QKeyEvent *event) {
+void AboutWindow::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
         return;

@@ -10,7 +10,7 @@ class QLabel;
 // The special tariff rate view: the rows of hs_dm_tax for one code under a three-level header.
 // A borderless window that its host places in a panel; it reads the code from the main window's
 // hand-off label when it is created and is never refreshed.
-class TForm4 : public QWidget {
+class SpecialRatesView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 793;
@@ -18,10 +18,10 @@ public:
 
     // Runs the creation sequence; its failures go to the default error report and the view
     // still shows its header.
-    explicit TForm4(const QLabel *handOff, QWidget *parent = nullptr);
-    ~TForm4() override;
+    explicit SpecialRatesView(const QLabel *handOff, QWidget *parent = nullptr);
+    ~SpecialRatesView() override;
 
-    Connection con1{QStringLiteral("TForm4.con1")};
+    Connection con1{QStringLiteral("SpecialRatesView.con1")};
     Query qry1{QStringLiteral("qry1")};
     DataGrid *dbgrdh1 = nullptr;
 

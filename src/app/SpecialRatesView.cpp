@@ -1,4 +1,4 @@
-#include "app/Unit4.h"
+#include "app/SpecialRatesView.h"
 
 #include "chrome/Fonts.h"
 #include "data/AppError.h"
@@ -15,7 +15,7 @@
 using Declare::column;
 using Declare::wide;
 
-TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
+SpecialRatesView::SpecialRatesView(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form4"));
     setWindowFlag(Qt::FramelessWindowHint);
     resize(kClientWidth, kClientHeight);
@@ -98,14 +98,16 @@ TForm4::TForm4(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
     FormCreate(handOff);
 }
 
-TForm4::~TForm4() {
+SpecialRatesView::~SpecialRatesView() {
     // The grid shows the query's result: unlink it before the query goes.
     dbgrdh1->setDataSource(nullptr);
 }
 
-QString TForm4::wdstrngfldqry1codeGetText(const QVariant &value) const { return UnscrambleCode(value.toString()); }
+QString SpecialRatesView::wdstrngfldqry1codeGetText(const QVariant &value) const {
+    return UnscrambleCode(value.toString());
+}
 
-void TForm4::FormCreate(const QLabel *handOff) {
+void SpecialRatesView::FormCreate(const QLabel *handOff) {
     try {
         con1.setConnectionString(DatabasePath::lookupConnectionString());
         qry1.open(con1, QStringLiteral("select * from hs_dm_tax where ") +

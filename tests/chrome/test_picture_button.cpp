@@ -1,7 +1,7 @@
-// TMyImage driven by real pointer input: QTest's QWindow overloads feed moves, presses and
+// PictureButton driven by real pointer input: QTest's QWindow overloads feed moves, presses and
 // releases through the window system of the offscreen platform, so Qt itself finds the control
 // under the pointer, derives the enter and leave events, and holds the implicit mouse grab.
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -20,7 +20,7 @@ QPixmap solid(QColor c, QSize size = {80, 81}) {
 }
 
 // The colour of the shown picture, or "none" when it is empty.
-QString shown(const TMyImage &img) {
+QString shown(const PictureButton &img) {
     if (img.picture().isNull()) return "none";
     return img.picture().toImage().pixelColor(0, 0).name();
 }
@@ -31,7 +31,7 @@ const QString red = QColor(Qt::red).name(), green = QColor(Qt::green).name(), bl
 // green; the pointer starts outside the button.
 struct Host {
     QWidget window;
-    TMyImage *img = new TMyImage(&window);
+    PictureButton *img = new PictureButton(&window);
     const QPoint inside{60, 60}, outside{250, 180};
 
     Host() {
@@ -56,7 +56,7 @@ struct Host {
 
 } // namespace
 
-TEST(TMyImage, PointerOverShowsPicture1AndLeavingRestoresThePicture) {
+TEST(PictureButton, PointerOverShowsPicture1AndLeavingRestoresThePicture) {
     Host h;
     ASSERT_EQ(shown(*h.img), red);
     h.moveTo(h.inside);
@@ -73,16 +73,16 @@ namespace {
 
 struct HoverCase {
     const char *name;
-    void (*prepare)(TMyImage &); // before the pointer arrives
-    void (*whileOver)(TMyImage &); // while the pointer is over the button
+    void (*prepare)(PictureButton &); // before the pointer arrives
+    void (*whileOver)(PictureButton &); // while the pointer is over the button
     QString duringHover, afterLeave;
 };
 
-void nothing(TMyImage &) {}
-void emptyPicture1(TMyImage &img) { img.setPicture1(QPixmap()); }
-void designMode(TMyImage &img) { img.setDesignMode(true); }
-void hide(TMyImage &img) { img.hide(); }
-void assignBlue(TMyImage &img) { img.setPicture(solid(Qt::blue)); }
+void nothing(PictureButton &) {}
+void emptyPicture1(PictureButton &img) { img.setPicture1(QPixmap()); }
+void designMode(PictureButton &img) { img.setDesignMode(true); }
+void hide(PictureButton &img) { img.hide(); }
+void assignBlue(PictureButton &img) { img.setPicture(solid(Qt::blue)); }
 
 class Hover : public testing::TestWithParam<HoverCase> {};
 
@@ -100,7 +100,7 @@ TEST_P(Hover, PictureWhileOverAndAfterLeaving) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    TMyImage, Hover,
+    PictureButton, Hover,
     testing::Values(HoverCase{"plain", nothing, nothing, green, red},
                     HoverCase{"emptyPicture1ShowsNothing", emptyPicture1, nothing, "none", red},
                     // The control keeps no state but the saved picture, so the saved one wins on leave.
@@ -110,9 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
                     HoverCase{"hiddenNeverSwaps", hide, nothing, red, red}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(TMyImage, DraggingOffWhilePressedGivesTheLeaveNotice) {
+TEST(PictureButton, DraggingOffWhilePressedGivesTheLeaveNotice) {
     Host h;
-    QSignalSpy clicks(h.img, &TMyImage::clicked);
+    QSignalSpy clicks(h.img, &PictureButton::clicked);
     h.moveTo(h.inside);
     h.press(Qt::LeftButton, h.inside);
     // The button holds the mouse while pressed, and still gets its leave and enter notices.
@@ -143,7 +143,7 @@ class Click : public testing::TestWithParam<ClickCase> {};
 TEST_P(Click, EmittedOnlyForALeftPressAndReleaseInside) {
     const ClickCase &c = GetParam();
     Host h;
-    QSignalSpy clicks(h.img, &TMyImage::clicked);
+    QSignalSpy clicks(h.img, &PictureButton::clicked);
     h.moveTo(c.press);
     h.press(c.button, c.press);
     h.moveTo(c.release);
@@ -151,7 +151,7 @@ TEST_P(Click, EmittedOnlyForALeftPressAndReleaseInside) {
     EXPECT_EQ(clicks.count(), c.clicks);
 }
 
-INSTANTIATE_TEST_SUITE_P(TMyImage, Click,
+INSTANTIATE_TEST_SUITE_P(PictureButton, Click,
                          testing::Values(ClickCase{"insideInside", Qt::LeftButton, {60, 60}, {100, 120}, 1},
                                          ClickCase{"releasedOutside", Qt::LeftButton, {60, 60}, {250, 180}, 0},
                                          ClickCase{
@@ -159,17 +159,17 @@ INSTANTIATE_TEST_SUITE_P(TMyImage, Click,
                                          ClickCase{"rightButton", Qt::RightButton, {60, 60}, {60, 60}, 0}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(TMyImage, ADoubleClickIsOneClick) {
+TEST(PictureButton, ADoubleClickIsOneClick) {
     Host h;
-    QSignalSpy clicks(h.img, &TMyImage::clicked);
+    QSignalSpy clicks(h.img, &PictureButton::clicked);
     h.moveTo({60, 60});
     QTest::mouseDClick(h.window.windowHandle(), Qt::LeftButton, {}, {60, 60});
     EXPECT_EQ(clicks.count(), 1);
 }
 
-TEST(TMyImage, CentredPictureSitsInTheMiddleOfTheControl) {
+TEST(PictureButton, CentredPictureSitsInTheMiddleOfTheControl) {
     // The search button: a 64 x 23 picture in a 72 x 33 control.
-    TMyImage img;
+    PictureButton img;
     img.resize(72, 33);
     img.setPicture(solid(Qt::red, {64, 23}));
     img.setCenter(true);
@@ -180,11 +180,11 @@ TEST(TMyImage, CentredPictureSitsInTheMiddleOfTheControl) {
     EXPECT_NE(drawn.pixelColor(68, 28), QColor(Qt::red));
 }
 
-TEST(TMyImage, WhereTabsOverlapTheLaterOneIsUnderThePointer) {
+TEST(PictureButton, WhereTabsOverlapTheLaterOneIsUnderThePointer) {
     // The tab controls are 105 wide, 88 apart: 17 pixels of each lie under the next one.
     Host h;
     h.img->setGeometry(0, 0, 105, 33);
-    TMyImage *next = new TMyImage(&h.window);
+    PictureButton *next = new PictureButton(&h.window);
     next->setGeometry(88, 0, 105, 33);
     next->setPicture(solid(Qt::red));
     next->setPicture1(solid(Qt::green));
@@ -216,15 +216,15 @@ struct PlatformCursorAt {
 
 } // namespace
 
-TEST(TMyImage, ButtonsSwappedUnderThePointerHandOverTheHighlight) {
+TEST(PictureButton, ButtonsSwappedUnderThePointerHandOverTheHighlight) {
     // The exit and back buttons share one place; a click on one hides it and shows the other.
     Host h;
-    TMyImage *other = new TMyImage(&h.window);
+    PictureButton *other = new PictureButton(&h.window);
     other->setGeometry(h.img->geometry());
     other->setPicture(solid(Qt::blue));
     other->setPicture1(solid(Qt::yellow));
     other->hide();
-    QObject::connect(h.img, &TMyImage::clicked, [&] {
+    QObject::connect(h.img, &PictureButton::clicked, [&] {
         h.img->hide();
         other->show();
     });

@@ -7,16 +7,16 @@
 class QLabel;
 class QLineEdit;
 class QProgressBar;
-class TMyImage;
+class PictureButton;
 
 // The update-file import window: the user picks a downloaded update file with the browse
 // button and appends its newer case records to case_hs with the import button. The import
 // itself is UpdateImport's; the window runs it on its own connection and shows the outcome.
-class TfrmImport : public QWidget {
+class ImportWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmImport(QWidget *parent = nullptr);
-    ~TfrmImport() override;
+    explicit ImportWindow(QWidget *parent = nullptr);
+    ~ImportWindow() override;
 
     void img1Click();
     void img2Click();
@@ -30,8 +30,8 @@ public:
     QLabel *imgBack;
     QLabel *lbl1;
     QLineEdit *edtFile;
-    TMyImage *img1;
-    TMyImage *img2;
+    PictureButton *img1;
+    PictureButton *img2;
     // Shown while an import runs.
     QProgressBar *prgImport;
 

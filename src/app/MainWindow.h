@@ -16,12 +16,12 @@ class QLineEdit;
 class QTextEdit;
 class RatesByOrigin;
 class SearchHistory;
-class TMyImage;
+class PictureButton;
 
 // The main window: header with picture buttons, the search strip, the three result grids, the
 // detail panels and the status line with the news ticker. Its components are public, as on a
 // designed form: other windows read its hidden hand-over labels and tests drive its controls.
-class TForm2 : public SkinnedWindow {
+class MainWindow : public SkinnedWindow {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 838;
@@ -30,18 +30,18 @@ public:
     static constexpr int kStatusTop = 540;
     static constexpr int kSiteLinkLeft = 700;
 
-    explicit TForm2(QWidget *parent = nullptr);
-    ~TForm2() override;
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // The area that holds the controls, in client coordinates.
     QWidget *client = nullptr;
 
     QLabel *imgForm = nullptr;
-    TMyImage *imgupdate = nullptr, *imgabout = nullptr, *imgreturn = nullptr, *imgreturn1 = nullptr;
+    PictureButton *imgupdate = nullptr, *imgabout = nullptr, *imgreturn = nullptr, *imgreturn1 = nullptr;
     ClickLabel *imgLogo = nullptr;
     QLabel *lbl4 = nullptr, *lbl5 = nullptr, *lbl6 = nullptr, *lbl11 = nullptr;
     QLineEdit *edtCode = nullptr, *edtName = nullptr;
-    TMyImage *imgQuery = nullptr, *imgtab1 = nullptr, *imgtab2 = nullptr, *imgtab3 = nullptr;
+    PictureButton *imgQuery = nullptr, *imgtab1 = nullptr, *imgtab2 = nullptr, *imgtab3 = nullptr;
     QFrame *pnl1 = nullptr, *pnl2 = nullptr, *pnl3 = nullptr;
     DataGrid *dbgrd1 = nullptr, *dbgrd2 = nullptr, *dbgrd3 = nullptr;
     DataGrid *dbgrd4 = nullptr, *dbgrd5 = nullptr, *dbgrd6 = nullptr;
@@ -51,7 +51,7 @@ public:
     // How many rows each result grid found, beside the tabs.
     QLabel *lblCounts = nullptr;
 
-    Connection con1{QStringLiteral("TForm2.con1")};
+    Connection con1{QStringLiteral("MainWindow.con1")};
     Query qry1{QStringLiteral("qry1")}, qry2{QStringLiteral("qry2")}, qry3{QStringLiteral("qry3")};
     Query qry4{QStringLiteral("qry4")}, qry5{QStringLiteral("qry5")}, qry6{QStringLiteral("qry6")};
     Query qry8{QStringLiteral("qry8")}, qry9{QStringLiteral("qry9")};
@@ -171,11 +171,11 @@ private:
     // The application-wide message hook: sees every event before it is delivered.
     class MessageHook : public QObject {
     public:
-        explicit MessageHook(TForm2 *form) : QObject(form), form_(form) {}
+        explicit MessageHook(MainWindow *form) : QObject(form), form_(form) {}
         bool eventFilter(QObject *watched, QEvent *event) override { return form_->aplctnvnts1Message(watched, event); }
 
     private:
-        TForm2 *form_;
+        MainWindow *form_;
     };
     MessageHook *aplctnvnts1 = nullptr;
 };

@@ -1,6 +1,6 @@
-#include "app/UnitImport.h"
+#include "app/ImportWindow.h"
 
-#include "chrome/Image1.h"
+#include "chrome/PictureButton.h"
 #include "chrome/Resources.h"
 #include "data/AppError.h"
 #include "data/DatabasePath.h"
@@ -22,7 +22,7 @@ const QString kSuccess = QStringLiteral("导入成功!");
 constexpr qint64 kRepaintMs = 100;
 } // namespace
 
-TfrmImport::TfrmImport(QWidget *parent) : QWidget(parent), con1(QStringLiteral("frmImport")) {
+ImportWindow::ImportWindow(QWidget *parent) : QWidget(parent), con1(QStringLiteral("frmImport")) {
     loadChromeResources();
     setWindowTitle(QStringLiteral("更新数据导入"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -42,13 +42,13 @@ TfrmImport::TfrmImport(QWidget *parent) : QWidget(parent), con1(QStringLiteral("
     edtFile->setGeometry(8, 24, 353, 21);
     edtFile->setFrame(false);
 
-    img1 = TMyImage::withPictures(this, {360, 23, 33, 25}, QStringLiteral("import_browse"));
+    img1 = PictureButton::withPictures(this, {360, 23, 33, 25}, QStringLiteral("import_browse"));
     img1->setCursor(Qt::PointingHandCursor);
-    connect(img1, &TMyImage::clicked, this, &TfrmImport::img1Click);
+    connect(img1, &PictureButton::clicked, this, &ImportWindow::img1Click);
 
-    img2 = TMyImage::withPictures(this, {392, 23, 73, 26}, QStringLiteral("import_go"));
+    img2 = PictureButton::withPictures(this, {392, 23, 73, 26}, QStringLiteral("import_go"));
     img2->setCursor(Qt::PointingHandCursor);
-    connect(img2, &TMyImage::clicked, this, &TfrmImport::img2Click);
+    connect(img2, &PictureButton::clicked, this, &ImportWindow::img2Click);
 
     prgImport = new QProgressBar(this);
     prgImport->setGeometry(8, 50, 457, 9);
@@ -58,15 +58,15 @@ TfrmImport::TfrmImport(QWidget *parent) : QWidget(parent), con1(QStringLiteral("
     FormCreate();
 }
 
-TfrmImport::~TfrmImport() = default;
+ImportWindow::~ImportWindow() = default;
 
-void TfrmImport::FormCreate() {
+void ImportWindow::FormCreate() {
     // A tool window with only a close button, above every window that is not topmost.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
 }
 
-void TfrmImport::img1Click() {
+void ImportWindow::img1Click() {
     if (importing_) return;
     const QString path = Platform::instance().openFileName(this);
     if (path.isEmpty()) return;
@@ -75,9 +75,9 @@ void TfrmImport::img1Click() {
     fileName_ = QFileInfo(path).fileName();
 }
 
-QString TfrmImport::GetMaxUpdatedate() { return UpdateImport::newestDate(con1).value_or(QString()); }
+QString ImportWindow::GetMaxUpdatedate() { return UpdateImport::newestDate(con1).value_or(QString()); }
 
-void TfrmImport::img2Click() {
+void ImportWindow::img2Click() {
     // The window repaints while it imports; a click that arrives meanwhile starts nothing.
     if (importing_) return;
     importing_ = true;
@@ -103,7 +103,7 @@ void TfrmImport::img2Click() {
     importing_ = false;
 }
 
-void TfrmImport::runImport() {
+void ImportWindow::runImport() {
     con1.setConnectionString(DatabasePath::lookupConnectionString());
     const UpdateImport::Outcome outcome =
         UpdateImport::run(con1, filePath_, [this](int done, int total) { showProgress(done, total); });
@@ -113,7 +113,7 @@ void TfrmImport::runImport() {
     edtFile->clear();
 }
 
-void TfrmImport::showProgress(int done, int total) {
+void ImportWindow::showProgress(int done, int total) {
     if (done != 0 && sinceRepaint_.isValid() && sinceRepaint_.elapsed() < kRepaintMs) return;
     sinceRepaint_.start();
     prgImport->setRange(0, qMax(total, 1));

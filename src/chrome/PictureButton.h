@@ -5,13 +5,13 @@
 // A picture button: shows Picture1 while the pointer is over it. On enter the shown picture is
 // saved and replaced by a copy of Picture1; on leave the saved picture comes back. It keeps no
 // other state, so a picture assigned while the pointer is over it is replaced on leave.
-class TMyImage : public QWidget {
+class PictureButton : public QWidget {
     Q_OBJECT
 public:
-    explicit TMyImage(QWidget *parent = nullptr);
+    explicit PictureButton(QWidget *parent = nullptr);
     // A picture button at its place showing ":/images/<base>.bmp", with "<base>_hot.bmp" as
     // its highlighted look.
-    static TMyImage *withPictures(QWidget *parent, const QRect &geometry, const QString &base);
+    static PictureButton *withPictures(QWidget *parent, const QRect &geometry, const QString &base);
 
     const QPixmap &picture() const { return picture_; }
     void setPicture(const QPixmap &picture);
