@@ -9,13 +9,12 @@
 #include "grid/MultiLevelHeader.h"
 #include "platform/Platform.h"
 
-#include <QLabel>
 #include <QVBoxLayout>
 
 using Declare::column;
 using Declare::wide;
 
-SpecialRatesView::SpecialRatesView(const QLabel *handOff, QWidget *parent) : QWidget(parent) {
+SpecialRatesView::SpecialRatesView(const QString &code, QWidget *reportTo) : code_(code) {
     setObjectName(QStringLiteral("Form4"));
     setWindowFlag(Qt::FramelessWindowHint);
     resize(kClientWidth, kClientHeight);
@@ -26,43 +25,43 @@ SpecialRatesView::SpecialRatesView(const QLabel *handOff, QWidget *parent) : QWi
     setFont(Fonts::tahoma8());
 
     // Every declared field must come back from "select *": a missing or mistyped column fails.
-    qry1.setFields({wide("id", 50),
-                    wide("code", 30),
-                    {QStringLiteral("name"), FieldKind::Memo},
-                    wide("low_tax", 50),
-                    wide("wl_tax", 50),
-                    wide("jpz_tax", 50),
-                    wide("yn_tax", 50),
-                    wide("lw_tax", 50),
-                    wide("mlxy_tax", 50),
-                    wide("md_tax", 50),
-                    wide("flb_tax", 50),
-                    wide("xjp_tax", 50),
-                    wide("tg_tax", 50),
-                    wide("yuen_tax", 50),
-                    wide("yatai_tax", 50),
-                    wide("zhili_tax", 50),
-                    wide("bjst_tax", 50),
-                    wide("xinjiapo_tax", 50),
-                    wide("xxl_tax", 50),
-                    wide("milu_tax", 50),
-                    wide("xg_tax", 50),
-                    wide("am_tax", 50),
-                    wide("tw_tax", 50),
-                    wide("ecfa", 50),
-                    wide("EX_OFFICIAL_TAX", 50),
-                    wide("EX_ZD_TAX", 200),
-                    wide("EX_SPEC_TAX", 50),
-                    wide("IM_ZD_TAX", 100)});
+    query_.setFields({wide("id", 50),
+                      wide("code", 30),
+                      {QStringLiteral("name"), FieldKind::Memo},
+                      wide("low_tax", 50),
+                      wide("wl_tax", 50),
+                      wide("jpz_tax", 50),
+                      wide("yn_tax", 50),
+                      wide("lw_tax", 50),
+                      wide("mlxy_tax", 50),
+                      wide("md_tax", 50),
+                      wide("flb_tax", 50),
+                      wide("xjp_tax", 50),
+                      wide("tg_tax", 50),
+                      wide("yuen_tax", 50),
+                      wide("yatai_tax", 50),
+                      wide("zhili_tax", 50),
+                      wide("bjst_tax", 50),
+                      wide("xinjiapo_tax", 50),
+                      wide("xxl_tax", 50),
+                      wide("milu_tax", 50),
+                      wide("xg_tax", 50),
+                      wide("am_tax", 50),
+                      wide("tw_tax", 50),
+                      wide("ecfa", 50),
+                      wide("EX_OFFICIAL_TAX", 50),
+                      wide("EX_ZD_TAX", 200),
+                      wide("EX_SPEC_TAX", 50),
+                      wide("IM_ZD_TAX", 100)});
 
-    dbgrdh1 = new DataGrid(this);
-    dbgrdh1->setObjectName(QStringLiteral("dbgrdh1"));
-    auto *header = new MultiLevelHeader(dbgrdh1);
+    grid_ = new DataGrid(this);
+    grid_->setObjectName(QStringLiteral("dbgrdh1"));
+    auto *header = new MultiLevelHeader(grid_);
     header->setFont(Fonts::tahoma8());
-    dbgrdh1->setHorizontalHeader(header);
-    dbgrdh1->setFont(Fonts::tahoma8());
-    dbgrdh1->setRowHeight(18);
-    GridModel *m = dbgrdh1->gridModel();
+    grid_->setHorizontalHeader(header);
+    grid_->setFont(Fonts::tahoma8());
+    grid_->setRowHeight(18);
+    GridModel *m = grid_->gridModel();
     m->setColumns({
         column("code", "税则号码", 70),
         column("name", "商品名称", 250),
@@ -86,37 +85,33 @@ SpecialRatesView::SpecialRatesView(const QLabel *handOff, QWidget *parent) : QWi
         column("EX_SPEC_TAX", "出口|特别", 40),
         {QStringLiteral("id"), QString(), -1, false, false, false},
     });
-    m->setDisplayHook(QStringLiteral("code"), [this](const QVariant &v) { return wdstrngfldqry1codeGetText(v); });
-    dbgrdh1->applyColumnWidths();
-    dbgrdh1->setCodeField(QStringLiteral("code"));
-    dbgrdh1->setExportName(QStringLiteral("特惠税率"));
+    m->setDisplayHook(QStringLiteral("code"), [](const QVariant &v) { return UnscrambleCode(v.toString()); });
+    grid_->applyColumnWidths();
+    grid_->setCodeField(QStringLiteral("code"));
+    grid_->setExportName(QStringLiteral("特惠税率"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(dbgrdh1);
+    layout->addWidget(grid_);
 
-    FormCreate(handOff);
+    load(reportTo);
 }
 
 SpecialRatesView::~SpecialRatesView() {
     // The grid shows the query's result: unlink it before the query goes.
-    dbgrdh1->setDataSource(nullptr);
+    grid_->setDataSource(nullptr);
 }
 
-QString SpecialRatesView::wdstrngfldqry1codeGetText(const QVariant &value) const {
-    return UnscrambleCode(value.toString());
-}
-
-void SpecialRatesView::FormCreate(const QLabel *handOff) {
+void SpecialRatesView::load(QWidget *reportTo) {
     try {
-        con1.setConnectionString(DatabasePath::lookupConnectionString());
-        qry1.open(con1, QStringLiteral("select * from hs_dm_tax where ") +
-                            con1.store()->codeEquals(QStringLiteral("code"), ScrambleCode(handOff->text())));
-        dbgrdh1->setDataSource(&qry1);
-        dbgrdh1->gridModel()->setOddRowColor(Qt::white);
-        dbgrdh1->gridModel()->setEvenRowColor(DataGrid::kEvenRowColor);
+        connection_.setConnectionString(DatabasePath::lookupConnectionString());
+        query_.open(connection_, QStringLiteral("select * from hs_dm_tax where ") +
+                                     connection_.store()->codeEquals(QStringLiteral("code"), ScrambleCode(code_)));
+        grid_->setDataSource(&query_);
+        grid_->gridModel()->setOddRowColor(Qt::white);
+        grid_->gridModel()->setEvenRowColor(DataGrid::kEvenRowColor);
     } catch (const AppError &e) {
         // Nothing in the view handles its own failures: they reach the default error report.
-        Notify::report(handOff->window(), e.message());
+        Notify::report(reportTo ? reportTo : this, e.message());
     }
 }

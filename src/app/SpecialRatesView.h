@@ -5,28 +5,30 @@
 #include <QWidget>
 
 class DataGrid;
-class QLabel;
 
 // The special tariff rate view: the rows of hs_dm_tax for one code under a three-level header.
-// A borderless window that its host places in a panel; it reads the code from the main window's
-// hand-off label when it is created and is never refreshed.
+// A borderless window that its host places in a panel; it reads the rows of the code it is made
+// for once and is never refreshed.
 class SpecialRatesView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 793;
     static constexpr int kClientHeight = 407;
 
-    // Runs the creation sequence; its failures go to the default error report and the view
-    // still shows its header.
-    explicit SpecialRatesView(const QLabel *handOff, QWidget *parent = nullptr);
+    // Reads the rows of a code (8 digits, as shown); its failures go to the default error report,
+    // over `reportTo` (the view itself when none), and the view still shows its header.
+    explicit SpecialRatesView(const QString &code, QWidget *reportTo = nullptr);
     ~SpecialRatesView() override;
 
-    Connection con1{QStringLiteral("SpecialRatesView.con1")};
-    Query qry1{QStringLiteral("qry1")};
-    DataGrid *dbgrdh1 = nullptr;
-
-    QString wdstrngfldqry1codeGetText(const QVariant &value) const;
+    const QString &code() const { return code_; }
+    DataGrid *grid() const { return grid_; }
+    const Query &query() const { return query_; }
 
 private:
-    void FormCreate(const QLabel *handOff);
+    void load(QWidget *reportTo);
+
+    QString code_;
+    Connection connection_{QStringLiteral("SpecialRatesView.con1")};
+    Query query_{QStringLiteral("qry1")};
+    DataGrid *grid_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "chrome/SkinnedWindow.h"
 
+#include "chrome/ScreenPlace.h"
+
 #include "chrome/Fonts.h"
 #include "data/Gbk.h"
 
@@ -348,4 +350,15 @@ void SkinnedWindow::beginSystemMove() {
 
 void SkinnedWindow::beginSystemResize(Qt::Edges edges) {
     if (QWindow *w = windowHandle()) w->startSystemResize(edges);
+}
+
+void SkinnedWindow::fitToScreen() {
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s) return;
+    const QRect room = s->availableGeometry();
+    const QSize outer = size().boundedTo(room.size());
+    if (outer != size()) setClientSize(outer.shrunkBy(frameMargins()));
+    QRect r(pos(), size());
+    r.moveCenter(room.center());
+    move(ScreenPlace::within(r, room).topLeft());
 }

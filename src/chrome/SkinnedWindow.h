@@ -19,6 +19,9 @@ public:
     // Outer size = client size plus the frame's room (frameMargins()).
     void setClientSize(const QSize &size);
     static QMargins frameMargins() { return FrameGeometry::frameMargins(); }
+    // Shrinks the window to the room its screen has, when it has less than the window's size,
+    // and places it wholly on that screen, centred where it can be.
+    void fitToScreen();
 
     // True once the window has been activated, false again while it is inactive; only the
     // caption buttons' hover looks depend on it.

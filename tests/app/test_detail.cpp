@@ -1,9 +1,13 @@
+#include "app/DetailPanel.h"
 #include "app/MainWindow.h"
+#include "app/ResultTabs.h"
+#include "app/SpecialRatesPanel.h"
 #include "app/SpecialRatesView.h"
 #include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"
 
@@ -89,18 +93,21 @@ enum class View { Results, Detail, SpecialRates };
 // panels, the other result grids do not.
 void expectState(const MainWindow &f, View view, bool resultsBehind, const char *where) {
     SCOPED_TRACE(where);
-    EXPECT_EQ(f.pnl1->isVisible(), view == View::Results || resultsBehind);
-    EXPECT_EQ(f.pnl2->isVisible(), view == View::Detail);
-    EXPECT_EQ(f.pnl3->isVisible(), view == View::SpecialRates);
-    for (PictureButton *b : {f.imgtab1, f.imgtab2, f.imgtab3, f.imgreturn})
+    EXPECT_EQ(control<QFrame>(f, "pnl1")->isVisible(), view == View::Results || resultsBehind);
+    EXPECT_EQ(control<QFrame>(f, "pnl2")->isVisible(), view == View::Detail);
+    EXPECT_EQ(control<QFrame>(f, "pnl3")->isVisible(), view == View::SpecialRates);
+    for (PictureButton *b : {control<PictureButton>(f, "imgtab1"), control<PictureButton>(f, "imgtab2"),
+                             control<PictureButton>(f, "imgtab3"), control<PictureButton>(f, "imgreturn")})
         EXPECT_EQ(b->isVisible(), view == View::Results);
-    EXPECT_EQ(f.imgreturn1->isVisible(), view != View::Results);
-    EXPECT_EQ(f.imgreturn1->geometry(), f.imgreturn->geometry());
+    EXPECT_EQ(control<PictureButton>(f, "imgreturn1")->isVisible(), view != View::Results);
+    EXPECT_EQ(control<PictureButton>(f, "imgreturn1")->geometry(), control<PictureButton>(f, "imgreturn")->geometry());
 }
 
 // Clicks the search tab of a result grid.
 void showResultGrid(MainWindow &f, DataGrid *grid) {
-    PictureButton *tab = grid == f.dbgrd1 ? f.imgtab1 : grid == f.dbgrd2 ? f.imgtab2 : f.imgtab3;
+    PictureButton *tab = grid == control<DataGrid>(f, "dbgrd1")   ? control<PictureButton>(f, "imgtab1")
+                         : grid == control<DataGrid>(f, "dbgrd2") ? control<PictureButton>(f, "imgtab2")
+                                                                  : control<PictureButton>(f, "imgtab3");
     QTest::mouseClick(tab, Qt::LeftButton);
     ASSERT_TRUE(grid->isVisible());
 }
@@ -132,40 +139,45 @@ TEST(Detail, CodeClickInEachResultGridOpensTheDetailViewAndBackReturnsToThatGrid
         MainWindow &f = *w.form;
         DataGrid *grid = f.findChild<DataGrid *>(QLatin1String(c.grid));
         showResultGrid(f, grid);
-        f.lbl6->show();
+        control<QLabel>(f, "lbl6")->show();
         w.click(grid, c.origin, c.code, c.origin);
 
         EXPECT_TRUE(w.platform.boxes.isEmpty()) << boxTexts(w.platform).join(u'\n').toStdString();
-        EXPECT_FALSE(f.lbl6->isVisible());
-        expectState(f, View::Detail, grid == f.dbgrd1, "detail");
-        EXPECT_EQ(f.lbl3->text(), c.origin);
-        EXPECT_EQ(column(f.dbgrd4, QStringLiteral("hs_code")),
+        EXPECT_FALSE(control<QLabel>(f, "lbl6")->isVisible());
+        expectState(f, View::Detail, grid == control<DataGrid>(f, "dbgrd1"), "detail");
+        EXPECT_EQ(SearchTables::describe(f.openTab()).codeColumn, c.origin);
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd4"), QStringLiteral("hs_code")),
                   c.tariffCode.isEmpty() ? QStringList() : QStringList{c.tariffCode});
-        EXPECT_EQ(column(f.dbgrd5, QStringLiteral("abbr_trade")),
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd5"), QStringLiteral("abbr_trade")),
                   (QStringList{"一般贸易", "来料加工", "进料加工", "保税", "引号"}));
-        EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")), c.trade);
-        EXPECT_EQ(column(f.dbgrd6, QStringLiteral("docu_code")), c.licences);
-        EXPECT_EQ(f.dbgrd5->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("监管条件"));
-        EXPECT_EQ(f.dbgrd6->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("名称"));
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd5"), QStringLiteral("lice")), c.trade);
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd6"), QStringLiteral("docu_code")), c.licences);
+        EXPECT_EQ(control<DataGrid>(f, "dbgrd5")->model()->headerData(1, Qt::Horizontal).toString(),
+                  QStringLiteral("监管条件"));
+        EXPECT_EQ(control<DataGrid>(f, "dbgrd6")->model()->headerData(1, Qt::Horizontal).toString(),
+                  QStringLiteral("名称"));
 
-        f.lbl6->show();
-        QTest::mouseClick(f.imgreturn1, Qt::LeftButton);
-        EXPECT_FALSE(f.lbl6->isVisible());
+        control<QLabel>(f, "lbl6")->show();
+        QTest::mouseClick(control<PictureButton>(f, "imgreturn1"), Qt::LeftButton);
+        EXPECT_FALSE(control<QLabel>(f, "lbl6")->isVisible());
         expectState(f, View::Results, false, "back");
         EXPECT_TRUE(grid->isVisible());
-        EXPECT_TRUE(f.pnl1->isVisible());
+        EXPECT_TRUE(control<QFrame>(f, "pnl1")->isVisible());
     }
 }
 
 TEST(Detail, TariffRowGridShowsTheWholeRow) {
     Window w;
     MainWindow &f = *w.form;
-    w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("hs_code"));
-    EXPECT_EQ(rows(f.dbgrd4), QStringList{horseRow()});
-    EXPECT_EQ(f.qry4.sql(), Statement(QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,"
-                                                     "tax_rate,unit1,unit2,lice from official_hs where hs_code = ?"),
-                                      {ScrambleCode(QStringLiteral("01012100"))}));
-    EXPECT_EQ(f.qry5.sql(), Statement("select abbr_trade,ex_control as lice from hs_trade"));
+    w.click(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("01012100"),
+            QStringLiteral("hs_code"));
+    EXPECT_EQ(rows(control<DataGrid>(f, "dbgrd4")), QStringList{horseRow()});
+    EXPECT_EQ(f.detail()->query(DetailPanel::TariffRow).sql(),
+              Statement(QStringLiteral("select id,hs_code,name, low_rate,high_rate,reg_rate,reg_date,"
+                                       "tax_rate,unit1,unit2,lice from official_hs where hs_code = ?"),
+                        {ScrambleCode(QStringLiteral("01012100"))}));
+    EXPECT_EQ(f.detail()->query(DetailPanel::TradeModes).sql(),
+              Statement("select abbr_trade,ex_control as lice from hs_trade"));
 }
 
 TEST(Detail, ConditionCellsAndLicencesFollowTheCodeLoadedLast) {
@@ -206,14 +218,14 @@ TEST(Detail, ConditionCellsAndLicencesFollowTheCodeLoadedLast) {
     MainWindow &f = *w.form;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.code.toStdString());
-        w.click(f.dbgrd1, QStringLiteral("hs_code"), c.code, QStringLiteral("hs_code"));
+        w.click(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), c.code, QStringLiteral("hs_code"));
         EXPECT_TRUE(w.platform.boxes.isEmpty()) << boxTexts(w.platform).join(u'\n').toStdString();
-        EXPECT_EQ(f.qry6.sql(),
+        EXPECT_EQ(f.detail()->query(DetailPanel::Licences).sql(),
                   Statement(QStringLiteral("select docu_code,docu_name from hs_licensed where ") + c.statementTail,
                             c.values));
-        EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")), c.trade);
-        EXPECT_EQ(column(f.dbgrd6, QStringLiteral("docu_code")), c.licences);
-        f.imgreturn1Click();
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd5"), QStringLiteral("lice")), c.trade);
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd6"), QStringLiteral("docu_code")), c.licences);
+        click(control<PictureButton>(f, "imgreturn1"));
     }
 }
 
@@ -233,14 +245,14 @@ TEST(Detail, ClicksOnOtherCellsOpenNothing) {
         SCOPED_TRACE(std::string(c.grid) + "." + c.field);
         DataGrid *grid = f.findChild<DataGrid *>(QLatin1String(c.grid));
         showResultGrid(f, grid);
-        f.lbl6->show();
+        control<QLabel>(f, "lbl6")->show();
         clickCell(grid, 0, QLatin1String(c.field));
-        EXPECT_FALSE(f.lbl6->isVisible());
+        EXPECT_FALSE(control<QLabel>(f, "lbl6")->isVisible());
         EXPECT_EQ(grid->currentIndex().column(), columnOf(grid, QLatin1String(c.field)));
         expectState(f, View::Results, false, "after the click");
-        EXPECT_TRUE(f.lbl3->text().isEmpty());
-        EXPECT_TRUE(f.lbl10->text().isEmpty());
-        EXPECT_EQ(f.qry4.model()->columnCount(), 0) << "nothing was loaded";
+        EXPECT_FALSE(f.inView());
+        EXPECT_EQ(f.specialRates()->view(), nullptr);
+        EXPECT_EQ(f.detail()->query(DetailPanel::TariffRow).model()->columnCount(), 0) << "nothing was loaded";
     }
 }
 
@@ -251,14 +263,14 @@ TEST(Detail, ClickInAnEmptyGridOnlyHidesTheWarning) {
     MainWindow f;
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    ASSERT_EQ(f.dbgrd1->model()->rowCount(), 0);
+    ASSERT_EQ(control<DataGrid>(f, "dbgrd1")->model()->rowCount(), 0);
     // An empty grid has no cell: the handler is called as for a click on its code column.
-    f.lbl6->show();
-    f.dbgrd1CellClick(0);
-    EXPECT_FALSE(f.lbl6->isVisible());
-    f.lbl6->show();
-    f.dbgrd1CellClick(columnOf(f.dbgrd1, QStringLiteral("b")));
-    EXPECT_FALSE(f.lbl6->isVisible());
+    control<QLabel>(f, "lbl6")->show();
+    f.results()->chooseCell(SearchTables::OfficialHs, 0);
+    EXPECT_FALSE(control<QLabel>(f, "lbl6")->isVisible());
+    control<QLabel>(f, "lbl6")->show();
+    f.results()->chooseCell(SearchTables::OfficialHs, columnOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("b")));
+    EXPECT_FALSE(control<QLabel>(f, "lbl6")->isVisible());
     expectState(f, View::Results, false, "empty grid");
     EXPECT_TRUE(platform.boxes.isEmpty());
 }
@@ -275,34 +287,36 @@ TEST(Detail, SpecialRateClickHandsOverTheClickedRowsCodeAfterColumnsMoved) {
     });
     MainWindow &f = *w.form;
     // The user drags the link column to the front and the code column to the far right.
-    QHeaderView *h = f.dbgrd1->horizontalHeader();
-    h->moveSection(h->visualIndex(columnOf(f.dbgrd1, QStringLiteral("b"))), 0);
-    h->moveSection(h->visualIndex(columnOf(f.dbgrd1, QStringLiteral("hs_code"))), 6);
+    QHeaderView *h = control<DataGrid>(f, "dbgrd1")->horizontalHeader();
+    h->moveSection(h->visualIndex(columnOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("b"))), 0);
+    h->moveSection(h->visualIndex(columnOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"))), 6);
     QPointer<SpecialRatesView> earlier;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.code.toStdString());
-        w.click(f.dbgrd1, QStringLiteral("hs_code"), c.code, QStringLiteral("b"));
+        w.click(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), c.code, QStringLiteral("b"));
         EXPECT_TRUE(w.platform.boxes.isEmpty()) << boxTexts(w.platform).join(u'\n').toStdString();
-        EXPECT_EQ(f.lbl10->text(), c.handedOver);
+        EXPECT_EQ(f.specialRates()->view()->code(), c.handedOver);
         expectState(f, View::SpecialRates, true, "special rates");
-        EXPECT_EQ(f.lbl3->text(), QStringLiteral("hs_code"));
-        const QList<SpecialRatesView *> views = f.pnl3->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(f.openTab(), SearchTables::OfficialHs);
+        const QList<SpecialRatesView *> views =
+            control<QFrame>(f, "pnl3")->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly);
         ASSERT_EQ(views.size(), 1) << "earlier views are released";
         SpecialRatesView *view = views.first();
         EXPECT_TRUE(earlier.isNull());
         EXPECT_TRUE(view->isVisible());
-        EXPECT_EQ(view->geometry(), f.pnl3->rect());
+        EXPECT_EQ(view->geometry(), control<QFrame>(f, "pnl3")->rect());
         EXPECT_EQ(column(view->dbgrdh1, QStringLiteral("name")), QStringList{QStringLiteral("税率") + c.handedOver});
         earlier = view;
 
-        f.imgreturn1Click();
+        click(control<PictureButton>(f, "imgreturn1"));
         expectState(f, View::Results, false, "back");
-        EXPECT_TRUE(f.dbgrd1->isVisible());
+        EXPECT_TRUE(control<DataGrid>(f, "dbgrd1")->isVisible());
     }
     // The moved code column still opens the detail view of its own row.
-    w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("hs_code"));
+    w.click(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("01012100"),
+            QStringLiteral("hs_code"));
     expectState(f, View::Detail, true, "detail after moving columns");
-    EXPECT_EQ(rows(f.dbgrd4), QStringList{horseRow()});
+    EXPECT_EQ(rows(control<DataGrid>(f, "dbgrd4")), QStringList{horseRow()});
 }
 
 TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
@@ -320,25 +334,27 @@ TEST(Detail, ALoadFailureIsShownAndTheClickStillOpensTheDetailView) {
         SCOPED_TRACE(c.dropped);
         Window w;
         MainWindow &f = *w.form;
-        w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("hs_code"));
-        f.imgreturn1Click();
+        w.click(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("01012100"),
+                QStringLiteral("hs_code"));
+        click(control<PictureButton>(f, "imgreturn1"));
         w.db.exec(QStringLiteral("drop table %1").arg(QLatin1String(c.dropped)));
-        w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("87654321"), QStringLiteral("hs_code"));
+        w.click(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("87654321"),
+                QStringLiteral("hs_code"));
 
         ASSERT_EQ(w.platform.boxes.size(), 1);
         EXPECT_EQ(w.platform.boxes[0].caption, Platform::applicationTitle());
         EXPECT_EQ(w.platform.boxes[0].icon, Platform::Icon::Stop);
         EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("no such table: %1").arg(QLatin1String(c.dropped)));
         expectState(f, View::Detail, true, "detail despite the failure");
-        EXPECT_EQ(column(f.dbgrd4, QStringLiteral("hs_code")),
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd4"), QStringLiteral("hs_code")),
                   c.tariffRowShown ? QStringList{QStringLiteral("87654321")} : QStringList());
-        EXPECT_EQ(f.dbgrd5->model()->rowCount(), c.tradeModesShown ? 5 : 0);
+        EXPECT_EQ(control<DataGrid>(f, "dbgrd5")->model()->rowCount(), c.tradeModesShown ? 5 : 0);
         // The trade modes show the conditions of the code whose condition step ran last.
         if (c.tradeModesShown) {
-            EXPECT_EQ(column(f.dbgrd5, QStringLiteral("lice")),
+            EXPECT_EQ(column(control<DataGrid>(f, "dbgrd5"), QStringLiteral("lice")),
                       c.tariffRowShown ? QStringList({"", "", "C", "", ""}) : QStringList({"AB", "B", "", "", ""}));
         }
-        EXPECT_EQ(column(f.dbgrd6, QStringLiteral("docu_code")),
+        EXPECT_EQ(column(control<DataGrid>(f, "dbgrd6"), QStringLiteral("docu_code")),
                   c.licencesFromBefore ? QStringList({"A", "B", "AC"}) : QStringList());
     }
 }
@@ -348,12 +364,13 @@ TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
     MainWindow &f = *w.form;
     Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
     w.db.exec(QStringLiteral("drop table hs_dm_tax"));
-    w.click(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("b"));
+    w.click(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("01012100"), QStringLiteral("b"));
     ASSERT_EQ(w.platform.boxes.size(), 1);
     EXPECT_EQ(w.platform.boxes[0].caption, QStringLiteral("Zendrik查"));
     EXPECT_EQ(w.platform.boxes[0].text, QStringLiteral("no such table: hs_dm_tax."));
     expectState(f, View::SpecialRates, true, "special rates after the report");
-    const QList<SpecialRatesView *> views = f.pnl3->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly);
+    const QList<SpecialRatesView *> views =
+        control<QFrame>(f, "pnl3")->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly);
     ASSERT_EQ(views.size(), 1);
     EXPECT_TRUE(views[0]->isVisible());
     EXPECT_EQ(views[0]->dbgrdh1->model()->rowCount(), 0);
@@ -363,15 +380,17 @@ TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
 TEST(Detail, ASearchWhileTheDetailViewShowsLeavesItInFrontAndBackShowsTheNewResults) {
     Window w;
     MainWindow &f = *w.form;
-    showResultGrid(f, f.dbgrd3);
-    w.click(f.dbgrd3, QStringLiteral("code"), QStringLiteral("87654321"), QStringLiteral("code"));
-    f.edtCode->setText(QStringLiteral("0101"));
-    f.imgQueryClick();
+    showResultGrid(f, control<DataGrid>(f, "dbgrd3"));
+    w.click(control<DataGrid>(f, "dbgrd3"), QStringLiteral("code"), QStringLiteral("87654321"), QStringLiteral("code"));
+    control<QLineEdit>(f, "edtCode")->setText(QStringLiteral("0101"));
+    click(control<PictureButton>(f, "imgQuery"));
     EXPECT_TRUE(w.platform.boxes.isEmpty()) << boxTexts(w.platform).join(u'\n').toStdString();
     expectState(f, View::Detail, false, "after the search");
-    EXPECT_EQ(column(f.dbgrd4, QStringLiteral("hs_code")), QStringList{QStringLiteral("87654321")});
-    QTest::mouseClick(f.imgreturn1, Qt::LeftButton);
+    EXPECT_EQ(column(control<DataGrid>(f, "dbgrd4"), QStringLiteral("hs_code")),
+              QStringList{QStringLiteral("87654321")});
+    QTest::mouseClick(control<PictureButton>(f, "imgreturn1"), Qt::LeftButton);
     expectState(f, View::Results, false, "back");
-    EXPECT_TRUE(f.dbgrd3->isVisible());
-    EXPECT_EQ(column(f.dbgrd1, QStringLiteral("hs_code")), QStringList{QStringLiteral("01012100")});
+    EXPECT_TRUE(control<DataGrid>(f, "dbgrd3")->isVisible());
+    EXPECT_EQ(column(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code")),
+              QStringList{QStringLiteral("01012100")});
 }

@@ -1,9 +1,12 @@
 // The news and advertisement refresh at start-up, against a local vendor site on loopback: the
 // real main window, a real database file, real feeds and real JPEG bytes.
+#include "app/AdvertBanner.h"
 #include "app/MainWindow.h"
+#include "app/NewsTicker.h"
 #include "chrome/ClickLabel.h"
 #include "data/CodeCodec.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/TestDatabase.h"
 #include "updates/JpegDecode.h"
 #include "vendorsite/VendorSite.h"
@@ -98,15 +101,15 @@ TEST(Feed, RefreshReplacesTheNewsAndTheFeedsAdvertisementsAndShowsThePicture) {
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")),
               (kOldAds.mid(0, 2) +
                QStringList{"{root}/ad/a.jpg|{root}/ad/a.html|1", "{root}/ad/banner.jpg|{root}/ad/customs.html|1"}));
-    EXPECT_EQ(form.lbl9->text(), QStringLiteral("Tom'snewlist"));
-    EXPECT_EQ(form.lbl12->text(), QStringLiteral("7"));
-    EXPECT_EQ(form.lbl8->text(), QStringLiteral("数据更新时间:2024-05-20"));
+    EXPECT_EQ(control<ClickLabel>(form, "lbl9")->text(), QStringLiteral("Tom'snewlist"));
+    EXPECT_EQ(form.ticker()->shownId(), QStringLiteral("7"));
+    EXPECT_EQ(control<QLabel>(form, "lbl8")->text(), QStringLiteral("数据更新时间:2024-05-20"));
 
     // The last row's picture and link.
-    EXPECT_EQ(form.lblAdUrl->text(), f.site.root() + QStringLiteral("/ad/customs.html"));
-    EXPECT_EQ(form.imgLogo->pixmap().toImage().convertToFormat(QImage::Format_RGB888),
+    EXPECT_EQ(form.banner()->address(), f.site.root() + QStringLiteral("/ad/customs.html"));
+    EXPECT_EQ(control<ClickLabel>(form, "imgLogo")->pixmap().toImage().convertToFormat(QImage::Format_RGB888),
               JpegDecode::decode(f.site.picture()));
-    const QImage shown = form.imgLogo->grab().toImage();
+    const QImage shown = control<ClickLabel>(form, "imgLogo")->grab().toImage();
     EXPECT_EQ(shown.size(), QSize(385, 65));
     for (QPoint p : {QPoint(0, 0), QPoint(370, 55), QPoint(200, 30)}) EXPECT_GT(qRed(shown.pixel(p)), 200) << p.x();
 
@@ -117,9 +120,9 @@ TEST(Feed, RefreshReplacesTheNewsAndTheFeedsAdvertisementsAndShowsThePicture) {
     EXPECT_EQ(f.site.requests().last().headers.value("user-agent"), "Mozilla/3.0 (compatible; Indy Library)");
 
     form.show();
-    form.lbl6->show();
-    form.imgLogoClick();
-    EXPECT_TRUE(form.lbl6->isHidden());
+    control<QLabel>(form, "lbl6")->show();
+    click(control<ClickLabel>(form, "imgLogo"));
+    EXPECT_TRUE(control<QLabel>(form, "lbl6")->isHidden());
     EXPECT_EQ(f.platform.opened, QStringList{f.site.root() + QStringLiteral("/ad/customs.html")});
 }
 
@@ -180,9 +183,9 @@ TEST(Feed, AFailingFeedLeavesItsTableAsItWas) {
         EXPECT_EQ(f.rows(QStringLiteral("news_ad")), c.ads) << c.what;
         // The refresh's own box does not stop start-up: the picture of the stored last row is
         // shown and the rest of the sequence runs.
-        EXPECT_FALSE(form.imgLogo->pixmap().isNull()) << c.what;
-        EXPECT_EQ(form.lbl8->text(), QStringLiteral("数据更新时间:2024-05-20")) << c.what;
-        EXPECT_FALSE(form.lbl9->text().isEmpty()) << c.what;
+        EXPECT_FALSE(control<ClickLabel>(form, "imgLogo")->pixmap().isNull()) << c.what;
+        EXPECT_EQ(control<QLabel>(form, "lbl8")->text(), QStringLiteral("数据更新时间:2024-05-20")) << c.what;
+        EXPECT_FALSE(control<ClickLabel>(form, "lbl9")->text().isEmpty()) << c.what;
     }
 }
 
@@ -198,7 +201,7 @@ TEST(Feed, FeedsThatMovedAreFollowed) {
     EXPECT_EQ(f.site.hits(QByteArray(VendorSite::kMovedPrefix) + VendorSite::kNewsPath), 1);
     EXPECT_EQ(f.rows(QStringLiteral("news")).size(), 3);
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")).size(), 3);
-    EXPECT_FALSE(form.imgLogo->pixmap().isNull());
+    EXPECT_FALSE(control<ClickLabel>(form, "imgLogo")->pixmap().isNull());
 }
 
 TEST(Feed, AnEmptyNewsFeedEmptiesTheNewsAndTheAdvertisementsAreStillRead) {
@@ -210,7 +213,7 @@ TEST(Feed, AnEmptyNewsFeedEmptiesTheNewsAndTheAdvertisementsAreStillRead) {
     EXPECT_EQ(f.rows(QStringLiteral("news_ad")).size(), 3);
     // With no news the ticker stays idle and start-up goes on.
     EXPECT_EQ(f.boxes(), QStringList());
-    form.tmr1Timer();
+    form.ticker()->advance();
 }
 
 // Picture failures reach start-up's handler: the rest of start-up does not run.
@@ -228,9 +231,9 @@ TEST(Feed, PictureFailuresStopStartUp) {
         f.site.setFault(VendorSite::kPicturePath, c.fault);
         MainWindow form;
         EXPECT_EQ(f.boxes(), QStringList{c.message});
-        EXPECT_TRUE(form.imgLogo->pixmap().isNull());
-        EXPECT_TRUE(form.lblAdUrl->text().isEmpty());
-        EXPECT_TRUE(form.lbl8->text().isEmpty());
+        EXPECT_TRUE(control<ClickLabel>(form, "imgLogo")->pixmap().isNull());
+        EXPECT_TRUE(form.banner()->address().isEmpty());
+        EXPECT_TRUE(control<QLabel>(form, "lbl8")->text().isEmpty());
         EXPECT_EQ(f.rows(QStringLiteral("news")).size(), 3) << "the refresh itself stays done";
     }
 }
@@ -240,9 +243,9 @@ TEST(Feed, AnEmptyPictureShowsNothingAndKeepsTheLink) {
     f.site.setFault(VendorSite::kPicturePath, Fault::Empty);
     MainWindow form;
     EXPECT_TRUE(f.boxes().isEmpty());
-    EXPECT_TRUE(form.imgLogo->pixmap().isNull());
-    EXPECT_EQ(form.lblAdUrl->text(), f.site.root() + QStringLiteral("/ad/customs.html"));
-    EXPECT_FALSE(form.lbl8->text().isEmpty());
+    EXPECT_TRUE(control<ClickLabel>(form, "imgLogo")->pixmap().isNull());
+    EXPECT_EQ(form.banner()->address(), f.site.root() + QStringLiteral("/ad/customs.html"));
+    EXPECT_FALSE(control<QLabel>(form, "lbl8")->text().isEmpty());
 }
 
 TEST(Feed, TheStoredLastAdvertisementRowDecides) {
@@ -270,8 +273,8 @@ TEST(Feed, TheStoredLastAdvertisementRowDecides) {
         MainWindow form;
         if (QString(c.message).isEmpty()) {
             EXPECT_TRUE(f.boxes().isEmpty()) << c.what << ": " << f.boxes().join(u'\n').toStdString();
-            EXPECT_EQ(form.lblAdUrl->text(), QString(c.link).replace("{root}", f.site.root())) << c.what;
-            EXPECT_EQ(form.imgLogo->pixmap().size(), QSize(385, 65)) << c.what;
+            EXPECT_EQ(form.banner()->address(), QString(c.link).replace("{root}", f.site.root())) << c.what;
+            EXPECT_EQ(control<ClickLabel>(form, "imgLogo")->pixmap().size(), QSize(385, 65)) << c.what;
         } else {
             EXPECT_EQ(f.boxes(), QStringList{c.message}) << c.what;
             EXPECT_EQ(f.site.hits(VendorSite::kPicturePath), 0) << c.what;

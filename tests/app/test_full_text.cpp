@@ -7,6 +7,7 @@
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
 #include "search/DeclarationElements.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"
 
@@ -60,8 +61,8 @@ struct Window {
         form = std::make_unique<MainWindow>();
         showActive(form.get());
         EXPECT_TRUE(platform.boxes.isEmpty());
-        form->edtCode->setText(QStringLiteral("41"));
-        QTest::keyClick(form->edtCode, Qt::Key_Return);
+        control<QLineEdit>(*form, "edtCode")->setText(QStringLiteral("41"));
+        QTest::keyClick(control<QLineEdit>(*form, "edtCode"), Qt::Key_Return);
     }
 };
 
@@ -88,8 +89,8 @@ QString hover(DataGrid *grid, int row, const QString &field) {
 TEST(FullText, ACellShowsItsWholeTextInATooltipOnlyWhenItIsCut) {
     Window w;
     MainWindow &f = *w.form;
-    const int longRow = rowOf(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("41041111"));
-    const int shortRow = rowOf(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("41041119"));
+    const int longRow = rowOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("41041111"));
+    const int shortRow = rowOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("41041119"));
     ASSERT_GE(longRow, 0);
     ASSERT_GE(shortRow, 0);
     struct Case {
@@ -99,11 +100,11 @@ TEST(FullText, ACellShowsItsWholeTextInATooltipOnlyWhenItIsCut) {
         QString field;
         QString tip; // empty: none shows
     } cases[] = {
-        {"elements wrapped past two lines", f.dbgrd1, longRow, "spec", kLongElements},
-        {"elements that fit", f.dbgrd1, shortRow, "spec", ""},
-        {"a name wider than its column", f.dbgrd1, longRow, "name", kLongName},
-        {"a name that fits", f.dbgrd1, shortRow, "name", ""},
-        {"a code", f.dbgrd1, longRow, "hs_code", ""},
+        {"elements wrapped past two lines", control<DataGrid>(f, "dbgrd1"), longRow, "spec", kLongElements},
+        {"elements that fit", control<DataGrid>(f, "dbgrd1"), shortRow, "spec", ""},
+        {"a name wider than its column", control<DataGrid>(f, "dbgrd1"), longRow, "name", kLongName},
+        {"a name that fits", control<DataGrid>(f, "dbgrd1"), shortRow, "name", ""},
+        {"a code", control<DataGrid>(f, "dbgrd1"), longRow, "hs_code", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,90 +112,100 @@ TEST(FullText, ACellShowsItsWholeTextInATooltipOnlyWhenItIsCut) {
     }
 
     // Wide enough for the whole name, the cell no longer cuts it.
-    f.dbgrd1->setColumnWidth(columnOf(f.dbgrd1, QStringLiteral("name")), 600);
-    EXPECT_EQ(hover(f.dbgrd1, longRow, QStringLiteral("name")), QString());
+    control<DataGrid>(f, "dbgrd1")
+        ->setColumnWidth(columnOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("name")), 600);
+    EXPECT_EQ(hover(control<DataGrid>(f, "dbgrd1"), longRow, QStringLiteral("name")), QString());
 
     // The case grid fits its rows to two lines: elements of more lines are cut there too.
-    QTest::mouseClick(f.imgtab3, Qt::LeftButton);
-    const int caseRow = rowOf(f.dbgrd3, QStringLiteral("code"), QStringLiteral("41041111"));
+    QTest::mouseClick(control<PictureButton>(f, "imgtab3"), Qt::LeftButton);
+    const int caseRow = rowOf(control<DataGrid>(f, "dbgrd3"), QStringLiteral("code"), QStringLiteral("41041111"));
     ASSERT_GE(caseRow, 0);
-    EXPECT_EQ(hover(f.dbgrd3, caseRow, QStringLiteral("spec")), kLongElements);
+    EXPECT_EQ(hover(control<DataGrid>(f, "dbgrd3"), caseRow, QStringLiteral("spec")), kLongElements);
 
     // The detail view's one-line row cuts a long name.
-    QTest::mouseClick(f.imgtab1, Qt::LeftButton);
-    clickCell(f.dbgrd1, longRow, QStringLiteral("hs_code"));
-    ASSERT_TRUE(f.pnl2->isVisible());
-    EXPECT_EQ(hover(f.dbgrd4, 0, QStringLiteral("name")), kLongName);
-    EXPECT_EQ(hover(f.dbgrd4, 0, QStringLiteral("hs_code")), QString());
+    QTest::mouseClick(control<PictureButton>(f, "imgtab1"), Qt::LeftButton);
+    clickCell(control<DataGrid>(f, "dbgrd1"), longRow, QStringLiteral("hs_code"));
+    ASSERT_TRUE(control<QFrame>(f, "pnl2")->isVisible());
+    EXPECT_EQ(hover(control<DataGrid>(f, "dbgrd4"), 0, QStringLiteral("name")), kLongName);
+    EXPECT_EQ(hover(control<DataGrid>(f, "dbgrd4"), 0, QStringLiteral("hs_code")), QString());
 }
 
 TEST(FullText, TheDetailViewShowsTheWholeDeclarationElementsWithoutMovingItsGrids) {
     Window w;
     MainWindow &f = *w.form;
-    const QRect grids[] = {f.dbgrd4->geometry(), f.dbgrd5->geometry(), f.dbgrd6->geometry(),
-                           f.lblRatesByOrigin->geometry()};
+    const QRect grids[] = {control<DataGrid>(f, "dbgrd4")->geometry(), control<DataGrid>(f, "dbgrd5")->geometry(),
+                           control<DataGrid>(f, "dbgrd6")->geometry(),
+                           control<ClickLabel>(f, "lblRatesByOrigin")->geometry()};
     const QStringList items = DeclarationElements::items(kLongElements);
     ASSERT_EQ(items.size(), 16);
 
-    clickCell(f.dbgrd1, rowOf(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("41041111")),
+    clickCell(control<DataGrid>(f, "dbgrd1"),
+              rowOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("41041111")),
               QStringLiteral("hs_code"));
-    ASSERT_TRUE(f.pnl2->isVisible());
+    ASSERT_TRUE(control<QFrame>(f, "pnl2")->isVisible());
     // Two lines of the strip show the beginning, cut with an ellipsis; hovering shows them all.
-    EXPECT_TRUE(f.lblElements->isVisible());
-    EXPECT_TRUE(f.lblElements->text().startsWith(QStringLiteral("申报要素：1:品牌类型;2:出口享惠情况;")))
-        << f.lblElements->text().toStdString();
-    EXPECT_TRUE(f.lblElements->text().endsWith(QChar(0x2026)));
-    EXPECT_EQ(f.lblElements->toolTip(), items.join(u'\n'));
-    EXPECT_FALSE(f.pnlElements->isVisible());
+    EXPECT_TRUE(control<QLabel>(f, "lblElements")->isVisible());
+    EXPECT_TRUE(
+        control<QLabel>(f, "lblElements")->text().startsWith(QStringLiteral("申报要素：1:品牌类型;2:出口享惠情况;")))
+        << control<QLabel>(f, "lblElements")->text().toStdString();
+    EXPECT_TRUE(control<QLabel>(f, "lblElements")->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(control<QLabel>(f, "lblElements")->toolTip(), items.join(u'\n'));
+    EXPECT_FALSE(control<QTextEdit>(f, "pnlElements")->isVisible());
 
     // The link opens the list, one item a line, below the strip and over the lower grids only.
-    QTest::mouseClick(f.lblElementsMore, Qt::LeftButton);
-    ASSERT_TRUE(f.pnlElements->isVisible());
-    EXPECT_EQ(f.pnlElements->toPlainText(), items.join(u'\n'));
-    EXPECT_EQ(f.lblElementsMore->text(), QStringLiteral("收起 ▲"));
-    const QRect list = f.pnlElements->geometry();
-    EXPECT_TRUE(f.pnl2->rect().contains(list));
-    EXPECT_FALSE(list.intersects(f.dbgrd4->geometry()));
-    EXPECT_FALSE(list.intersects(f.lblRatesByOrigin->geometry()));
-    EXPECT_FALSE(f.lblElements->geometry().intersects(f.lblRatesByOrigin->geometry()));
-    EXPECT_FALSE(f.lblElements->geometry().intersects(f.dbgrd4->geometry()));
+    QTest::mouseClick(control<ClickLabel>(f, "lblElementsMore"), Qt::LeftButton);
+    ASSERT_TRUE(control<QTextEdit>(f, "pnlElements")->isVisible());
+    EXPECT_EQ(control<QTextEdit>(f, "pnlElements")->toPlainText(), items.join(u'\n'));
+    EXPECT_EQ(control<ClickLabel>(f, "lblElementsMore")->text(), QStringLiteral("收起 ▲"));
+    const QRect list = control<QTextEdit>(f, "pnlElements")->geometry();
+    EXPECT_TRUE(control<QFrame>(f, "pnl2")->rect().contains(list));
+    EXPECT_FALSE(list.intersects(control<DataGrid>(f, "dbgrd4")->geometry()));
+    EXPECT_FALSE(list.intersects(control<ClickLabel>(f, "lblRatesByOrigin")->geometry()));
+    EXPECT_FALSE(control<QLabel>(f, "lblElements")
+                     ->geometry()
+                     .intersects(control<ClickLabel>(f, "lblRatesByOrigin")->geometry()));
+    EXPECT_FALSE(control<QLabel>(f, "lblElements")->geometry().intersects(control<DataGrid>(f, "dbgrd4")->geometry()));
     // Every item shows without scrolling.
-    EXPECT_EQ(f.pnlElements->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(control<QTextEdit>(f, "pnlElements")->verticalScrollBar()->maximum(), 0);
 
     // Esc closes the list first, then goes back.
     ASSERT_TRUE(QApplication::focusWidget());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(f.pnlElements->isVisible());
-    EXPECT_TRUE(f.pnl2->isVisible());
-    EXPECT_EQ(f.lblElementsMore->text(), QStringLiteral("展开全部 ▼"));
+    EXPECT_FALSE(control<QTextEdit>(f, "pnlElements")->isVisible());
+    EXPECT_TRUE(control<QFrame>(f, "pnl2")->isVisible());
+    EXPECT_EQ(control<ClickLabel>(f, "lblElementsMore")->text(), QStringLiteral("展开全部 ▼"));
 
     // A short list shows whole in the strip, without a tooltip; the next load closes an open list.
-    QTest::mouseClick(f.lblElementsMore, Qt::LeftButton);
-    f.imgreturn1Click();
-    clickCell(f.dbgrd1, rowOf(f.dbgrd1, QStringLiteral("hs_code"), QStringLiteral("41041119")),
+    QTest::mouseClick(control<ClickLabel>(f, "lblElementsMore"), Qt::LeftButton);
+    click(control<PictureButton>(f, "imgreturn1"));
+    clickCell(control<DataGrid>(f, "dbgrd1"),
+              rowOf(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code"), QStringLiteral("41041119")),
               QStringLiteral("hs_code"));
-    EXPECT_EQ(f.lblElements->text(), QStringLiteral("申报要素：1:品名;2:用途"));
-    EXPECT_EQ(f.lblElements->toolTip(), QString());
-    EXPECT_FALSE(f.pnlElements->isVisible());
+    EXPECT_EQ(control<QLabel>(f, "lblElements")->text(), QStringLiteral("申报要素：1:品名;2:用途"));
+    EXPECT_EQ(control<QLabel>(f, "lblElements")->toolTip(), QString());
+    EXPECT_FALSE(control<QTextEdit>(f, "pnlElements")->isVisible());
 
     // A code without elements, or without a tariff row, shows neither the strip nor the link.
     struct Case {
         DataGrid *grid;
         QString field, code;
-    } without[] = {{f.dbgrd1, "hs_code", "41041120"}, {f.dbgrd2, "code_t", "41999999"}};
+    } without[] = {{control<DataGrid>(f, "dbgrd1"), "hs_code", "41041120"},
+                   {control<DataGrid>(f, "dbgrd2"), "code_t", "41999999"}};
     for (const Case &c : without) {
         SCOPED_TRACE(c.code.toStdString());
-        f.imgreturn1Click();
-        QTest::mouseClick(c.grid == f.dbgrd1 ? f.imgtab1 : f.imgtab2, Qt::LeftButton);
+        click(control<PictureButton>(f, "imgreturn1"));
+        QTest::mouseClick(c.grid == control<DataGrid>(f, "dbgrd1") ? control<PictureButton>(f, "imgtab1")
+                                                                   : control<PictureButton>(f, "imgtab2"),
+                          Qt::LeftButton);
         clickCell(c.grid, rowOf(c.grid, c.field, c.code), c.field);
-        ASSERT_TRUE(f.pnl2->isVisible());
-        EXPECT_FALSE(f.lblElements->isVisible());
-        EXPECT_FALSE(f.lblElementsMore->isVisible());
+        ASSERT_TRUE(control<QFrame>(f, "pnl2")->isVisible());
+        EXPECT_FALSE(control<QLabel>(f, "lblElements")->isVisible());
+        EXPECT_FALSE(control<ClickLabel>(f, "lblElementsMore")->isVisible());
     }
-    EXPECT_EQ(f.dbgrd4->geometry(), grids[0]);
-    EXPECT_EQ(f.dbgrd5->geometry(), grids[1]);
-    EXPECT_EQ(f.dbgrd6->geometry(), grids[2]);
-    EXPECT_EQ(f.lblRatesByOrigin->geometry(), grids[3]);
+    EXPECT_EQ(control<DataGrid>(f, "dbgrd4")->geometry(), grids[0]);
+    EXPECT_EQ(control<DataGrid>(f, "dbgrd5")->geometry(), grids[1]);
+    EXPECT_EQ(control<DataGrid>(f, "dbgrd6")->geometry(), grids[2]);
+    EXPECT_EQ(control<ClickLabel>(f, "lblRatesByOrigin")->geometry(), grids[3]);
     EXPECT_TRUE(w.platform.boxes.isEmpty());
 }
 

@@ -9,6 +9,7 @@
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"
 
@@ -85,66 +86,66 @@ TEST(History, EachBoxOffersItsLastSearchesAsTheUserTypesAndKeepsThemForTheNextSt
     Window w;
     MainWindow &f = *w.form;
     // Nothing is offered before anything was searched.
-    EXPECT_EQ(Window::offered(f.edtCode, QStringLiteral("8")), QStringList());
+    EXPECT_EQ(Window::offered(control<QLineEdit>(f, "edtCode"), QStringLiteral("8")), QStringList());
 
-    Window::search(f.edtCode, QStringLiteral("8471"));
-    Window::search(f.edtCode, QStringLiteral("  7208 ")); // kept trimmed, as searched
-    Window::search(f.edtCode, QStringLiteral("847141"));
-    f.edtCode->clear();
-    Window::search(f.edtName, QStringLiteral("热轧钢板"));
-    Window::search(f.edtName, QStringLiteral("计算机"));
+    Window::search(control<QLineEdit>(f, "edtCode"), QStringLiteral("8471"));
+    Window::search(control<QLineEdit>(f, "edtCode"), QStringLiteral("  7208 ")); // kept trimmed, as searched
+    Window::search(control<QLineEdit>(f, "edtCode"), QStringLiteral("847141"));
+    control<QLineEdit>(f, "edtCode")->clear();
+    Window::search(control<QLineEdit>(f, "edtName"), QStringLiteral("热轧钢板"));
+    Window::search(control<QLineEdit>(f, "edtName"), QStringLiteral("计算机"));
     // Both boxes empty: no search ran, nothing is kept.
-    f.edtName->clear();
-    QTest::keyClick(f.edtName, Qt::Key_Return);
-    ASSERT_TRUE(f.lbl6->isVisible());
+    control<QLineEdit>(f, "edtName")->clear();
+    QTest::keyClick(control<QLineEdit>(f, "edtName"), Qt::Key_Return);
+    ASSERT_TRUE(control<QLabel>(f, "lbl6")->isVisible());
 
-    EXPECT_EQ(f.codeHistory->entries(), (QStringList{"847141", "7208", "8471"}));
-    EXPECT_EQ(f.nameHistory->entries(), (QStringList{"计算机", "热轧钢板"}));
+    EXPECT_EQ(control<SearchHistory>(f, "codeHistory")->entries(), (QStringList{"847141", "7208", "8471"}));
+    EXPECT_EQ(control<SearchHistory>(f, "nameHistory")->entries(), (QStringList{"计算机", "热轧钢板"}));
     struct Offer {
         QLineEdit *box;
         QString typed;
         QStringList offered; // newest first
     } offers[] = {
-        {f.edtCode, "84", {"847141", "8471"}},
-        {f.edtCode, "72", {"7208"}},
-        {f.edtCode, "9", {}},
+        {control<QLineEdit>(f, "edtCode"), "84", {"847141", "8471"}},
+        {control<QLineEdit>(f, "edtCode"), "72", {"7208"}},
+        {control<QLineEdit>(f, "edtCode"), "9", {}},
         // A name fragment is offered wherever it stands in a remembered name.
-        {f.edtName, "钢", {"热轧钢板"}},
-        {f.edtName, "计", {"计算机"}},
+        {control<QLineEdit>(f, "edtName"), "钢", {"热轧钢板"}},
+        {control<QLineEdit>(f, "edtName"), "计", {"计算机"}},
     };
     for (const Offer &o : offers) EXPECT_EQ(Window::offered(o.box, o.typed), o.offered) << o.typed.toStdString();
 
     // Down and Enter take an offered search and run it.
-    f.edtName->clear();
-    EXPECT_EQ(Window::offered(f.edtCode, QStringLiteral("84")), (QStringList{"847141", "8471"}));
-    QTest::keyClick(f.edtCode->completer()->popup(), Qt::Key_Down);
-    QTest::keyClick(f.edtCode->completer()->popup(), Qt::Key_Down);
-    QTest::keyClick(f.edtCode->completer()->popup(), Qt::Key_Return);
+    control<QLineEdit>(f, "edtName")->clear();
+    EXPECT_EQ(Window::offered(control<QLineEdit>(f, "edtCode"), QStringLiteral("84")), (QStringList{"847141", "8471"}));
+    QTest::keyClick(control<QLineEdit>(f, "edtCode")->completer()->popup(), Qt::Key_Down);
+    QTest::keyClick(control<QLineEdit>(f, "edtCode")->completer()->popup(), Qt::Key_Down);
+    QTest::keyClick(control<QLineEdit>(f, "edtCode")->completer()->popup(), Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(f.edtCode->text(), QStringLiteral("8471"));
-    EXPECT_EQ(column(f.dbgrd1, QStringLiteral("hs_code")), (QStringList{"84713000", "84714100"}));
+    EXPECT_EQ(control<QLineEdit>(f, "edtCode")->text(), QStringLiteral("8471"));
+    EXPECT_EQ(column(control<DataGrid>(f, "dbgrd1"), QStringLiteral("hs_code")), (QStringList{"84713000", "84714100"}));
     // A search made again moves to the front, once.
-    EXPECT_EQ(f.codeHistory->entries(), (QStringList{"8471", "847141", "7208"}));
+    EXPECT_EQ(control<SearchHistory>(f, "codeHistory")->entries(), (QStringList{"8471", "847141", "7208"}));
 
     // The next start offers the same.
     w.form.reset();
     w.open();
-    EXPECT_EQ(w.form->codeHistory->entries(), (QStringList{"8471", "847141", "7208"}));
-    EXPECT_EQ(Window::offered(w.form->edtName, QStringLiteral("钢")), QStringList{"热轧钢板"});
+    EXPECT_EQ(control<SearchHistory>(*w.form, "codeHistory")->entries(), (QStringList{"8471", "847141", "7208"}));
+    EXPECT_EQ(Window::offered(control<QLineEdit>(*w.form, "edtName"), QStringLiteral("钢")), QStringList{"热轧钢板"});
 }
 
 TEST(History, KeepsTheLast50SearchesNewestFirst) {
     Window w;
-    for (int i = 1; i <= 60; ++i) w.form->codeHistory->add(QString::number(1000 + i));
+    for (int i = 1; i <= 60; ++i) control<SearchHistory>(*w.form, "codeHistory")->add(QString::number(1000 + i));
     QStringList expected;
     for (int i = 60; i > 10; --i) expected << QString::number(1000 + i);
-    EXPECT_EQ(w.form->codeHistory->entries(), expected);
+    EXPECT_EQ(control<SearchHistory>(*w.form, "codeHistory")->entries(), expected);
     // As kept for the next start, too, and read back no longer than 50 even when the file says more.
     EXPECT_EQ(userSettings().value(QStringLiteral("history/code")).toStringList(), expected);
     userSettings().setValue(QStringLiteral("history/code"), expected + QStringList{"1", "2", ""});
     w.form.reset();
     w.open();
-    EXPECT_EQ(w.form->codeHistory->entries(), expected);
+    EXPECT_EQ(control<SearchHistory>(*w.form, "codeHistory")->entries(), expected);
 }
 
 namespace {
@@ -180,24 +181,24 @@ TEST(History, TheWindowOpensWhereItWasLeftWithTheTabThatWasOpen) {
         first = f.frameGeometry();
         // The first start opens centred, on the tariff grid.
         EXPECT_LE(std::abs(first.center().x() - room.center().x()), 1);
-        EXPECT_TRUE(f.dbgrd1->isVisible());
+        EXPECT_TRUE(control<DataGrid>(f, "dbgrd1")->isVisible());
         f.move(room.topLeft() + QPoint(0, 3));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_3, Qt::AltModifier);
-        ASSERT_TRUE(f.dbgrd3->isVisible());
+        ASSERT_TRUE(control<DataGrid>(f, "dbgrd3")->isVisible());
     });
     runOnce([&](MainWindow &f) {
         EXPECT_EQ(f.pos(), room.topLeft() + QPoint(0, 3));
-        EXPECT_TRUE(f.dbgrd3->isVisible());
-        EXPECT_FALSE(f.dbgrd1->isVisible());
+        EXPECT_TRUE(control<DataGrid>(f, "dbgrd3")->isVisible());
+        EXPECT_FALSE(control<DataGrid>(f, "dbgrd1")->isVisible());
         // Closed in a detail view opened from the rulings grid: that grid is the one to return to.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::AltModifier);
-        clickCell(f.dbgrd2, 0, QStringLiteral("code_t"));
-        ASSERT_TRUE(f.pnl2->isVisible());
+        clickCell(control<DataGrid>(f, "dbgrd2"), 0, QStringLiteral("code_t"));
+        ASSERT_TRUE(control<QFrame>(f, "pnl2")->isVisible());
     });
     runOnce([&](MainWindow &f) {
-        EXPECT_TRUE(f.dbgrd2->isVisible());
-        EXPECT_FALSE(f.pnl2->isVisible());
-        EXPECT_TRUE(f.imgtab1->isVisible());
+        EXPECT_TRUE(control<DataGrid>(f, "dbgrd2")->isVisible());
+        EXPECT_FALSE(control<QFrame>(f, "pnl2")->isVisible());
+        EXPECT_TRUE(control<PictureButton>(f, "imgtab1")->isVisible());
     });
 
     // A place no screen shows any more (a screen taken away): the window comes wholly onto one.

@@ -4,7 +4,9 @@
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/StoreConfig.h"
+#include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/StoreFixture.h"
 #include "support/TestDatabase.h"
@@ -414,11 +416,12 @@ TEST(ImportIntoEmptyCases, TheMainWindowStartsSearchesAndImports) {
     MainWindow form;
     form.show();
     EXPECT_TRUE(platform.boxes.isEmpty()) << platform.boxes.value(0).text.toStdString();
-    EXPECT_TRUE(form.lbl8->text().isEmpty());
+    EXPECT_TRUE(control<QLabel>(form, "lbl8")->text().isEmpty());
 
-    QTest::keyClicks(form.edtCode, QStringLiteral("0101"));
-    QTest::keyClick(form.edtCode, Qt::Key_Return);
-    EXPECT_EQ(LookupFixture::column(form.dbgrd1, QStringLiteral("name")), QStringList{"纯种繁殖用马"});
+    QTest::keyClicks(control<QLineEdit>(form, "edtCode"), QStringLiteral("0101"));
+    QTest::keyClick(control<QLineEdit>(form, "edtCode"), Qt::Key_Return);
+    EXPECT_EQ(LookupFixture::column(control<DataGrid>(form, "dbgrd1"), QStringLiteral("name")),
+              QStringList{"纯种繁殖用马"});
 
     QTemporaryDir files;
     const QString path = files.filePath(QStringLiteral("update.xml"));
@@ -430,7 +433,7 @@ TEST(ImportIntoEmptyCases, TheMainWindowStartsSearchesAndImports) {
                 .toUtf8());
     f.close();
 
-    QTest::mouseClick(form.imgupdate, Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::mouseClick(control<PictureButton>(form, "imgupdate"), Qt::LeftButton, {}, QPoint(40, 40));
     ImportWindow *importWindow = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *candidate = qobject_cast<ImportWindow *>(w); candidate && candidate->isVisible())
@@ -441,7 +444,7 @@ TEST(ImportIntoEmptyCases, TheMainWindowStartsSearchesAndImports) {
     QTest::mouseClick(importWindow->img2, Qt::LeftButton);
     ASSERT_EQ(platform.boxes.size(), 1);
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
-    EXPECT_EQ(form.lbl8->text(), QStringLiteral("数据更新时间:2030-01-02"));
+    EXPECT_EQ(control<QLabel>(form, "lbl8")->text(), QStringLiteral("数据更新时间:2030-01-02"));
     EXPECT_EQ(db.scalar(QStringLiteral("select group_concat(id||':'||name, ' ') from case_hs")).toString(),
               QStringLiteral("1:马 2:牛肉"));
     delete importWindow;

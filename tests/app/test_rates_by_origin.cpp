@@ -1,11 +1,13 @@
 // The published rates in the main window: duties per unit shown as published in the rate cells,
 // and the window of every rate by origin, opened from the detail view and driven as a user does.
+#include "app/DetailPanel.h"
 #include "app/MainWindow.h"
 #include "app/RatesByOrigin.h"
 #include "chrome/ClickLabel.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"
 
@@ -73,17 +75,18 @@ struct Window {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
     void search(const QString &code) {
-        form->edtCode->setText(code);
-        QTest::keyClick(form->edtCode, Qt::Key_Return);
+        control<QLineEdit>(*form, "edtCode")->setText(code);
+        QTest::keyClick(control<QLineEdit>(*form, "edtCode"), Qt::Key_Return);
     }
     // Opens the detail view of a code from the tariff grid, then the rates by origin.
     RatesByOrigin *openRates(const QString &code) {
         search(code);
-        clickCell(form->dbgrd1, rowOf(form->dbgrd1, "hs_code", code), "hs_code");
-        EXPECT_TRUE(form->lblRatesByOrigin->isVisible());
-        QTest::mouseClick(form->lblRatesByOrigin, Qt::LeftButton);
-        EXPECT_TRUE(form->ratesByOrigin && form->ratesByOrigin->isVisible());
-        return form->ratesByOrigin;
+        clickCell(control<DataGrid>(*form, "dbgrd1"), rowOf(control<DataGrid>(*form, "dbgrd1"), "hs_code", code),
+                  "hs_code");
+        EXPECT_TRUE(control<ClickLabel>(*form, "lblRatesByOrigin")->isVisible());
+        QTest::mouseClick(control<ClickLabel>(*form, "lblRatesByOrigin"), Qt::LeftButton);
+        EXPECT_TRUE(form->detail()->ratesByOrigin() && form->detail()->ratesByOrigin()->isVisible());
+        return form->detail()->ratesByOrigin();
     }
 };
 
@@ -110,17 +113,18 @@ QStringList tableRows(const QTableWidget *t) {
 TEST(PublishedRatesInGrids, DutyPerUnitShowsAsPublishedWhereTheNumberIsNull) {
     Window w;
     w.search(QStringLiteral("020"));
-    EXPECT_EQ(column(w.form->dbgrd1, "low_rate"), (QStringList{"10", "0.8元/千克"}));
-    clickCell(w.form->dbgrd1, rowOf(w.form->dbgrd1, "hs_code", kWings), "hs_code");
-    ASSERT_EQ(column(w.form->dbgrd4, "low_rate"), QStringList{"0.8元/千克"});
-    EXPECT_EQ(column(w.form->dbgrd4, "high_rate"), QStringList{"8.1元/千克"});
+    EXPECT_EQ(column(control<DataGrid>(*w.form, "dbgrd1"), "low_rate"), (QStringList{"10", "0.8元/千克"}));
+    clickCell(control<DataGrid>(*w.form, "dbgrd1"), rowOf(control<DataGrid>(*w.form, "dbgrd1"), "hs_code", kWings),
+              "hs_code");
+    ASSERT_EQ(column(control<DataGrid>(*w.form, "dbgrd4"), "low_rate"), QStringList{"0.8元/千克"});
+    EXPECT_EQ(column(control<DataGrid>(*w.form, "dbgrd4"), "high_rate"), QStringList{"8.1元/千克"});
     EXPECT_TRUE(w.platform.boxes.isEmpty());
 }
 
 TEST(PublishedRatesInGrids, DatabaseWithoutPublishedRatesShowsEmptyCellsQuietly) {
     Window w([](TestDatabase &db) { db.exec(QStringLiteral("drop table tariff_rate")); });
     w.search(QStringLiteral("020"));
-    EXPECT_EQ(column(w.form->dbgrd1, "low_rate"), (QStringList{"10", ""}));
+    EXPECT_EQ(column(control<DataGrid>(*w.form, "dbgrd1"), "low_rate"), (QStringList{"10", ""}));
     EXPECT_TRUE(w.platform.boxes.isEmpty());
 }
 

@@ -7,6 +7,7 @@
 #include "grid/FindDialog.h"
 #include "platform/RecordingPlatform.h"
 #include "search/SearchStatements.h"
+#include "support/Controls.h"
 #include "support/TestDatabase.h"
 
 #include <QCheckBox>
@@ -60,11 +61,11 @@ protected:
 
     // Types into the boxes as a user does and presses Enter in the name box.
     void search(const QString &code, const QString &name) {
-        form->edtCode->clear();
-        form->edtName->clear();
-        type(form->edtCode, code);
-        type(form->edtName, name);
-        QTest::keyClick(form->edtName, Qt::Key_Return);
+        control<QLineEdit>(*form, "edtCode")->clear();
+        control<QLineEdit>(*form, "edtName")->clear();
+        type(control<QLineEdit>(*form, "edtCode"), code);
+        type(control<QLineEdit>(*form, "edtName"), name);
+        QTest::keyClick(control<QLineEdit>(*form, "edtName"), Qt::Key_Return);
     }
 
     // Key presses carrying each character as its text, as an input method delivers Chinese.
@@ -112,46 +113,48 @@ TEST_F(SearchWindow, FindsRowsByPrefixFragmentOrBoth) {
             << c.name.toStdString() << ": " << (platform.boxes.isEmpty() ? "" : platform.boxes[0].text.toStdString());
         QStringList expected = c.codes;
         expected.sort();
-        EXPECT_EQ(column(form->dbgrd1, 0), expected) << c.code.toStdString() << "|" << c.name.toStdString();
-        EXPECT_EQ(column(form->dbgrd2, 0), expected) << c.code.toStdString() << "|" << c.name.toStdString();
-        EXPECT_EQ(column(form->dbgrd3, 0).size(), expected.size());
+        EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd1"), 0), expected)
+            << c.code.toStdString() << "|" << c.name.toStdString();
+        EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd2"), 0), expected)
+            << c.code.toStdString() << "|" << c.name.toStdString();
+        EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd3"), 0).size(), expected.size());
         platform.boxes.clear();
     }
 }
 
 TEST_F(SearchWindow, BothBoxesEmptyShowsTheWarningAndKeepsTheRows) {
     search(QStringLiteral("7208"), QString());
-    const int rows = form->dbgrd1->model()->rowCount();
+    const int rows = control<DataGrid>(*form, "dbgrd1")->model()->rowCount();
     search(QStringLiteral("   "), QStringLiteral(" "));
-    EXPECT_TRUE(form->lbl6->isVisible());
-    EXPECT_EQ(form->lbl6->text(), QStringLiteral("商品编码和品名不能都为空！"));
-    EXPECT_EQ(form->dbgrd1->model()->rowCount(), rows);
+    EXPECT_TRUE(control<QLabel>(*form, "lbl6")->isVisible());
+    EXPECT_EQ(control<QLabel>(*form, "lbl6")->text(), QStringLiteral("商品编码和品名不能都为空！"));
+    EXPECT_EQ(control<DataGrid>(*form, "dbgrd1")->model()->rowCount(), rows);
     // Enter in the code box runs the search too; a tab click hides the warning.
-    form->edtName->clear();
-    QTest::keyClick(form->edtCode, Qt::Key_Return);
-    EXPECT_TRUE(form->lbl6->isVisible());
-    QTest::mouseClick(form->imgtab3, Qt::LeftButton, {}, QPoint(20, 10));
-    EXPECT_FALSE(form->lbl6->isVisible());
-    EXPECT_TRUE(form->dbgrd3->isVisible());
-    EXPECT_FALSE(form->dbgrd1->isVisible());
+    control<QLineEdit>(*form, "edtName")->clear();
+    QTest::keyClick(control<QLineEdit>(*form, "edtCode"), Qt::Key_Return);
+    EXPECT_TRUE(control<QLabel>(*form, "lbl6")->isVisible());
+    QTest::mouseClick(control<PictureButton>(*form, "imgtab3"), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_FALSE(control<QLabel>(*form, "lbl6")->isVisible());
+    EXPECT_TRUE(control<DataGrid>(*form, "dbgrd3")->isVisible());
+    EXPECT_FALSE(control<DataGrid>(*form, "dbgrd1")->isVisible());
 }
 
 TEST_F(SearchWindow, SearchKeepsTheVisibleGridAndTheButtonRunsIt) {
-    QTest::mouseClick(form->imgtab2, Qt::LeftButton, {}, QPoint(50, 10));
-    EXPECT_TRUE(form->dbgrd2->isVisible());
-    type(form->edtCode, QStringLiteral("5201"));
-    QTest::mouseClick(form->imgQuery, Qt::LeftButton, {}, QPoint(36, 16));
-    EXPECT_TRUE(form->dbgrd2->isVisible());
-    EXPECT_FALSE(form->dbgrd1->isVisible());
-    EXPECT_EQ(column(form->dbgrd1, 0), QStringList{"5201000000"});
-    EXPECT_EQ(column(form->dbgrd3, 1), QStringList{"未梳棉花"});
+    QTest::mouseClick(control<PictureButton>(*form, "imgtab2"), Qt::LeftButton, {}, QPoint(50, 10));
+    EXPECT_TRUE(control<DataGrid>(*form, "dbgrd2")->isVisible());
+    type(control<QLineEdit>(*form, "edtCode"), QStringLiteral("5201"));
+    QTest::mouseClick(control<PictureButton>(*form, "imgQuery"), Qt::LeftButton, {}, QPoint(36, 16));
+    EXPECT_TRUE(control<DataGrid>(*form, "dbgrd2")->isVisible());
+    EXPECT_FALSE(control<DataGrid>(*form, "dbgrd1")->isVisible());
+    EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd1"), 0), QStringList{"5201000000"});
+    EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd3"), 1), QStringList{"未梳棉花"});
 }
 
 TEST_F(SearchWindow, CaseCodesShowTheirDotAndOtherCodesShowPlain) {
     search(QStringLiteral("72085"), QString());
     // 7208510000 ends in 00: no dot; 720851001099 has 10 at characters 9-10 and loses the rest.
-    EXPECT_EQ(column(form->dbgrd3, 0), (QStringList{"72085100", "72085100.10", "72085200"}));
-    EXPECT_EQ(column(form->dbgrd1, 0), (QStringList{"7208510000", "720851001099", "7208520000"}));
+    EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd3"), 0), (QStringList{"72085100", "72085100.10", "72085200"}));
+    EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd1"), 0), (QStringList{"7208510000", "720851001099", "7208520000"}));
 }
 
 TEST_F(SearchWindow, AFailingStatementKeepsEarlierResultsAndLeavesLaterOnes) {
@@ -164,14 +167,14 @@ TEST_F(SearchWindow, AFailingStatementKeepsEarlierResultsAndLeavesLaterOnes) {
     EXPECT_EQ(platform.boxes[0].caption, QStringLiteral("Zendrik查"));
     EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::Stop);
     EXPECT_TRUE(platform.boxes[0].text.contains(QStringLiteral("hs_classify")));
-    EXPECT_EQ(column(form->dbgrd1, 0), QStringList{"5201000000"}); // ran before the failure
-    EXPECT_EQ(form->dbgrd2->model()->rowCount(), 0); // the failing one is closed
-    EXPECT_EQ(form->dbgrd3->model()->rowCount(), 3); // still the previous result
+    EXPECT_EQ(column(control<DataGrid>(*form, "dbgrd1"), 0), QStringList{"5201000000"}); // ran before the failure
+    EXPECT_EQ(control<DataGrid>(*form, "dbgrd2")->model()->rowCount(), 0); // the failing one is closed
+    EXPECT_EQ(control<DataGrid>(*form, "dbgrd3")->model()->rowCount(), 3); // still the previous result
 }
 
 TEST_F(SearchWindow, RowsAreColouredByRecordNumberAndTheWheelMovesOneRow) {
     search(QString(), QStringLiteral("钢"));
-    DataGrid *g = form->dbgrd1;
+    DataGrid *g = control<DataGrid>(*form, "dbgrd1");
     ASSERT_GE(g->model()->rowCount(), 3);
     EXPECT_EQ(g->model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
     EXPECT_EQ(g->model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(247, 248, 251));
@@ -225,7 +228,7 @@ TEST(SearchStatementsText, AreBuiltFromTheFixedFragmentsWithEveryValueBound) {
 
 TEST_F(SearchWindow, CtrlFFindsRowsByTheirDisplayedText) {
     search(QString(), QStringLiteral("%")); // every row
-    DataGrid *g = form->dbgrd1;
+    DataGrid *g = control<DataGrid>(*form, "dbgrd1");
     g->setFocus();
     QTest::keyClick(g, Qt::Key_F, Qt::ControlModifier);
     FindDialog *d = g->findDialog();
@@ -264,15 +267,15 @@ TEST_F(SearchWindow, CtrlFFindsRowsByTheirDisplayedText) {
 TEST_F(SearchWindow, AStoredCodeThatIsNotScrambledTextShowsAsStored) {
     db.exec(QStringLiteral("insert into official_hs (id,hs_code,name) values (99,'ZZ12','坏编码')"));
     search(QString(), QStringLiteral("坏编码"));
-    ASSERT_EQ(form->dbgrd1->model()->rowCount(), 1);
-    EXPECT_EQ(form->dbgrd1->gridModel()->text(0, 0), QStringLiteral("ZZ12"));
-    form->dbgrd1->grab(); // painting it raises nothing
+    ASSERT_EQ(control<DataGrid>(*form, "dbgrd1")->model()->rowCount(), 1);
+    EXPECT_EQ(control<DataGrid>(*form, "dbgrd1")->gridModel()->text(0, 0), QStringLiteral("ZZ12"));
+    control<DataGrid>(*form, "dbgrd1")->grab(); // painting it raises nothing
     EXPECT_TRUE(platform.boxes.isEmpty());
 }
 
 TEST_F(SearchWindow, AResultStandsOnItsFirstRowSoTheFirstWheelTurnMovesToTheSecond) {
     search(QString(), QStringLiteral("钢"));
-    DataGrid *g = form->dbgrd1;
+    DataGrid *g = control<DataGrid>(*form, "dbgrd1");
     ASSERT_GE(g->model()->rowCount(), 2);
     EXPECT_EQ(g->currentIndex().row(), 0);
     QApplication::setActiveWindow(form.get());
@@ -296,9 +299,9 @@ TEST(SearchAfterFailedStart, ShowsItsRows) {
     MainWindow form;
     ASSERT_EQ(platform.boxes.size(), 1);
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("Could not convert variant of type (Null) into type (String)"));
-    form.edtCode->setText(QStringLiteral("7208"));
-    form.imgQueryClick();
+    control<QLineEdit>(form, "edtCode")->setText(QStringLiteral("7208"));
+    click(control<PictureButton>(form, "imgQuery"));
     EXPECT_EQ(platform.boxes.size(), 1);
-    EXPECT_EQ(form.dbgrd3->model()->rowCount(), 1);
-    EXPECT_EQ(form.dbgrd3->gridModel()->text(0, 0), QStringLiteral("72085100"));
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->model()->rowCount(), 1);
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->gridModel()->text(0, 0), QStringLiteral("72085100"));
 }

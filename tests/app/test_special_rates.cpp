@@ -37,18 +37,16 @@ void addRateRow(TestDatabase &db, const QString &id, const QString &plainCode, i
 
 struct View {
     RecordingPlatform platform;
-    QLabel lbl10;
     std::unique_ptr<SpecialRatesView> form;
 
     void open(const QString &code) {
         Platform::setApplicationTitle(QStringLiteral("Zendrik查"));
-        lbl10.setText(code);
-        form = std::make_unique<SpecialRatesView>(&lbl10);
+        form = std::make_unique<SpecialRatesView>(code);
         form->resize(SpecialRatesView::kClientWidth, SpecialRatesView::kClientHeight);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
-    MultiLevelHeader *header() const { return static_cast<MultiLevelHeader *>(form->dbgrdh1->horizontalHeader()); }
+    MultiLevelHeader *header() const { return static_cast<MultiLevelHeader *>(form->grid()->horizontalHeader()); }
 };
 
 // The header's cells as "text:first-last@top-bottom", columns by logical index, levels 0-2.
@@ -82,8 +80,8 @@ TEST(SpecialRates, ShowsEveryRowOfTheCodeInAlternatingColours) {
     View v;
     v.open(QStringLiteral("01012100"));
     EXPECT_TRUE(v.platform.boxes.isEmpty());
-    const DataGrid *g = v.form->dbgrdh1;
-    EXPECT_EQ(v.form->qry1.sql(),
+    const DataGrid *g = v.form->grid();
+    EXPECT_EQ(v.form->query().sql(),
               Statement("select * from hs_dm_tax where code = ?", {ScrambleCode(QStringLiteral("01012100"))}));
     ASSERT_EQ(g->gridModel()->rowCount(), 3);
     ASSERT_EQ(g->gridModel()->columnCount(), 21);
@@ -164,7 +162,7 @@ TEST(SpecialRates, HeaderScrolledSidewaysShowsWhatAWholeRepaintShows) {
     v.form->resize(420, 200); // narrow: the wide spanning cells are partly in view
     QTest::qWait(50);
     MultiLevelHeader *h = v.header();
-    QScrollBar *bar = v.form->dbgrdh1->horizontalScrollBar();
+    QScrollBar *bar = v.form->grid()->horizontalScrollBar();
     ASSERT_GE(bar->maximum(), 8); // the grid scrolls a column at a time
     // Single steps and jumps, forwards and back, as a user scrolls.
     for (const int to : {1, 2, 3, 5, 6, 7, bar->maximum(), 6, 4, 3, 0}) {
@@ -221,7 +219,7 @@ TEST(SpecialRates, CreationFailuresGoToTheDefaultReportAndTheHeaderStays) {
         EXPECT_EQ(v.platform.boxes[0].icon, Platform::Icon::Stop);
         EXPECT_TRUE(v.platform.boxes[0].text.contains(QRegularExpression(c.message)))
             << v.platform.boxes[0].text.toStdString();
-        EXPECT_EQ(v.form->dbgrdh1->model()->rowCount(), 0);
+        EXPECT_EQ(v.form->grid()->model()->rowCount(), 0);
         EXPECT_EQ(v.header()->height(), 3 * v.header()->levelHeight());
         QStringList expected = kDeclaredHeader;
         QStringList actual = headerLayout(v.header());
@@ -238,7 +236,7 @@ TEST(SpecialRates, NoRowsForAnEmptyOrUnknownCodeAndNoMessage) {
         View v;
         v.open(code);
         EXPECT_TRUE(v.platform.boxes.isEmpty());
-        EXPECT_EQ(v.form->dbgrdh1->model()->rowCount(), 0) << code.toStdString();
-        EXPECT_EQ(v.form->qry1.sql(), Statement("select * from hs_dm_tax where code = ?", {ScrambleCode(code)}));
+        EXPECT_EQ(v.form->grid()->model()->rowCount(), 0) << code.toStdString();
+        EXPECT_EQ(v.form->query().sql(), Statement("select * from hs_dm_tax where code = ?", {ScrambleCode(code)}));
     }
 }

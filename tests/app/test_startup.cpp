@@ -1,10 +1,15 @@
+#include "app/AdvertBanner.h"
 #include "app/MainWindow.h"
+#include "app/NewsTicker.h"
+#include "app/ResultTabs.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/PictureButton.h"
 #include "data/CodeCodec.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/TestDatabase.h"
+#include <QFrame>
 #include <QSqlRecord>
 
 #include <QApplication>
@@ -80,15 +85,15 @@ TEST(Startup, LoadsDateNewsAndTheFirstTwentyRowsOfEachTable) {
         writeBanner(db);
         MainWindow form;
         EXPECT_TRUE(platform.boxes.isEmpty()) << boxTexts(platform).join(u'\n').toStdString();
-        EXPECT_EQ(form.dbgrd1->model()->rowCount(), c.shown) << c.rows;
-        EXPECT_EQ(form.dbgrd2->model()->rowCount(), c.shown) << c.rows;
-        EXPECT_EQ(form.dbgrd3->model()->rowCount(), c.rows == 0 ? 1 : c.shown) << c.rows;
-        EXPECT_EQ(form.lbl8->text(),
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd1")->model()->rowCount(), c.shown) << c.rows;
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd2")->model()->rowCount(), c.shown) << c.rows;
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->model()->rowCount(), c.rows == 0 ? 1 : c.shown) << c.rows;
+        EXPECT_EQ(control<QLabel>(form, "lbl8")->text(),
                   c.rows == 0
                       ? QStringLiteral("数据更新时间:2023-01-01")
                       : QStringLiteral("数据更新时间:2024-05-%1").arg(std::min(c.rows, 28), 2, 10, QLatin1Char('0')));
-        EXPECT_EQ(form.lbl9->text(), QStringLiteral("第一条"));
-        EXPECT_EQ(form.lbl12->text(), QStringLiteral("100"));
+        EXPECT_EQ(control<ClickLabel>(form, "lbl9")->text(), QStringLiteral("第一条"));
+        EXPECT_EQ(form.ticker()->shownId(), QStringLiteral("100"));
     }
 }
 
@@ -103,8 +108,9 @@ TEST(Startup, RulingAndCaseGridsListTheirFirstRowsInScrambledCodeOrder) {
     std::sort(expected.begin(), expected.end());
     expected = expected.mid(0, 20);
     QStringList shown;
-    for (int r = 0; r < form.qry3.model()->rowCount(); ++r)
-        shown << form.qry3.model()->record(r).value(QStringLiteral("code")).toString();
+    for (int r = 0; r < form.results()->query(SearchTables::CaseHs).model()->rowCount(); ++r)
+        shown
+            << form.results()->query(SearchTables::CaseHs).model()->record(r).value(QStringLiteral("code")).toString();
     EXPECT_EQ(shown, expected);
 }
 
@@ -114,22 +120,24 @@ TEST(Startup, GridLooksSetAtCreation) {
     fill(db, 5, {QStringLiteral("n")});
     writeBanner(db);
     MainWindow form;
-    EXPECT_EQ(form.dbgrd3->columnWidth(0), 70);
-    EXPECT_EQ(form.dbgrd3->columnWidth(1), 180);
-    EXPECT_EQ(form.dbgrd3->columnWidth(2), 300);
-    EXPECT_EQ(form.dbgrd1->rowHeight(), 26);
-    EXPECT_EQ(form.dbgrd2->rowHeight(), 28);
-    EXPECT_EQ(form.dbgrd3->rowHeight(), 28);
-    EXPECT_EQ(form.dbgrd4->rowHeight(), 16);
-    for (DataGrid *g : {form.dbgrd1, form.dbgrd2, form.dbgrd3, form.dbgrd4, form.dbgrd5, form.dbgrd6})
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->columnWidth(0), 70);
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->columnWidth(1), 180);
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->columnWidth(2), 300);
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd1")->rowHeight(), 26);
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd2")->rowHeight(), 28);
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->rowHeight(), 28);
+    EXPECT_EQ(control<DataGrid>(form, "dbgrd4")->rowHeight(), 16);
+    for (DataGrid *g :
+         {control<DataGrid>(form, "dbgrd1"), control<DataGrid>(form, "dbgrd2"), control<DataGrid>(form, "dbgrd3"),
+          control<DataGrid>(form, "dbgrd4"), control<DataGrid>(form, "dbgrd5"), control<DataGrid>(form, "dbgrd6")})
         EXPECT_EQ(g->gridModel()->evenRowColor(), QColor(247, 248, 251));
-    EXPECT_FALSE(form.dbgrd1->isHidden());
-    EXPECT_TRUE(form.dbgrd2->isHidden());
-    EXPECT_TRUE(form.dbgrd3->isHidden());
-    EXPECT_TRUE(form.pnl2->isHidden());
-    EXPECT_TRUE(form.pnl3->isHidden());
-    EXPECT_TRUE(form.imgreturn1->isHidden());
-    EXPECT_EQ(form.client->size(), QSize(838, 560));
+    EXPECT_FALSE(control<DataGrid>(form, "dbgrd1")->isHidden());
+    EXPECT_TRUE(control<DataGrid>(form, "dbgrd2")->isHidden());
+    EXPECT_TRUE(control<DataGrid>(form, "dbgrd3")->isHidden());
+    EXPECT_TRUE(control<QFrame>(form, "pnl2")->isHidden());
+    EXPECT_TRUE(control<QFrame>(form, "pnl3")->isHidden());
+    EXPECT_TRUE(control<PictureButton>(form, "imgreturn1")->isHidden());
+    EXPECT_EQ(control<QWidget>(form, "client")->size(), QSize(838, 560));
 }
 
 TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
@@ -168,12 +176,12 @@ TEST(Startup, FailuresStopTheSequenceAtTheirStep) {
             EXPECT_TRUE(platform.boxes[0].text.contains(QStringLiteral("quorvel.mdb")));
             EXPECT_FALSE(QFile::exists(db.file())) << "the database file must never be created";
         }
-        EXPECT_EQ(form.lbl8->text().isEmpty(), !c.dateSet) << int(c.setup);
-        EXPECT_EQ(form.lbl9->text().isEmpty(), !c.newsSet) << int(c.setup);
-        EXPECT_EQ(form.dbgrd1->model()->rowCount(), 0);
-        EXPECT_EQ(form.dbgrd3->model()->rowCount(), 0);
+        EXPECT_EQ(control<QLabel>(form, "lbl8")->text().isEmpty(), !c.dateSet) << int(c.setup);
+        EXPECT_EQ(control<ClickLabel>(form, "lbl9")->text().isEmpty(), !c.newsSet) << int(c.setup);
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd1")->model()->rowCount(), 0);
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->model()->rowCount(), 0);
         // The ticker never fails, with or without news lists.
-        form.tmr1Timer();
+        form.ticker()->advance();
     }
 }
 
@@ -189,14 +197,14 @@ TEST(Startup, StartsCompletelyWithoutCasesDatesOrNews) {
         writeBanner(db);
         MainWindow form;
         EXPECT_EQ(boxTexts(platform), QStringList()) << int(setup);
-        EXPECT_EQ(form.dbgrd1->model()->rowCount(), 3) << int(setup);
-        EXPECT_EQ(form.dbgrd2->model()->rowCount(), 3) << int(setup);
-        EXPECT_EQ(form.dbgrd3->model()->rowCount(), setup == NoCases ? 0 : 3) << int(setup);
-        EXPECT_EQ(form.lbl8->text().isEmpty(), setup != NoNews) << int(setup);
-        EXPECT_EQ(form.lbl9->text().isEmpty(), setup == NoNews) << int(setup);
-        EXPECT_EQ(form.imgLogo->pixmap().size(), QSize(385, 65)) << int(setup);
-        form.tmr1Timer(); // idle without titles
-        EXPECT_EQ(form.lbl9->text().isEmpty(), setup == NoNews) << int(setup);
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd1")->model()->rowCount(), 3) << int(setup);
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd2")->model()->rowCount(), 3) << int(setup);
+        EXPECT_EQ(control<DataGrid>(form, "dbgrd3")->model()->rowCount(), setup == NoCases ? 0 : 3) << int(setup);
+        EXPECT_EQ(control<QLabel>(form, "lbl8")->text().isEmpty(), setup != NoNews) << int(setup);
+        EXPECT_EQ(control<ClickLabel>(form, "lbl9")->text().isEmpty(), setup == NoNews) << int(setup);
+        EXPECT_EQ(control<ClickLabel>(form, "imgLogo")->pixmap().size(), QSize(385, 65)) << int(setup);
+        form.ticker()->advance(); // idle without titles
+        EXPECT_EQ(control<ClickLabel>(form, "lbl9")->text().isEmpty(), setup == NoNews) << int(setup);
     }
 }
 
@@ -205,11 +213,11 @@ TEST(Startup, OfflineShowsTheBannerAndTheFallbackLink) {
     RecordingPlatform &platform = start.platform;
     MainWindow &form = *start.form;
     EXPECT_EQ(platform.reachabilityTests, QStringList{QStringLiteral("http://vendor.test")});
-    EXPECT_EQ(form.imgLogo->pixmap().size(), QSize(385, 65));
-    EXPECT_EQ(form.lblAdUrl->text(), QStringLiteral("http://vendor.test/ad/customs.html"));
-    EXPECT_EQ(form.lbl13->text(), QStringLiteral("Zendrik网  vendor.test"));
-    form.imgLogoClick();
-    form.lbl13Click();
+    EXPECT_EQ(control<ClickLabel>(form, "imgLogo")->pixmap().size(), QSize(385, 65));
+    EXPECT_EQ(form.banner()->address(), QStringLiteral("http://vendor.test/ad/customs.html"));
+    EXPECT_EQ(control<ClickLabel>(form, "lbl13")->text(), QStringLiteral("Zendrik网  vendor.test"));
+    click(control<ClickLabel>(form, "imgLogo"));
+    click(control<ClickLabel>(form, "lbl13"));
     EXPECT_EQ(platform.opened, (QStringList{QStringLiteral("http://vendor.test/ad/customs.html"),
                                             QStringLiteral("http://vendor.test")}));
 }
@@ -218,11 +226,11 @@ TEST(Startup, TickerShowsTheFirstTitleForTwoPeriodsThenEachInTurn) {
     OfflineStart start(1, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
     RecordingPlatform &platform = start.platform;
     MainWindow &form = *start.form;
-    QStringList seen{form.lbl9->text()};
+    QStringList seen{control<ClickLabel>(form, "lbl9")->text()};
     for (int i = 0; i < 5; ++i) {
-        form.tmr1Timer();
-        seen << form.lbl9->text();
-        form.lbl9Click();
+        form.ticker()->advance();
+        seen << control<ClickLabel>(form, "lbl9")->text();
+        click(control<ClickLabel>(form, "lbl9"));
     }
     EXPECT_EQ(seen, (QStringList{"甲", "甲", "乙", "丙", "甲", "乙"}));
     EXPECT_EQ(platform.opened.first(), QStringLiteral("http://vendor.test//news/viewNews-100.html"));
@@ -241,18 +249,18 @@ TEST(Startup, ToolBarButtonsOpenWindowsAndEndTheProgram) {
             if (w->inherits(className) && w->isVisible()) ++n;
         return n;
     };
-    click(form.imgabout);
-    click(form.imgabout);
+    click(control<PictureButton>(form, "imgabout"));
+    click(control<PictureButton>(form, "imgabout"));
     EXPECT_EQ(visible("AboutWindow"), 2);
-    click(form.imgupdate);
-    click(form.imgupdate);
+    click(control<PictureButton>(form, "imgupdate"));
+    click(control<PictureButton>(form, "imgupdate"));
     EXPECT_EQ(visible("ImportWindow"), 2);
     EXPECT_EQ(platform.opened, (QStringList{"http://vendor.test/download/toDownloadSoftware-2.html",
                                             "http://vendor.test/download/toDownloadSoftware-2.html"}));
-    // The exit button ends the message loop; the news lists stay (FormClose does not run).
-    QTimer::singleShot(0, &form, [&] { click(form.imgreturn); });
+    // The exit button ends the message loop; the ticker keeps its news (no close request).
+    QTimer::singleShot(0, &form, [&] { click(control<PictureButton>(form, "imgreturn")); });
     EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_TRUE(form.newsTitles != nullptr);
+    EXPECT_FALSE(form.ticker()->titles().isEmpty());
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w != &form && (w->inherits("AboutWindow") || w->inherits("ImportWindow"))) delete w;
 }

@@ -11,6 +11,7 @@
 #include "grid/GridExport.h"
 #include "platform/RecordingPlatform.h"
 #include "support/CaseGrid.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/StoreFixture.h"
 #include "support/TableFiles.h"
@@ -61,9 +62,9 @@ protected:
                     .arg(ScrambleCode(QStringLiteral("0101210010"))));
         form = std::make_unique<MainWindow>();
         form->show();
-        form->edtCode->setText(QStringLiteral("0"));
-        QTest::keyClick(form->edtCode, Qt::Key_Return);
-        grid = form->dbgrd1;
+        control<QLineEdit>(*form, "edtCode")->setText(QStringLiteral("0"));
+        QTest::keyClick(control<QLineEdit>(*form, "edtCode"), Qt::Key_Return);
+        grid = control<DataGrid>(*form, "dbgrd1");
         ASSERT_EQ(grid->gridModel()->rowCount(), 3);
         grid->setFocus();
     }
@@ -134,7 +135,7 @@ TEST_F(GridCopyExport, CtrlCCopiesOneCellAsTextAndSeveralAsATableWithTitles) {
     // A Shift+click on a code cell extends the selection over the codes rather than opening
     // the code; the HTML copy marks code cells as text so a spreadsheet keeps their zeros.
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, centre(2, QStringLiteral("hs_code")));
-    EXPECT_FALSE(form->pnl2->isVisible());
+    EXPECT_FALSE(control<QFrame>(*form, "pnl2")->isVisible());
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
     const QStringList lines = clipboardText().split(u'\n');
     EXPECT_EQ(lines[0], QStringLiteral("商品编码\t商品名称"));
@@ -157,7 +158,7 @@ TEST_F(GridCopyExport, ContextMenuCopiesRowsAndPlainCodes) {
     for (QAction *a : menu->actions())
         if (!a->isSeparator()) texts << a->text();
     EXPECT_EQ(texts, (QStringList{"复制单元格", "复制整行", "复制商品编码", "导出全部结果…"}));
-    EXPECT_FALSE(form->pnl2->isVisible()); // a right click opens no code
+    EXPECT_FALSE(control<QFrame>(*form, "pnl2")->isVisible()); // a right click opens no code
 
     trigger(menu, QStringLiteral("复制整行"));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -174,8 +175,8 @@ TEST_F(GridCopyExport, ContextMenuCopiesRowsAndPlainCodes) {
     EXPECT_EQ(clipboardText(), column(grid, QStringLiteral("hs_code")).join(u'\n'));
 
     // A case code shows with its dot; the plain code has none.
-    QTest::mouseClick(form->imgtab3, Qt::LeftButton, {}, QPoint(20, 10));
-    grid = form->dbgrd3;
+    QTest::mouseClick(control<PictureButton>(*form, "imgtab3"), Qt::LeftButton, {}, QPoint(20, 10));
+    grid = control<DataGrid>(*form, "dbgrd3");
     const int horse = rowOf(grid, QStringLiteral("code"), QStringLiteral("01012100.10"));
     ASSERT_GE(horse, 0);
     trigger(openMenu(horse, QStringLiteral("name")), QStringLiteral("复制商品编码"));

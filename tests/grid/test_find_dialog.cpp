@@ -4,6 +4,7 @@
 #include "grid/DataGrid.h"
 #include "grid/FindDialog.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"
 
@@ -35,7 +36,7 @@ TEST(FindDialog, TheFoundRowIsHighlightedWhileTheDialogHasTheFocus) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    DataGrid *g = form.dbgrd1;
+    DataGrid *g = control<DataGrid>(form, "dbgrd1");
     g->setFocus();
     ASSERT_EQ(g->model()->rowCount(), 5);
     const QColor highlight = g->palette().color(QPalette::Active, QPalette::Highlight);
@@ -60,7 +61,7 @@ TEST(FindDialog, TheFoundRowIsHighlightedWhileTheDialogHasTheFocus) {
     d->hide();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &form; }));
-    form.edtCode->setFocus();
+    control<QLineEdit>(form, "edtCode")->setFocus();
     EXPECT_NE(cellFill(g, 3, g->currentIndex().column()), highlight);
     g->setFocus();
     EXPECT_EQ(cellFill(g, 3, g->currentIndex().column()), highlight);

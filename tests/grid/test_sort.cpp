@@ -4,12 +4,14 @@
 // with later rows merged in, and on the database server (the window there shows the rows the
 // file gives, in the same order).
 #include "app/MainWindow.h"
+#include "app/ResultTabs.h"
 #include "chrome/PictureButton.h"
 #include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "data/StoreConfig.h"
 #include "grid/DataGrid.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/StoreFixture.h"
 #include "support/TestDatabase.h"
@@ -92,18 +94,19 @@ protected:
     }
 
     void search(const QString &name) {
-        form->edtCode->clear();
-        form->edtName->clear();
-        for (QChar ch : name) QTest::sendKeyEvent(QTest::Click, form->edtName, Qt::Key_unknown, QString(ch), {});
-        QTest::keyClick(form->edtName, Qt::Key_Return);
-        QTest::mouseClick(form->imgtab3, Qt::LeftButton, {}, QPoint(40, 16));
+        control<QLineEdit>(*form, "edtCode")->clear();
+        control<QLineEdit>(*form, "edtName")->clear();
+        for (QChar ch : name)
+            QTest::sendKeyEvent(QTest::Click, control<QLineEdit>(*form, "edtName"), Qt::Key_unknown, QString(ch), {});
+        QTest::keyClick(control<QLineEdit>(*form, "edtName"), Qt::Key_Return);
+        QTest::mouseClick(control<PictureButton>(*form, "imgtab3"), Qt::LeftButton, {}, QPoint(40, 16));
     }
 
     // The ids of the case grid's rows [first, last], as it shows them.
     QList<int> ids(int first, int last) const {
-        const int c = LookupFixture::columnOf(form->dbgrd3, QStringLiteral("id"));
+        const int c = LookupFixture::columnOf(control<DataGrid>(*form, "dbgrd3"), QStringLiteral("id"));
         QList<int> out;
-        for (int r = first; r <= last; ++r) out << form->dbgrd3->gridModel()->text(r, c).toInt();
+        for (int r = first; r <= last; ++r) out << control<DataGrid>(*form, "dbgrd3")->gridModel()->text(r, c).toInt();
         return out;
     }
 
@@ -122,15 +125,16 @@ protected:
     }
 
     void clickTitle(const QString &field) {
-        QHeaderView *h = form->dbgrd3->horizontalHeader();
-        const int c = LookupFixture::columnOf(form->dbgrd3, field);
+        QHeaderView *h = control<DataGrid>(*form, "dbgrd3")->horizontalHeader();
+        const int c = LookupFixture::columnOf(control<DataGrid>(*form, "dbgrd3"), field);
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
                           QPoint(h->sectionViewportPosition(c) + 5, h->height() / 2));
     }
 
     // Waits until the grid's first rows are read, as the user waits for the screen.
     void waitForRows() {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->dbgrd3->gridModel()->text(0, 0).isEmpty(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !control<DataGrid>(*form, "dbgrd3")->gridModel()->text(0, 0).isEmpty(); }, 10000));
     }
 
     RecordingPlatform platform;
@@ -150,10 +154,10 @@ protected:
 TEST_P(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
     for (const QString &name : {QStringLiteral("钢"), QStringLiteral("管")}) {
         search(name);
-        DataGrid *g = form->dbgrd3;
+        DataGrid *g = control<DataGrid>(*form, "dbgrd3");
         const QList<int> all = expected(QStringLiteral("name like '%") + name + QStringLiteral("%'"), "code");
         // The cases in code order are read in the name index's order.
-        EXPECT_EQ(form->qry3.executed().text.contains(QStringLiteral("zm.zr")),
+        EXPECT_EQ(form->results()->query(SearchTables::CaseHs).executed().text.contains(QStringLiteral("zm.zr")),
                   GetParam() == Stored::InCodeOrder || GetParam() == Stored::WithLaterRows);
         g->setFocus();
         QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
@@ -170,7 +174,7 @@ TEST_P(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
 
 TEST_P(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
     search(QStringLiteral("钢"));
-    DataGrid *g = form->dbgrd3;
+    DataGrid *g = control<DataGrid>(*form, "dbgrd3");
     QHeaderView *h = g->horizontalHeader();
     // Codes in the numeric order of their plain form, equal codes by record; names as text.
     QList<std::pair<QString, int>> byCode;
@@ -214,7 +218,7 @@ TEST_P(GridSort, AClickOnATitleSortsByTheShownValueAndASecondReverses) {
 }
 
 TEST_P(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
-    EXPECT_FALSE(form->lblCounts->isVisible()); // no search yet
+    EXPECT_FALSE(control<QLabel>(*form, "lblCounts")->isVisible()); // no search yet
     struct Case {
         QString name, text;
     } cases[] = {
@@ -224,9 +228,9 @@ TEST_P(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
     };
     for (const Case &c : cases) {
         search(c.name);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return form->lblCounts->text() == c.text; }, 10000))
-            << form->lblCounts->text().toStdString() << " for " << c.name.toStdString();
-        EXPECT_TRUE(form->lblCounts->isVisible()) << c.name.toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return control<QLabel>(*form, "lblCounts")->text() == c.text; }, 10000))
+            << control<QLabel>(*form, "lblCounts")->text().toStdString() << " for " << c.name.toStdString();
+        EXPECT_TRUE(control<QLabel>(*form, "lblCounts")->isVisible()) << c.name.toStdString();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "grid/DataGrid.h"
 #include "grid/GridModel.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/StoreFixture.h"
 #include "support/TestDatabase.h"
@@ -136,11 +137,12 @@ protected:
     QStringList window(MainWindow &form, const Input &input) {
         platform.boxes.clear();
         // Pasted, as a declarant pastes from a document.
-        form.edtCode->setText(input.code);
-        form.edtName->setText(input.name);
-        QTest::keyClick(form.edtName, Qt::Key_Return);
+        control<QLineEdit>(form, "edtCode")->setText(input.code);
+        control<QLineEdit>(form, "edtName")->setText(input.name);
+        QTest::keyClick(control<QLineEdit>(form, "edtName"), Qt::Key_Return);
         QStringList out;
-        for (DataGrid *grid : {form.dbgrd1, form.dbgrd2, form.dbgrd3}) {
+        for (DataGrid *grid : {control<DataGrid>(form, "dbgrd1"), control<DataGrid>(form, "dbgrd2"),
+                               control<DataGrid>(form, "dbgrd3")}) {
             grid->gridModel()->fetchAll();
             out << LookupFixture::column(grid, QStringLiteral("id")).join(u',');
         }

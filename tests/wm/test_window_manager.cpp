@@ -12,6 +12,7 @@
 #include "grid/DataGrid.h"
 #include "grid/FindDialog.h"
 #include "platform/RecordingPlatform.h"
+#include "support/Controls.h"
 #include "support/LookupFixture.h"
 #include "support/TestDatabase.h"
 #include "support/XSession.h"
@@ -181,17 +182,22 @@ protected:
     // The result and detail panels fill the client area below the header down to the status
     // line, and the status line sits at the client area's bottom.
     void expectLayoutFills() const {
-        const QSize c = form->client->size();
+        const QSize c = control<QWidget>(*form, "client")->size();
         const int extraW = c.width() - MainWindow::kClientWidth, extraH = c.height() - MainWindow::kClientHeight;
-        EXPECT_EQ(form->pnl1->geometry(), QRect(0, 136, c.width(), 400 + extraH));
-        for (DataGrid *g : {form->dbgrd1, form->dbgrd2, form->dbgrd3}) EXPECT_EQ(g->size(), form->pnl1->size());
-        EXPECT_EQ(form->pnl2->geometry(), QRect(0, 136, 834 + extraW, 400 + extraH));
-        EXPECT_EQ(form->dbgrd5->geometry().bottom(), form->dbgrd6->geometry().bottom());
-        EXPECT_EQ(form->dbgrd6->geometry().right(), 833 + extraW - 1);
-        EXPECT_EQ(form->pnl3->geometry(), QRect(0, 136, 801 + extraW, 400 + extraH));
-        for (QWidget *w : std::initializer_list<QWidget *>{form->lbl7, form->lbl8, form->lbl9, form->lbl13})
+        EXPECT_EQ(control<QFrame>(*form, "pnl1")->geometry(), QRect(0, 136, c.width(), 400 + extraH));
+        for (DataGrid *g : {control<DataGrid>(*form, "dbgrd1"), control<DataGrid>(*form, "dbgrd2"),
+                            control<DataGrid>(*form, "dbgrd3")})
+            EXPECT_EQ(g->size(), control<QFrame>(*form, "pnl1")->size());
+        EXPECT_EQ(control<QFrame>(*form, "pnl2")->geometry(), QRect(0, 136, 834 + extraW, 400 + extraH));
+        EXPECT_EQ(control<DataGrid>(*form, "dbgrd5")->geometry().bottom(),
+                  control<DataGrid>(*form, "dbgrd6")->geometry().bottom());
+        EXPECT_EQ(control<DataGrid>(*form, "dbgrd6")->geometry().right(), 833 + extraW - 1);
+        EXPECT_EQ(control<QFrame>(*form, "pnl3")->geometry(), QRect(0, 136, 801 + extraW, 400 + extraH));
+        for (QWidget *w :
+             std::initializer_list<QWidget *>{control<QLabel>(*form, "lbl7"), control<QLabel>(*form, "lbl8"),
+                                              control<ClickLabel>(*form, "lbl9"), control<ClickLabel>(*form, "lbl13")})
             EXPECT_EQ(w->y(), c.height() - 20) << w->objectName().toStdString();
-        EXPECT_EQ(form->lbl13->geometry().right(), c.width() - 1);
+        EXPECT_EQ(control<ClickLabel>(*form, "lbl13")->geometry().right(), c.width() - 1);
     }
 
     RecordingPlatform platform;
@@ -221,11 +227,11 @@ TEST_F(MainWindowUnderWindowManager, CaptionDoubleClicksToggleMaximizedAndNormal
         EXPECT_FALSE(form->isMaximized());
         EXPECT_EQ(xGeometry(id()), normal);
         // Back at the designed size, every control stands where it did.
-        EXPECT_EQ(form->client->size(), QSize(838, 560));
+        EXPECT_EQ(control<QWidget>(*form, "client")->size(), QSize(838, 560));
         expectLayoutFills();
-        EXPECT_EQ(form->dbgrd5->geometry(), QRect(0, 150, 427, 248));
-        EXPECT_EQ(form->dbgrd6->geometry(), QRect(440, 150, 393, 248));
-        EXPECT_EQ(form->lbl13->pos(), QPoint(700, 540));
+        EXPECT_EQ(control<DataGrid>(*form, "dbgrd5")->geometry(), QRect(0, 150, 427, 248));
+        EXPECT_EQ(control<DataGrid>(*form, "dbgrd6")->geometry(), QRect(440, 150, 393, 248));
+        EXPECT_EQ(control<ClickLabel>(*form, "lbl13")->pos(), QPoint(700, 540));
         pointerTo(offTheWindow());
         EXPECT_EQ(buttonLooks(), QList<int>({0, 0, 0})) << "the maximize button is back";
         if (round == 0) saveShot("wm_restored.png", normal.adjusted(-10, -10, 10, 10));
@@ -335,7 +341,7 @@ TEST_F(MainWindowUnderWindowManager, DraggingTheFrameZonesResizesTheWindow) {
 }
 
 TEST_F(MainWindowUnderWindowManager, PictureButtonDraggedOffShowsItsNormalPicture) {
-    PictureButton *button = form->imgabout;
+    PictureButton *button = control<PictureButton>(*form, "imgabout");
     const QImage normalPicture = button->picture().toImage();
     const QImage hot = button->picture1().toImage();
     ASSERT_NE(normalPicture, hot);
@@ -355,7 +361,7 @@ TEST_F(MainWindowUnderWindowManager, RateHeaderScrolledSidewaysShowsWhatAWholeRe
                            "values ('1','%1','品名','5','4','0','3')")
                 .arg(ScrambleCode(QStringLiteral("01012100"))));
     form->showSpecialRates(QStringLiteral("01012100"));
-    auto *view = form->pnl3->findChild<SpecialRatesView *>();
+    auto *view = control<QFrame>(*form, "pnl3")->findChild<SpecialRatesView *>();
     ASSERT_NE(view, nullptr);
     DataGrid *grid = view->dbgrdh1;
     QHeaderView *header = grid->horizontalHeader();
@@ -386,9 +392,9 @@ TEST_F(MainWindowUnderWindowManager, FindDialogLeavesTheFoundRowHighlighted) {
     for (int i = 0; i < 5; ++i)
         LookupFixture::addTariff(db, 10 + i, QStringLiteral("020%1000000").arg(i), QStringLiteral("品名%1").arg(i),
                                  QStringLiteral("A"));
-    form->edtCode->setText(QStringLiteral("020"));
-    form->imgQueryClick();
-    DataGrid *grid = form->dbgrd1;
+    control<QLineEdit>(*form, "edtCode")->setText(QStringLiteral("020"));
+    click(control<PictureButton>(*form, "imgQuery"));
+    DataGrid *grid = control<DataGrid>(*form, "dbgrd1");
     ASSERT_EQ(grid->model()->rowCount(), 5);
     // A click on a names cell gives the grid the focus (a code cell would open the detail view).
     const int nameColumn = LookupFixture::columnOf(grid, QStringLiteral("name"));
@@ -410,7 +416,7 @@ TEST_F(MainWindowUnderWindowManager, FindDialogLeavesTheFoundRowHighlighted) {
 }
 
 TEST_F(MainWindowUnderWindowManager, AboutWindowClosesOnEscape) {
-    pointerTo(form->imgabout->mapToGlobal(QPoint(40, 60)));
+    pointerTo(control<PictureButton>(*form, "imgabout")->mapToGlobal(QPoint(40, 60)));
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     AboutWindow *about = nullptr;
     ASSERT_TRUE(waitFor([&] {

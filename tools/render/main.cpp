@@ -22,10 +22,14 @@
 //   zendrik-render import out.png [folder] [file] (the update import window, a file chosen)
 //   zendrik-render filedialog out.png [folder] [dir] (the import's open-file dialog, as the
 //                                                 program shows it, in dir)
+#include "app/DeclarationStrip.h"
+#include "app/DetailPanel.h"
 #include "app/ImportWindow.h"
 #include "app/MainWindow.h"
 #include "app/QtChinese.h"
 #include "app/RatesByOrigin.h"
+#include "app/ResultTabs.h"
+#include "app/SearchStrip.h"
 #include "app/SpecialRatesView.h"
 #include "chrome/AboutWindow.h"
 #include "data/DatabasePath.h"
@@ -69,6 +73,14 @@ bool drawTooltip(DataGrid *grid, const QString &field, QPixmap &shot, QWidget *w
     return false;
 }
 
+// Types a code into the code box and presses Enter, as the user does.
+void searchFor(MainWindow &form, const QString &code) {
+    QLineEdit *box = form.searchStrip()->codeBox();
+    box->setText(code);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+}
+
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -103,39 +115,35 @@ int main(int argc, char **argv) {
     if (args[1] == QLatin1String("main") || args[1] == QLatin1String("main-online")) window = &form;
     // The main window with the rulings or the case grid shown; CODE, when given, is searched.
     if (args[1] == QLatin1String("rulings") || args[1] == QLatin1String("cases")) {
-        if (!code.isEmpty()) {
-            form.edtCode->setText(code);
-            form.imgQueryClick();
-        }
-        args[1] == QLatin1String("rulings") ? form.imgtab2Click() : form.imgtab3Click();
+        if (!code.isEmpty()) searchFor(form, code);
+        form.results()->showTab(args[1] == QLatin1String("rulings") ? SearchTables::HsClassify : SearchTables::CaseHs);
         window = &form;
     }
     if (args[1] == QLatin1String("detail") || args[1] == QLatin1String("detail-elements")) {
-        form.showDetail(code, QStringLiteral("hs_code"));
-        if (args[1] == QLatin1String("detail-elements")) form.setElementsListOpen(true);
+        form.showDetail(code, SearchTables::OfficialHs);
+        if (args[1] == QLatin1String("detail-elements")) form.detail()->declarationStrip()->setListOpen(true);
         window = &form;
     }
     // The tariff grid of a search for CODE sorted by its code column from the highest, as two clicks
     // on the title leave it, once the sorted rows and the counts have come.
     if (args[1] == QLatin1String("sorted")) {
-        form.edtCode->setText(code);
-        form.imgQueryClick();
+        searchFor(form, code);
         form.show();
-        DataGrid *grid = form.dbgrd1;
+        DataGrid *grid = form.results()->grid(SearchTables::OfficialHs);
         for (int c = 0; c < grid->gridModel()->columnCount(); ++c)
             if (grid->gridModel()->fieldAt(c) == QLatin1String("hs_code"))
                 grid->horizontalHeader()->setSortIndicator(c, Qt::DescendingOrder);
+        const QLabel *counts = form.findChild<QLabel *>(QStringLiteral("lblCounts"));
         QElapsedTimer waited;
         waited.start();
-        while (waited.elapsed() < 5000 && (grid->gridModel()->text(0, 0).isEmpty() ||
-                                           form.lblCounts->text().contains(u'…') || !form.lblCounts->isVisible()))
+        while (waited.elapsed() < 5000 &&
+               (grid->gridModel()->text(0, 0).isEmpty() || counts->text().contains(u'…') || !counts->isVisible()))
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         window = &form;
     }
     const bool tooltip = args[1] == QLatin1String("tooltip");
     if (tooltip) {
-        form.edtCode->setText(code);
-        form.imgQueryClick();
+        searchFor(form, code);
         window = &form;
     }
     if (args[1] == QLatin1String("special")) {
@@ -143,24 +151,24 @@ int main(int argc, char **argv) {
         window = &form;
     }
     if (args[1] == QLatin1String("origin-rates")) {
-        form.showDetail(code, QStringLiteral("hs_code"));
-        form.lblRatesByOriginClick();
-        if (!form.ratesByOrigin) {
+        form.showDetail(code, SearchTables::OfficialHs);
+        form.detail()->openRatesByOrigin();
+        if (!form.detail()->ratesByOrigin()) {
             QTextStream(stderr) << code << " has no tariff row\n";
             return 1;
         }
         const QString origin = args.value(5);
         if (!origin.isEmpty())
-            form.ratesByOrigin->origin->setCurrentIndex(form.ratesByOrigin->origin->findText(origin));
-        window = form.ratesByOrigin;
+            form.detail()->ratesByOrigin()->origin->setCurrentIndex(
+                form.detail()->ratesByOrigin()->origin->findText(origin));
+        window = form.detail()->ratesByOrigin();
     }
     QMenu *menu = nullptr;
     if (args[1] == QLatin1String("menu")) {
-        form.edtCode->setText(code);
-        form.imgQueryClick();
+        searchFor(form, code);
         form.show();
         QApplication::processEvents();
-        DataGrid *grid = form.dbgrd1;
+        DataGrid *grid = form.results()->grid(SearchTables::OfficialHs);
         grid->setFocus();
         const int last = std::min(1, grid->model()->rowCount() - 1);
         const QModelIndex from = grid->model()->index(0, 1), to = grid->model()->index(last, 2);
@@ -174,9 +182,8 @@ int main(int argc, char **argv) {
     }
     std::unique_ptr<SpecialRatesView> rates;
     if (args[1] == QLatin1String("rates")) {
-        form.lbl10->setText(code);
-        rates = std::make_unique<SpecialRatesView>(form.lbl10);
-        rates->resize(rates->dbgrdh1->horizontalHeader()->length() + 4, 200);
+        rates = std::make_unique<SpecialRatesView>(code);
+        rates->resize(rates->grid()->horizontalHeader()->length() + 4, 200);
         window = rates.get();
     }
     std::unique_ptr<AboutWindow> about;
@@ -193,7 +200,7 @@ int main(int argc, char **argv) {
     }
     std::unique_ptr<QFileDialog> dialog;
     if (args[1] == QLatin1String("filedialog")) {
-        importWindow = std::make_unique<ImportWindow>(form.lbl8);
+        importWindow = std::make_unique<ImportWindow>(form.findChild<QLabel *>(QStringLiteral("lbl8")));
         importWindow->show();
         dialog = DesktopPlatform::fileDialog(importWindow.get());
         if (!code.isEmpty()) dialog->setDirectory(code);
@@ -213,7 +220,7 @@ int main(int argc, char **argv) {
     }
     for (const auto &box : platform.boxes) QTextStream(stderr) << box.caption << ": " << box.text << "\n";
     QPixmap shot = window->grab();
-    if (tooltip && !drawTooltip(form.dbgrd1, QStringLiteral("spec"), shot, window)) {
+    if (tooltip && !drawTooltip(form.results()->grid(SearchTables::OfficialHs), QStringLiteral("spec"), shot, window)) {
         QTextStream(stderr) << "no cut declaration elements in the first row\n";
         return 1;
     }

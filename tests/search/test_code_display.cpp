@@ -1,7 +1,6 @@
-#include "app/MainWindow.h"
 #include "data/CodeCodec.h"
-#include "platform/RecordingPlatform.h"
-#include "support/TestDatabase.h"
+#include "search/CodeDisplay.h"
+#include "search/SearchTables.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +9,6 @@ QVariant stored(const QString &plain) { return ScrambleCode(plain); }
 } // namespace
 
 TEST(CodeDisplay, CaseCodesGetTheirDotAndOtherCodesShowAsUnscrambled) {
-    RecordingPlatform platform;
-    TestDatabase db(false); // the window's start-up fails on the missing file; the hooks do not care
-    MainWindow form;
     struct Case {
         QVariant value;
         QString caseText, plainText;
@@ -31,9 +27,10 @@ TEST(CodeDisplay, CaseCodesGetTheirDotAndOtherCodesShowAsUnscrambled) {
         {stored("84713010.1"), "84713010.1", "84713010.1"}, // ".1" is not a decimal integer
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(form.wdstrngfldqry3codeGetText(c.value), c.caseText) << c.plainText.toStdString();
-        EXPECT_EQ(form.wdstrngfldqry1hs_codeGetText(c.value), c.plainText);
-        EXPECT_EQ(form.wdstrngfldqry2code_tGetText(c.value), c.plainText);
-        EXPECT_EQ(form.wdstrngfldqry4hs_codeGetText(c.value), c.plainText);
+        // The result grids' code columns, and the detail view's tariff row.
+        EXPECT_EQ(SearchTables::codeText(SearchTables::CaseHs, c.value), c.caseText) << c.plainText.toStdString();
+        EXPECT_EQ(SearchTables::codeText(SearchTables::OfficialHs, c.value), c.plainText);
+        EXPECT_EQ(SearchTables::codeText(SearchTables::HsClassify, c.value), c.plainText);
+        EXPECT_EQ(CodeDisplay::plainCode(c.value), c.plainText);
     }
 }

@@ -1,0 +1,16 @@
+#include "app/PerUnitCells.h"
+
+#include "data/Connection.h"
+#include "grid/GridModel.h"
+#include "rates/PerUnitText.h"
+
+void showPerUnitText(GridModel *grid, Connection &connection, const std::shared_ptr<PerUnitText> &texts,
+                     const QString &field, const QString &kind) {
+    grid->setNullText(field, [grid, &connection, texts, kind](int row) {
+        int code = 0;
+        while (code < grid->columnCount() && grid->fieldAt(code) != QLatin1String("hs_code")) ++code;
+        if (code == grid->columnCount()) return QString();
+        if (!texts->isLoaded()) texts->load(connection.database());
+        return texts->text(grid->storedText(row, code), kind);
+    });
+}
