@@ -22,67 +22,67 @@ const QString kSuccess = QStringLiteral("导入成功!");
 constexpr qint64 kRepaintMs = 100;
 } // namespace
 
-ImportWindow::ImportWindow(QWidget *parent) : QWidget(parent), con1(QStringLiteral("frmImport")) {
+ImportWindow::ImportWindow(QWidget *parent) : QWidget(parent), connection_(QStringLiteral("frmImport")) {
     loadChromeResources();
     setWindowTitle(QStringLiteral("更新数据导入"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setFixedSize(518, 65);
     move(485, 372);
 
-    imgBack = new QLabel(this);
-    imgBack->setGeometry(0, 0, 518, 65);
-    imgBack->setAlignment(Qt::AlignLeft | Qt::AlignTop); // unscaled from the corner, clipped
-    imgBack->setPixmap(QPixmap(QStringLiteral(":/images/header.bmp")));
+    auto *background = new QLabel(this);
+    background->setObjectName(QStringLiteral("imgBack"));
+    background->setGeometry(0, 0, 518, 65);
+    background->setAlignment(Qt::AlignLeft | Qt::AlignTop); // unscaled from the corner, clipped
+    background->setPixmap(QPixmap(QStringLiteral(":/images/header.bmp")));
 
-    lbl1 = new QLabel(QStringLiteral("请导入下载的更新文件"), this);
-    lbl1->move(8, 8);
-    lbl1->adjustSize();
+    auto *prompt = new QLabel(QStringLiteral("请导入下载的更新文件"), this);
+    prompt->setObjectName(QStringLiteral("lbl1"));
+    prompt->move(8, 8);
+    prompt->adjustSize();
 
-    edtFile = new QLineEdit(this);
-    edtFile->setGeometry(8, 24, 353, 21);
-    edtFile->setFrame(false);
+    fileBox_ = new QLineEdit(this);
+    fileBox_->setObjectName(QStringLiteral("edtFile"));
+    fileBox_->setGeometry(8, 24, 353, 21);
+    fileBox_->setFrame(false);
 
-    img1 = PictureButton::withPictures(this, {360, 23, 33, 25}, QStringLiteral("import_browse"));
-    img1->setCursor(Qt::PointingHandCursor);
-    connect(img1, &PictureButton::clicked, this, &ImportWindow::img1Click);
+    browseButton_ = PictureButton::withPictures(this, {360, 23, 33, 25}, QStringLiteral("import_browse"));
+    browseButton_->setObjectName(QStringLiteral("img1"));
+    browseButton_->setCursor(Qt::PointingHandCursor);
+    connect(browseButton_, &PictureButton::clicked, this, &ImportWindow::chooseFile);
 
-    img2 = PictureButton::withPictures(this, {392, 23, 73, 26}, QStringLiteral("import_go"));
-    img2->setCursor(Qt::PointingHandCursor);
-    connect(img2, &PictureButton::clicked, this, &ImportWindow::img2Click);
+    importButton_ = PictureButton::withPictures(this, {392, 23, 73, 26}, QStringLiteral("import_go"));
+    importButton_->setObjectName(QStringLiteral("img2"));
+    importButton_->setCursor(Qt::PointingHandCursor);
+    connect(importButton_, &PictureButton::clicked, this, &ImportWindow::importChosenFile);
 
-    prgImport = new QProgressBar(this);
-    prgImport->setGeometry(8, 50, 457, 9);
-    prgImport->setTextVisible(false);
-    prgImport->hide();
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("prgImport"));
+    progress_->setGeometry(8, 50, 457, 9);
+    progress_->setTextVisible(false);
+    progress_->hide();
 
-    FormCreate();
-}
-
-ImportWindow::~ImportWindow() = default;
-
-void ImportWindow::FormCreate() {
     // A tool window with only a close button, above every window that is not topmost.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
 }
 
-void ImportWindow::img1Click() {
+ImportWindow::~ImportWindow() = default;
+
+void ImportWindow::chooseFile() {
     if (importing_) return;
     const QString path = Platform::instance().openFileName(this);
     if (path.isEmpty()) return;
     filePath_ = path;
-    edtFile->setText(QDir::toNativeSeparators(path));
+    fileBox_->setText(QDir::toNativeSeparators(path));
     fileName_ = QFileInfo(path).fileName();
 }
 
-QString ImportWindow::GetMaxUpdatedate() { return UpdateImport::newestDate(con1).value_or(QString()); }
-
-void ImportWindow::img2Click() {
+void ImportWindow::importChosenFile() {
     // The window repaints while it imports; a click that arrives meanwhile starts nothing.
     if (importing_) return;
     importing_ = true;
-    img1->setEnabled(false);
-    img2->setEnabled(false);
+    browseButton_->setEnabled(false);
+    importButton_->setEnabled(false);
 
     if (!UpdateImport::hasXmlEnding(fileName_)) {
         Notify::plain(this, kWrongType);
@@ -96,29 +96,29 @@ void ImportWindow::img2Click() {
         }
     }
 
-    con1.close();
-    prgImport->hide();
-    img1->setEnabled(true);
-    img2->setEnabled(true);
+    connection_.close();
+    progress_->hide();
+    browseButton_->setEnabled(true);
+    importButton_->setEnabled(true);
     importing_ = false;
 }
 
 void ImportWindow::runImport() {
-    con1.setConnectionString(DatabasePath::lookupConnectionString());
+    connection_.setConnectionString(DatabasePath::lookupConnectionString());
     const UpdateImport::Outcome outcome =
-        UpdateImport::run(con1, filePath_, [this](int done, int total) { showProgress(done, total); });
-    con1.close();
+        UpdateImport::run(connection_, filePath_, [this](int done, int total) { showProgress(done, total); });
+    connection_.close();
     emit updateDateChanged(outcome.newestDate.value_or(QString()));
     Notify::plain(this, kSuccess);
-    edtFile->clear();
+    fileBox_->clear();
 }
 
 void ImportWindow::showProgress(int done, int total) {
     if (done != 0 && sinceRepaint_.isValid() && sinceRepaint_.elapsed() < kRepaintMs) return;
     sinceRepaint_.start();
-    prgImport->setRange(0, qMax(total, 1));
-    prgImport->setValue(done);
-    prgImport->show();
+    progress_->setRange(0, qMax(total, 1));
+    progress_->setValue(done);
+    progress_->show();
     emit importProgress(done, total);
     // Paint, but hold back clicks and keys until the import is over.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -18,24 +18,16 @@ public:
     explicit ImportWindow(QWidget *parent = nullptr);
     ~ImportWindow() override;
 
-    void img1Click();
-    void img2Click();
-    // The newest update date in case_hs; null when the table has none.
-    QString GetMaxUpdatedate();
+    // The browse button: the user picks an update file.
+    void chooseFile();
+    // The import button: the chosen file's newer records go into the case table.
+    void importChosenFile();
 
     const QString &chosenPath() const { return filePath_; }
     const QString &chosenName() const { return fileName_; }
     bool isImporting() const { return importing_; }
-
-    QLabel *imgBack;
-    QLabel *lbl1;
-    QLineEdit *edtFile;
-    PictureButton *img1;
-    PictureButton *img2;
-    // Shown while an import runs.
-    QProgressBar *prgImport;
-
-    Connection con1;
+    // The window keeps its database open only while it imports.
+    bool holdsDatabaseOpen() const { return connection_.isOpen(); }
 
 signals:
     // Records read so far out of the file's total, each time the progress is repainted.
@@ -44,10 +36,15 @@ signals:
     void updateDateChanged(const QString &newestDate);
 
 private:
-    void FormCreate();
     void runImport();
     void showProgress(int done, int total);
 
+    Connection connection_;
+    QLineEdit *fileBox_;
+    PictureButton *browseButton_;
+    PictureButton *importButton_;
+    // Shown while an import runs.
+    QProgressBar *progress_;
     QString filePath_;
     QString fileName_;
     bool importing_ = false;

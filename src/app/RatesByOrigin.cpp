@@ -36,54 +36,57 @@ RatesByOrigin::RatesByOrigin(Connection &connection, QWidget *parent)
     setObjectName(QStringLiteral("RatesByOrigin"));
     setWindowTitle(QStringLiteral("按原产地查看税率"));
     auto *layout = new QVBoxLayout(this);
-    title = new QLabel(this);
-    title->setWordWrap(true);
-    QFont bold = title->font();
+    title_ = new QLabel(this);
+    title_->setObjectName(QStringLiteral("title"));
+    title_->setWordWrap(true);
+    QFont bold = title_->font();
     bold.setBold(true);
-    title->setFont(bold);
-    layout->addWidget(title);
+    title_->setFont(bold);
+    layout->addWidget(title_);
 
     auto *row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("原产国（地区）："), this));
-    origin = new QComboBox(this);
-    origin->setEditable(true);
-    origin->setInsertPolicy(QComboBox::NoInsert);
-    origin->completer()->setFilterMode(Qt::MatchContains);
-    origin->completer()->setCompletionMode(QCompleter::PopupCompletion);
-    origin->setMinimumWidth(160);
-    row->addWidget(origin);
+    origin_ = new QComboBox(this);
+    origin_->setObjectName(QStringLiteral("origin"));
+    origin_->setEditable(true);
+    origin_->setInsertPolicy(QComboBox::NoInsert);
+    origin_->completer()->setFilterMode(Qt::MatchContains);
+    origin_->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    origin_->setMinimumWidth(160);
+    row->addWidget(origin_);
     row->addStretch();
     layout->addLayout(row);
 
-    table = new QTableWidget(0, 5, this);
-    table->setHorizontalHeaderLabels({QStringLiteral("税率种类"), QStringLiteral("税率"), QStringLiteral("计征方式"),
-                                      QStringLiteral("最低"), QStringLiteral("适用国家或地区")});
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionMode(QAbstractItemView::NoSelection);
-    table->verticalHeader()->hide();
-    table->setWordWrap(true);
-    table->horizontalHeader()->setSectionResizeMode(Countries, QHeaderView::Stretch);
+    table_ = new QTableWidget(0, 5, this);
+    table_->setObjectName(QStringLiteral("rates"));
+    table_->setHorizontalHeaderLabels({QStringLiteral("税率种类"), QStringLiteral("税率"), QStringLiteral("计征方式"),
+                                       QStringLiteral("最低"), QStringLiteral("适用国家或地区")});
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->verticalHeader()->hide();
+    table_->setWordWrap(true);
+    table_->horizontalHeader()->setSectionResizeMode(Countries, QHeaderView::Stretch);
     layout->addWidget(table, 1);
 
-    summary = new QLabel(this);
-    summary->setWordWrap(true);
-    summary->setObjectName(QStringLiteral("summary"));
-    layout->addWidget(summary);
+    summary_ = new QLabel(this);
+    summary_->setWordWrap(true);
+    summary_->setObjectName(QStringLiteral("summary"));
+    layout->addWidget(summary_);
     resize(760, 600);
 
     connect(origin, &QComboBox::currentIndexChanged, this, &RatesByOrigin::chooseOrigin);
 }
 
 void RatesByOrigin::showCode(const QString &plainCode, const QString &name) {
-    title->setText(QStringLiteral("%1  %2").arg(plainCode, name));
+    title_->setText(QStringLiteral("%1  %2").arg(plainCode, name));
     try {
         connection_.ensureOpen();
         sheet_ = RateSheet::read(connection_.database(), ScrambleCode(plainCode));
         const QStringList countries = partnerCountries(connection_.database());
-        const QSignalBlocker quiet(origin);
-        origin->clear();
-        origin->addItems(countries);
-        origin->setCurrentIndex(static_cast<int>(countries.indexOf(userSettings().value(settingsKey()).toString())));
+        const QSignalBlocker quiet(origin_);
+        origin_->clear();
+        origin_->addItems(countries);
+        origin_->setCurrentIndex(static_cast<int>(countries.indexOf(userSettings().value(settingsKey()).toString())));
     } catch (const AppError &e) {
         sheet_ = RateSheet();
         Notify::error(this, e.message());
@@ -92,15 +95,15 @@ void RatesByOrigin::showCode(const QString &plainCode, const QString &name) {
 }
 
 void RatesByOrigin::chooseOrigin() {
-    if (origin->currentIndex() >= 0) userSettings().setValue(settingsKey(), origin->currentText());
+    if (origin_->currentIndex() >= 0) userSettings().setValue(settingsKey(), origin_->currentText());
     fill();
 }
 
 void RatesByOrigin::fill() {
-    const QString from = origin->currentIndex() >= 0 ? origin->currentText() : QString();
+    const QString from = origin_->currentIndex() >= 0 ? origin_->currentText() : QString();
     const OriginRates::Choice choice = OriginRates::choose(sheet_, from);
-    table->setVisible(sheet_.status() == RateSheet::Status::Stored);
-    table->setRowCount(0);
+    table_->setVisible(sheet_.status() == RateSheet::Status::Stored);
+    table_->setRowCount(0);
     const QList<PublishedRate> &rates = sheet_.rates();
     for (int i = 0; i < rates.size(); ++i) {
         const PublishedRate &r = rates[i];
@@ -111,7 +114,7 @@ void RatesByOrigin::fill() {
         cells[Form] = levy(r);
         cells[Mark] = i == choice.lowest ? QStringLiteral("★") : QString();
         cells[Countries] = OriginRates::coverage(r);
-        table->insertRow(i);
+        table_->insertRow(i);
         for (int c = 0; c < cells.size(); ++c) {
             auto *item = new QTableWidgetItem(cells[c]);
             // Agreements that do not cover the origin stay listed, greyed.
@@ -122,10 +125,10 @@ void RatesByOrigin::fill() {
                 item->setFont(f);
                 item->setBackground(QColor(255, 244, 204));
             }
-            table->setItem(i, c, item);
+            table_->setItem(i, c, item);
         }
     }
-    for (int c = Kind; c < Countries; ++c) table->resizeColumnToContents(c);
-    table->resizeRowsToContents();
-    summary->setText(OriginRates::summary(sheet_, choice, from));
+    for (int c = Kind; c < Countries; ++c) table_->resizeColumnToContents(c);
+    table_->resizeRowsToContents();
+    summary_->setText(OriginRates::summary(sheet_, choice, from));
 }

@@ -20,15 +20,14 @@ public:
     // Reads the rates of a code (plain, as the detail view shows it) and shows them.
     void showCode(const QString &plainCode, const QString &name);
 
-    QLabel *title = nullptr;
-    QComboBox *origin = nullptr;
-    QTableWidget *table = nullptr;
-    QLabel *summary = nullptr;
-
     // Where the chosen origin is remembered.
     static QString settingsKey();
 
 private:
+    QLabel *title_ = nullptr;
+    QComboBox *origin_ = nullptr;
+    QTableWidget *table_ = nullptr;
+    QLabel *summary_ = nullptr;
     void chooseOrigin();
     void fill();
 

@@ -17,23 +17,23 @@ AboutWindow::AboutWindow(QWidget *parent)
     setAutoFillBackground(true);
 
     loadChromeResources();
-    img1 = new QLabel(this);
-    img1->setObjectName("img1");
-    img1->setGeometry(rect());
-    img1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    img1->setPixmap(QPixmap(":/images/about_picture.bmp"));
+    auto *picture = new QLabel(this);
+    picture->setObjectName("img1");
+    picture->setGeometry(rect());
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setPixmap(QPixmap(":/images/about_picture.bmp"));
 
     // On a shared database server, which one: a line over the foot of the picture. Without a
     // configuration the window is the picture alone.
     if (!StoreConfig::configFile().isEmpty()) {
-        lblStore = new QLabel(QStringLiteral("数据库：") + StoreConfig::inUse(), this);
-        lblStore->setObjectName("lblStore");
-        lblStore->setGeometry(0, ClientHeight - 22, ClientWidth, 22);
-        lblStore->setContentsMargins(6, 0, 6, 0);
-        lblStore->setAutoFillBackground(true);
-        lblStore->setToolTip(lblStore->text());
-        QFontMetrics metrics(lblStore->font());
-        lblStore->setText(metrics.elidedText(lblStore->text(), Qt::ElideMiddle, ClientWidth - 12));
+        auto *store = new QLabel(QStringLiteral("数据库：") + StoreConfig::inUse(), this);
+        store->setObjectName("lblStore");
+        store->setGeometry(0, ClientHeight - 22, ClientWidth, 22);
+        store->setContentsMargins(6, 0, 6, 0);
+        store->setAutoFillBackground(true);
+        store->setToolTip(store->text());
+        QFontMetrics metrics(store->font());
+        store->setText(metrics.elidedText(store->text(), Qt::ElideMiddle, ClientWidth - 12));
     }
 }
 

@@ -16,9 +16,6 @@ public:
     // it to the front.
     void showCentredOver(QWidget *mainWindow);
 
-    QLabel *img1; // the picture, drawn unscaled from the top-left; its bottom rows are cut off
-    QLabel *lblStore = nullptr; // the database server in use; none on the SQLite file
-
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 };

@@ -103,11 +103,11 @@ bool SkinnedWindow::isNormalState() const {
 
 void SkinnedWindow::paintEvent(QPaintEvent *) {
     QPainter p(this);
-    PaintFrame(p);
+    paintFrame(p);
     paintButtons(p);
 }
 
-void SkinnedWindow::PaintFrame(QPainter &p) {
+void SkinnedWindow::paintFrame(QPainter &p) {
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     // Underlay for the few pixels no piece covers (the right column beside the title bar, the
     // bottom row, the column left of the bottom-right edge): the edges' body colour inside a
@@ -175,7 +175,7 @@ void SkinnedWindow::changeEvent(QEvent *e) {
     case QEvent::ActivationChange:
         // The whole frame is repainted on activation changes, which drops any button look.
         resetLooks();
-        FrameActive = isActiveWindow();
+        frameActive_ = isActiveWindow();
         break;
     case QEvent::WindowStateChange:
         // The maximize button comes and goes with the normal state, and a window coming back
@@ -295,7 +295,7 @@ void SkinnedWindow::frameMove(Hit hit, QPoint pos, Qt::MouseButtons buttons) {
         return;
     }
     updateCursor(hit);
-    if (!isFrame(hit) || !FrameActive) return;
+    if (!isFrame(hit) || !frameActive_) return;
     // Every move over the frame redraws the three buttons: the one under the pointer hovered.
     ButtonLooks looks;
     if (hit == Hit::MinButton) looks.min = Look::Hover;

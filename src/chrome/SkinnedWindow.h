@@ -25,7 +25,7 @@ public:
 
     // True once the window has been activated, false again while it is inactive; only the
     // caption buttons' hover looks depend on it.
-    bool isFrameActive() const { return FrameActive; }
+    bool isFrameActive() const { return frameActive_; }
     // The frame's answer for a point in window coordinates.
     FrameGeometry::Hit hitAt(QPoint windowPos) const;
 
@@ -53,7 +53,7 @@ private:
         bool operator==(const ButtonLooks &) const = default;
     };
 
-    void PaintFrame(QPainter &painter);
+    void paintFrame(QPainter &painter);
     void paintButtons(QPainter &painter);
     bool frameMouse(QEvent::Type type, QPoint windowPos, Qt::MouseButton button, Qt::MouseButtons buttons);
     void framePress(FrameGeometry::Hit hit, QPoint windowPos);
@@ -69,7 +69,7 @@ private:
     bool ownsMouseInput(const QWidget *w) const;
 
     QWidget *client_;
-    bool FrameActive = false;
+    bool frameActive_ = false;
     ButtonLooks looks_;
     FrameGeometry::Hit pressHit_ = FrameGeometry::Hit::Nowhere;
     QPoint pressPos_;

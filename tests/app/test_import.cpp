@@ -60,9 +60,9 @@ protected:
 
     void choose(const QString &path) {
         platform.nextFileName = path;
-        QTest::mouseClick(window.img1, Qt::LeftButton);
+        QTest::mouseClick(control<PictureButton>(window, "img1"), Qt::LeftButton);
     }
-    void importClick() { QTest::mouseClick(window.img2, Qt::LeftButton); }
+    void importClick() { QTest::mouseClick(control<PictureButton>(window, "img2"), Qt::LeftButton); }
 
     QStringList rows() {
         QStringList out;
@@ -114,7 +114,7 @@ QString scrambled(const char *code) { return ScrambleCode(QString::fromLatin1(co
 TEST_F(Importing, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
     const QString path = writeRecords("update.xml", kMixedRecords);
     choose(path);
-    EXPECT_EQ(window.edtFile->text(), QDir::toNativeSeparators(path));
+    EXPECT_EQ(control<QLineEdit>(window, "edtFile")->text(), QDir::toNativeSeparators(path));
     EXPECT_EQ(window.chosenName(), QStringLiteral("update.xml"));
     dateLabel.resize(6, 14); // as sized at start-up when the sequence ended before the date
     importClick();
@@ -132,9 +132,9 @@ TEST_F(Importing, InsertsRecordsLaterThanTheNewestDateWithConsecutiveIds) {
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
     EXPECT_EQ(platform.boxes[0].caption, QApplication::applicationDisplayName());
     EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::None);
-    EXPECT_TRUE(window.edtFile->text().isEmpty());
-    EXPECT_FALSE(window.con1.isOpen());
-    EXPECT_FALSE(window.prgImport->isVisible());
+    EXPECT_TRUE(control<QLineEdit>(window, "edtFile")->text().isEmpty());
+    EXPECT_FALSE(window.holdsDatabaseOpen());
+    EXPECT_FALSE(control<QProgressBar>(window, "prgImport")->isVisible());
 
     // The kept file is imported again although the box is empty: nothing is newer now, yet the
     // label is set and success is reported.
@@ -169,15 +169,16 @@ TEST_F(Importing, OnlyFilesEndingInXmlAreImported) {
             << c.name;
         EXPECT_EQ(platform.boxes[0].icon, Platform::Icon::None);
         EXPECT_EQ(rows().size(), c.imported ? 2 : 1) << c.name;
-        EXPECT_FALSE(window.con1.isOpen());
+        EXPECT_FALSE(window.holdsDatabaseOpen());
     }
 }
 
 TEST_F(Importing, WithoutAChosenFileOnlyTheFormatMessageShows) {
     // Text typed into the box is never imported; a cancelled dialog changes nothing.
-    QTest::keyClicks(window.edtFile, writeRecords("typed.xml", {{"8471", "n", "s", "2020-01-01", "x"}}));
+    QTest::keyClicks(control<QLineEdit>(window, "edtFile"),
+                     writeRecords("typed.xml", {{"8471", "n", "s", "2020-01-01", "x"}}));
     platform.nextFileName.clear();
-    QTest::mouseClick(window.img1, Qt::LeftButton);
+    QTest::mouseClick(control<PictureButton>(window, "img1"), Qt::LeftButton);
     EXPECT_TRUE(window.chosenPath().isEmpty());
     importClick();
     ASSERT_EQ(platform.boxes.size(), 1);
@@ -237,8 +238,8 @@ TEST_F(Importing, AFailedImportWritesNothing) {
         }
         EXPECT_EQ(rows(), before) << c.what;
         EXPECT_EQ(dateLabel.text(), QStringLiteral("old")) << c.what;
-        EXPECT_FALSE(window.edtFile->text().isEmpty()) << c.what;
-        EXPECT_FALSE(window.con1.isOpen()) << c.what;
+        EXPECT_FALSE(control<QLineEdit>(window, "edtFile")->text().isEmpty()) << c.what;
+        EXPECT_FALSE(window.holdsDatabaseOpen()) << c.what;
         db.exec("delete from case_hs");
         db.exec({"drop table case_hs",
                  "create table case_hs (id integer, name varchar(50), code varchar(50), "
@@ -266,11 +267,12 @@ TEST_F(Importing, ShowsProgressAndIgnoresClicksWhileImporting) {
         EXPECT_EQ(total, 1200);
         seen << done;
         at << clock.elapsed();
-        barShown = barShown && window.prgImport->isVisible() && window.prgImport->value() == done;
+        barShown = barShown && control<QProgressBar>(window, "prgImport")->isVisible() &&
+                   control<QProgressBar>(window, "prgImport")->value() == done;
         // Impatient clicks on both buttons and a direct call: none may start anything.
-        QTest::mouseClick(window.img2, Qt::LeftButton);
-        QTest::mouseClick(window.img1, Qt::LeftButton);
-        window.img2Click();
+        QTest::mouseClick(control<PictureButton>(window, "img2"), Qt::LeftButton);
+        QTest::mouseClick(control<PictureButton>(window, "img1"), Qt::LeftButton);
+        window.importChosenFile();
         if (seen.size() <= 2) QThread::msleep(150);
     });
     platform.nextFileName = QStringLiteral("/elsewhere/other.xml");
@@ -280,7 +282,7 @@ TEST_F(Importing, ShowsProgressAndIgnoresClicksWhileImporting) {
     EXPECT_EQ(seen.mid(0, 3), (QList<int>{0, 1, 2}));
     for (qsizetype i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 99) << "repaint " << i;
     EXPECT_TRUE(barShown);
-    EXPECT_FALSE(window.prgImport->isVisible());
+    EXPECT_FALSE(control<QProgressBar>(window, "prgImport")->isVisible());
     ASSERT_EQ(platform.boxes.size(), 1);
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
     EXPECT_EQ(window.chosenName(), QStringLiteral("big.xml"));
@@ -295,15 +297,15 @@ TEST_F(Importing, LooksLikeTheImportWindow) {
     EXPECT_EQ(window.pos(), QPoint(485, 372));
     EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(window.windowFlags() & Qt::Tool);
-    EXPECT_EQ(window.lbl1->text(), QStringLiteral("请导入下载的更新文件"));
-    EXPECT_EQ(window.edtFile->geometry(), QRect(8, 24, 353, 21));
-    EXPECT_EQ(window.img1->geometry(), QRect(360, 23, 33, 25));
-    EXPECT_EQ(window.img2->geometry(), QRect(392, 23, 73, 26));
+    EXPECT_EQ(control<QLabel>(window, "lbl1")->text(), QStringLiteral("请导入下载的更新文件"));
+    EXPECT_EQ(control<QLineEdit>(window, "edtFile")->geometry(), QRect(8, 24, 353, 21));
+    EXPECT_EQ(control<PictureButton>(window, "img1")->geometry(), QRect(360, 23, 33, 25));
+    EXPECT_EQ(control<PictureButton>(window, "img2")->geometry(), QRect(392, 23, 73, 26));
     if (const char *out = getenv("ZENDRIK_RENDER_DIR")) {
-        window.edtFile->setText(QStringLiteral("/home/user/下载/update_20260105.xml"));
-        window.prgImport->setRange(0, 100);
-        window.prgImport->setValue(40);
-        window.prgImport->show();
+        control<QLineEdit>(window, "edtFile")->setText(QStringLiteral("/home/user/下载/update_20260105.xml"));
+        control<QProgressBar>(window, "prgImport")->setRange(0, 100);
+        control<QProgressBar>(window, "prgImport")->setValue(40);
+        control<QProgressBar>(window, "prgImport")->show();
         window.grab().save(QString::fromLocal8Bit(out) + QStringLiteral("/import.png"));
     }
 }
@@ -367,12 +369,12 @@ TEST(ImportWindowOnServer, ImportsIntoTheConfiguredServer) {
     QObject::connect(&window, &ImportWindow::updateDateChanged, [&](const QString &date) { shownDate = date; });
     window.show();
     platform.nextFileName = path;
-    QTest::mouseClick(window.img1, Qt::LeftButton);
-    QTest::mouseClick(window.img2, Qt::LeftButton);
+    QTest::mouseClick(control<PictureButton>(window, "img1"), Qt::LeftButton);
+    QTest::mouseClick(control<PictureButton>(window, "img2"), Qt::LeftButton);
     ASSERT_EQ(platform.boxes.size(), 1);
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
     EXPECT_EQ(shownDate, QStringLiteral("2012"));
-    EXPECT_FALSE(window.con1.isOpen());
+    EXPECT_FALSE(window.holdsDatabaseOpen());
 
     Connection reader(QStringLiteral("server-reader"));
     reader.setConnectionString(server.connectionString());
@@ -440,8 +442,8 @@ TEST(ImportIntoEmptyCases, TheMainWindowStartsSearchesAndImports) {
             importWindow = candidate;
     ASSERT_NE(importWindow, nullptr);
     platform.nextFileName = path;
-    QTest::mouseClick(importWindow->img1, Qt::LeftButton);
-    QTest::mouseClick(importWindow->img2, Qt::LeftButton);
+    QTest::mouseClick(control<PictureButton>(*importWindow, "img1"), Qt::LeftButton);
+    QTest::mouseClick(control<PictureButton>(*importWindow, "img2"), Qt::LeftButton);
     ASSERT_EQ(platform.boxes.size(), 1);
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
     EXPECT_EQ(control<QLabel>(form, "lbl8")->text(), QStringLiteral("数据更新时间:2030-01-02"));

@@ -91,11 +91,12 @@ struct Window {
 };
 
 void pickOrigin(RatesByOrigin *view, const QString &country) {
-    view->origin->lineEdit()->selectAll();
+    control<QComboBox>(*view, "origin")->lineEdit()->selectAll();
     // Typed as an input method would deliver it: one key event carrying the text.
-    QTest::sendKeyEvent(QTest::Click, view->origin->lineEdit(), Qt::Key_unknown, country, Qt::NoModifier);
-    QTest::keyClick(view->origin->lineEdit(), Qt::Key_Return);
-    ASSERT_EQ(view->origin->currentText(), country);
+    QTest::sendKeyEvent(QTest::Click, control<QComboBox>(*view, "origin")->lineEdit(), Qt::Key_unknown, country,
+                        Qt::NoModifier);
+    QTest::keyClick(control<QComboBox>(*view, "origin")->lineEdit(), Qt::Key_Return);
+    ASSERT_EQ(control<QComboBox>(*view, "origin")->currentText(), country);
 }
 
 QStringList tableRows(const QTableWidget *t) {
@@ -131,13 +132,13 @@ TEST(PublishedRatesInGrids, DatabaseWithoutPublishedRatesShowsEmptyCellsQuietly)
 TEST(RatesByOrigin, EveryRateListedAndTheLowestForTheOriginMarked) {
     Window w;
     RatesByOrigin *view = w.openRates(kBeef);
-    EXPECT_TRUE(view->title->text().contains(kBeef + "  去骨牛肉"));
+    EXPECT_TRUE(control<QLabel>(*view, "title")->text().contains(kBeef + "  去骨牛肉"));
     // Nothing remembered yet: no origin, every rate listed, none marked.
-    EXPECT_EQ(view->origin->currentIndex(), -1);
-    EXPECT_EQ(view->summary->text(), "请选择原产国（地区）；无协定时适用最惠国税率 12%。");
-    EXPECT_EQ(view->origin->count(), 4);
+    EXPECT_EQ(control<QComboBox>(*view, "origin")->currentIndex(), -1);
+    EXPECT_EQ(control<QLabel>(*view, "summary")->text(), "请选择原产国（地区）；无协定时适用最惠国税率 12%。");
+    EXPECT_EQ(control<QComboBox>(*view, "origin")->count(), 4);
     EXPECT_EQ(
-        tableRows(view->table),
+        tableRows(control<QTableWidget>(*view, "rates")),
         (QStringList{
             "最惠国税率|12%|从价||所有国家或地区", "普通税率|70%|从价||无最惠国待遇的国家或地区",
             "协定税率（亚太）|10.5%|从价||孟加拉国、印度、老挝、韩国、斯里兰卡、蒙古",
@@ -156,35 +157,36 @@ TEST(RatesByOrigin, EveryRateListedAndTheLowestForTheOriginMarked) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.origin);
         pickOrigin(view, QString::fromUtf8(c.origin));
-        for (int r = 0; r < view->table->rowCount(); ++r)
-            EXPECT_EQ(view->table->item(r, 3)->text(), r == c.marked ? "★" : "") << r;
-        EXPECT_EQ(view->summary->text(), QString::fromUtf8(c.says));
+        for (int r = 0; r < control<QTableWidget>(*view, "rates")->rowCount(); ++r)
+            EXPECT_EQ(control<QTableWidget>(*view, "rates")->item(r, 3)->text(), r == c.marked ? "★" : "") << r;
+        EXPECT_EQ(control<QLabel>(*view, "summary")->text(), QString::fromUtf8(c.says));
     }
 
     // The origin is remembered for the user: a new window starts with it.
     pickOrigin(view, "韩国");
     w.open();
     view = w.openRates(kBeef);
-    EXPECT_EQ(view->origin->currentText(), "韩国");
-    EXPECT_EQ(view->table->item(3, 3)->text(), "★");
+    EXPECT_EQ(control<QComboBox>(*view, "origin")->currentText(), "韩国");
+    EXPECT_EQ(control<QTableWidget>(*view, "rates")->item(3, 3)->text(), "★");
 }
 
 TEST(RatesByOrigin, DutiesPerUnitShownAsSuch) {
     Window w;
     RatesByOrigin *view = w.openRates(kWings);
     pickOrigin(view, "澳大利亚");
-    EXPECT_EQ(tableRows(view->table), (QStringList{"最惠国税率|0.8元/千克|从量（元/千克）||所有国家或地区",
-                                                   "普通税率|8.1元/千克|从量（元/千克）||无最惠国待遇的国家或地区",
-                                                   "协定税率（澳大利亚）|0元/千 克|从量（元/千克）|★|澳大利亚"}));
-    EXPECT_TRUE(view->summary->text().contains("否则适用最惠国税率 0.8元/千克"));
+    EXPECT_EQ(tableRows(control<QTableWidget>(*view, "rates")),
+              (QStringList{"最惠国税率|0.8元/千克|从量（元/千克）||所有国家或地区",
+                           "普通税率|8.1元/千克|从量（元/千克）||无最惠国待遇的国家或地区",
+                           "协定税率（澳大利亚）|0元/千 克|从量（元/千克）|★|澳大利亚"}));
+    EXPECT_TRUE(control<QLabel>(*view, "summary")->text().contains("否则适用最惠国税率 0.8元/千克"));
 }
 
 TEST(RatesByOrigin, DatabaseWithoutRateDataSaysSo) {
     Window w([](TestDatabase &db) { db.exec(QStringList{"drop table tariff_rate", "drop table partner_country"}); });
     RatesByOrigin *view = w.openRates(kBeef);
-    EXPECT_FALSE(view->table->isVisible());
-    EXPECT_EQ(view->summary->text(), "此数据库未保存按原产地的税率数据。");
+    EXPECT_FALSE(control<QTableWidget>(*view, "rates")->isVisible());
+    EXPECT_EQ(control<QLabel>(*view, "summary")->text(), "此数据库未保存按原产地的税率数据。");
     // The origins offered are then the countries of the known agreements.
-    EXPECT_GE(view->origin->findText("中国台湾"), 0);
+    EXPECT_GE(control<QComboBox>(*view, "origin")->findText("中国台湾"), 0);
     EXPECT_TRUE(w.platform.boxes.isEmpty());
 }

@@ -1,5 +1,6 @@
 // The About window: its look, where it opens and what closing it does.
 #include "chrome/AboutWindow.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,8 +44,8 @@ TEST(AboutWindow, ShowsTheAboutPictureUnscaledWithItsBottomRowsCut) {
     AboutWindow about;
     const QImage picture(":/images/about_picture.bmp");
     ASSERT_EQ(picture.size(), QSize(400, 217));
-    EXPECT_EQ(about.img1->objectName(), QString("img1"));
-    EXPECT_EQ(about.img1->geometry(), QRect(0, 0, 400, 210));
+    EXPECT_EQ(control<QLabel>(about, "img1")->objectName(), QString("img1"));
+    EXPECT_EQ(control<QLabel>(about, "img1")->geometry(), QRect(0, 0, 400, 210));
     // What the window draws is the picture's top 210 rows, pixel for pixel.
     const QImage drawn = about.grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(drawn.size(), QSize(400, 210));
@@ -87,7 +88,7 @@ TEST(AboutWindow, ClosingHidesWithoutDestroying) {
     // It can be shown again, as it was.
     about->showCentredOver(&main);
     EXPECT_TRUE(about->isVisible());
-    EXPECT_FALSE(about->img1->pixmap().isNull());
+    EXPECT_FALSE(control<QLabel>(*about, "img1")->pixmap().isNull());
     delete about;
 }
 
@@ -108,7 +109,7 @@ TEST(AboutWindow, NamesTheDatabaseServerOnlyWhenOneIsConfigured) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     {
         AboutWindow onFile;
-        EXPECT_EQ(onFile.lblStore, nullptr);
+        EXPECT_EQ(onFile.findChild<QLabel *>("lblStore"), nullptr);
         EXPECT_EQ(onFile.findChildren<QLabel *>().size(), 1); // the picture alone
     }
     QDir().mkpath(config.path() + QStringLiteral("/zendrik"));
@@ -118,9 +119,10 @@ TEST(AboutWindow, NamesTheDatabaseServerOnlyWhenOneIsConfigured) {
     file.close();
     {
         AboutWindow onServer;
-        ASSERT_NE(onServer.lblStore, nullptr);
-        EXPECT_EQ(onServer.lblStore->toolTip(), QStringLiteral("数据库：PostgreSQL zendrik on db.office.lan as wang"));
-        EXPECT_EQ(onServer.lblStore->geometry().bottom(), AboutWindow::ClientHeight - 1);
+        ASSERT_NE(onServer.findChild<QLabel *>("lblStore"), nullptr);
+        EXPECT_EQ(control<QLabel>(onServer, "lblStore")->toolTip(),
+                  QStringLiteral("数据库：PostgreSQL zendrik on db.office.lan as wang"));
+        EXPECT_EQ(control<QLabel>(onServer, "lblStore")->geometry().bottom(), AboutWindow::ClientHeight - 1);
     }
     if (saved.isNull()) qunsetenv("XDG_CONFIG_HOME");
     else qputenv("XDG_CONFIG_HOME", saved);

@@ -115,11 +115,11 @@ void timeWindow(const char *what, int records, RecordingPlatform &platform, cons
     window.show();
     platform.boxes.clear();
     platform.nextFileName = file;
-    window.img1Click();
+    window.chooseFile();
     QElapsedTimer timer;
     timer.start();
     const double cpu = cpuSeconds();
-    window.img2Click();
+    window.importChosenFile();
     report(what, records, timer.elapsed(), cpuSeconds() - cpu,
            platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text);
 }

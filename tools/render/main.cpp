@@ -195,7 +195,7 @@ int main(int argc, char **argv) {
     if (args[1] == QLatin1String("import")) {
         importWindow = std::make_unique<ImportWindow>();
         platform.nextFileName = code;
-        if (!code.isEmpty()) importWindow->img1Click();
+        if (!code.isEmpty()) importWindow->chooseFile();
         window = importWindow.get();
     }
     std::unique_ptr<QFileDialog> dialog;
