@@ -2,6 +2,7 @@
 
 #include "app/DeclarationStrip.h"
 #include "app/RatesByOrigin.h"
+#include "app/ViewPanel.h"
 #include "chrome/ClickLabel.h"
 #include "chrome/LinkLook.h"
 #include "data/AppError.h"
@@ -30,11 +31,7 @@ DataGrid *detailGrid(QWidget *parent, const char *name, QRect geometry) {
 
 DetailPanel::DetailPanel(QWidget *client, Connection &connection) : QObject(client), connection_(connection) {
     setObjectName(QStringLiteral("detailPanel"));
-    panel_ = new QFrame(client);
-    panel_->setObjectName(QStringLiteral("pnl2"));
-    panel_->setFrameShape(QFrame::NoFrame);
-    panel_->setGeometry(0, 136, 834, 400);
-    panel_->setAutoFillBackground(true);
+    panel_ = viewPanel(client, "pnl2", {0, 136, 834, 400});
     grids_[TariffRow] = detailGrid(panel_, "dbgrd4", {0, 0, 833, 120});
     grids_[TradeModes] = detailGrid(panel_, "dbgrd5", {0, 150, 427, 248});
     grids_[Licences] = detailGrid(panel_, "dbgrd6", {440, 150, 393, 248});

@@ -66,7 +66,7 @@ RatesByOrigin::RatesByOrigin(Connection &connection, QWidget *parent)
     table_->verticalHeader()->hide();
     table_->setWordWrap(true);
     table_->horizontalHeader()->setSectionResizeMode(Countries, QHeaderView::Stretch);
-    layout->addWidget(table, 1);
+    layout->addWidget(table_, 1);
 
     summary_ = new QLabel(this);
     summary_->setWordWrap(true);
@@ -74,7 +74,7 @@ RatesByOrigin::RatesByOrigin(Connection &connection, QWidget *parent)
     layout->addWidget(summary_);
     resize(760, 600);
 
-    connect(origin, &QComboBox::currentIndexChanged, this, &RatesByOrigin::chooseOrigin);
+    connect(origin_, &QComboBox::currentIndexChanged, this, &RatesByOrigin::chooseOrigin);
 }
 
 void RatesByOrigin::showCode(const QString &plainCode, const QString &name) {

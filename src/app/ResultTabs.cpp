@@ -1,5 +1,7 @@
 #include "app/ResultTabs.h"
 
+#include "app/ViewPanel.h"
+
 #include "chrome/Fonts.h"
 #include "chrome/PictureButton.h"
 #include "data/AppError.h"
@@ -41,11 +43,7 @@ ResultTabs::ResultTabs(QWidget *client, Connection &connection) : QObject(client
         });
     }
 
-    panel_ = new QFrame(client);
-    panel_->setObjectName(QStringLiteral("pnl1"));
-    panel_->setFrameShape(QFrame::NoFrame);
-    panel_->setGeometry(0, 136, 838, 400);
-    panel_->setAutoFillBackground(true);
+    panel_ = viewPanel(client, "pnl1", {0, 136, 838, 400});
     QPalette pal = panel_->palette();
     pal.setColor(QPalette::Window, QColor(160, 160, 164));
     panel_->setPalette(pal);

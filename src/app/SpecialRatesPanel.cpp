@@ -1,6 +1,7 @@
 #include "app/SpecialRatesPanel.h"
 
 #include "app/SpecialRatesView.h"
+#include "app/ViewPanel.h"
 #include "data/Gbk.h"
 
 #include <QFrame>
@@ -8,11 +9,7 @@
 
 SpecialRatesPanel::SpecialRatesPanel(QWidget *client) : QObject(client) {
     setObjectName(QStringLiteral("specialRatesPanel"));
-    panel_ = new QFrame(client);
-    panel_->setObjectName(QStringLiteral("pnl3"));
-    panel_->setFrameShape(QFrame::NoFrame);
-    panel_->setGeometry(0, 136, 801, 400);
-    panel_->setAutoFillBackground(true);
+    panel_ = viewPanel(client, "pnl3", {0, 136, 801, 400});
     panel_->hide();
     // The view fills the panel.
     auto *views = new QStackedLayout(panel_);

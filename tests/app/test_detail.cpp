@@ -305,7 +305,7 @@ TEST(Detail, SpecialRateClickHandsOverTheClickedRowsCodeAfterColumnsMoved) {
         EXPECT_TRUE(earlier.isNull());
         EXPECT_TRUE(view->isVisible());
         EXPECT_EQ(view->geometry(), control<QFrame>(f, "pnl3")->rect());
-        EXPECT_EQ(column(view->dbgrdh1, QStringLiteral("name")), QStringList{QStringLiteral("税率") + c.handedOver});
+        EXPECT_EQ(column(view->grid(), QStringLiteral("name")), QStringList{QStringLiteral("税率") + c.handedOver});
         earlier = view;
 
         click(control<PictureButton>(f, "imgreturn1"));
@@ -373,8 +373,8 @@ TEST(Detail, ASpecialRateViewThatFailsReportsItselfAndIsStillShown) {
         control<QFrame>(f, "pnl3")->findChildren<SpecialRatesView *>(Qt::FindDirectChildrenOnly);
     ASSERT_EQ(views.size(), 1);
     EXPECT_TRUE(views[0]->isVisible());
-    EXPECT_EQ(views[0]->dbgrdh1->model()->rowCount(), 0);
-    EXPECT_EQ(views[0]->dbgrdh1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("税则号码"));
+    EXPECT_EQ(views[0]->grid()->model()->rowCount(), 0);
+    EXPECT_EQ(views[0]->grid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("税则号码"));
 }
 
 TEST(Detail, ASearchWhileTheDetailViewShowsLeavesItInFrontAndBackShowsTheNewResults) {

@@ -363,7 +363,7 @@ TEST_F(MainWindowUnderWindowManager, RateHeaderScrolledSidewaysShowsWhatAWholeRe
     form->showSpecialRates(QStringLiteral("01012100"));
     auto *view = control<QFrame>(*form, "pnl3")->findChild<SpecialRatesView *>();
     ASSERT_NE(view, nullptr);
-    DataGrid *grid = view->dbgrdh1;
+    DataGrid *grid = view->grid();
     QHeaderView *header = grid->horizontalHeader();
     QTest::qWait(300);
     // The keyboard walks the current cell to the right; the grid scrolls a column at a time.

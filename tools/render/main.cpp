@@ -158,9 +158,10 @@ int main(int argc, char **argv) {
             return 1;
         }
         const QString origin = args.value(5);
-        if (!origin.isEmpty())
-            form.detail()->ratesByOrigin()->origin->setCurrentIndex(
-                form.detail()->ratesByOrigin()->origin->findText(origin));
+        if (!origin.isEmpty()) {
+            auto *origins = form.detail()->ratesByOrigin()->findChild<QComboBox *>(QStringLiteral("origin"));
+            origins->setCurrentIndex(origins->findText(origin));
+        }
         window = form.detail()->ratesByOrigin();
     }
     QMenu *menu = nullptr;
