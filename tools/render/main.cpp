@@ -50,6 +50,8 @@
 #include <QTextStream>
 #include <memory>
 
+namespace {
+
 // Rests the pointer on a grid's first cell of a field, as the user does, and draws the tooltip
 // that shows onto the window's picture; false when none shows.
 bool drawTooltip(DataGrid *grid, const QString &field, QPixmap &shot, QWidget *window) {
@@ -68,6 +70,8 @@ bool drawTooltip(DataGrid *grid, const QString &field, QPixmap &shot, QWidget *w
     }
     return false;
 }
+
+} // namespace
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
