@@ -45,9 +45,7 @@ void setExecutableDir(const QString &dirWithSeparator) {
     pinnedDir() = dir;
 }
 
-QString databaseFile(const QString &exeDir) {
-    return exeDir + QString(QStringLiteral("\\quorvel.mdb")).replace(u'\\', u'/');
-}
+QString databaseFile(const QString &exeDir) { return exeDir + QStringLiteral("\\quorvel.mdb").replace(u'\\', u'/'); }
 
 QString connectionString(const QString &exeDir) {
     return QLatin1String(kProviderPiece) + databaseFile(exeDir) + QLatin1String(kSecurityPiece);

@@ -69,8 +69,7 @@ public:
 
 private:
     void set(qint64 size) {
-        sqlite3_exec(db_, QByteArray("pragma cache_size=" + QByteArray::number(size)).constData(), nullptr, nullptr,
-                     nullptr);
+        sqlite3_exec(db_, ("pragma cache_size=" + QByteArray::number(size)).constData(), nullptr, nullptr, nullptr);
     }
     sqlite3 *db_;
     qint64 before_ = 0;

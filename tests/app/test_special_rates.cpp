@@ -143,6 +143,8 @@ TEST(SpecialRates, HeaderHasThreeLevelsThatSpanNeighbouringColumns) {
     EXPECT_EQ(actual, expected);
 }
 
+namespace {
+
 // The header's pixels as the window shows them: what the paints so far left in the window's
 // backing store, not a fresh rendering.
 QImage shownPixels(QWidget *w) {
@@ -153,6 +155,8 @@ QImage shownPixels(QWidget *w) {
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
 }
+
+} // namespace
 
 TEST(SpecialRates, HeaderScrolledSidewaysShowsWhatAWholeRepaintShows) {
     TestDatabase db;

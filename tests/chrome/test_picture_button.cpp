@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                     HoverCase{"designModeNeverSwaps", designMode, nothing, red, red},
                     HoverCase{"designModeKeepsAnAssignedPicture", designMode, assignBlue, blue, blue},
                     HoverCase{"hiddenNeverSwaps", hide, nothing, red, red}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &test) { return std::string(test.param.name); });
 
 TEST(PictureButton, DraggingOffWhilePressedGivesTheLeaveNotice) {
     Host h;
@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(PictureButton, Click,
                                          ClickCase{
                                              "pressedOutsideReleasedInside", Qt::LeftButton, {250, 180}, {60, 60}, 0},
                                          ClickCase{"rightButton", Qt::RightButton, {60, 60}, {60, 60}, 0}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &test) { return std::string(test.param.name); });
 
 TEST(PictureButton, ADoubleClickIsOneClick) {
     Host h;

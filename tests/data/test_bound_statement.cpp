@@ -83,4 +83,4 @@ TEST_P(BoundValues, AFailureIsTheEnginesTextAndTheStatementRunsAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, BoundValues, ::testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto &info) { return std::string(storeName(info.param)); });
+                         [](const auto &test) { return std::string(storeName(test.param)); });

@@ -112,4 +112,4 @@ TEST_P(ResultStatementsOnStores, SortsOrderAsTheFileDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, ResultStatementsOnStores, ::testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto &info) { return storeName(info.param); });
+                         [](const auto &test) { return storeName(test.param); });

@@ -358,6 +358,6 @@ TEST(ServerConnection, LookupsRunWithoutCompilingOrParallelWorkers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, Stores, ::testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto &info) { return std::string(storeName(info.param)); });
+                         [](const auto &test) { return std::string(storeName(test.param)); });
 
 } // namespace

@@ -371,4 +371,4 @@ TEST(GridExportServer, RowsTheServerIsSlowToGiveAreWaitedFor) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, GridExportLarge, ::testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto &info) { return storeName(info.param); });
+                         [](const auto &test) { return storeName(test.param); });

@@ -68,4 +68,4 @@ TEST_P(GridFetch, TheScrollBarTakenToTheBottomShowsTheEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, GridFetch, ::testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto &info) { return storeName(info.param); });
+                         [](const auto &test) { return storeName(test.param); });

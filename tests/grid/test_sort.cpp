@@ -237,4 +237,4 @@ TEST_P(GridSort, TheCountsBesideTheTabsSayHowManyRowsEachFound) {
 INSTANTIATE_TEST_SUITE_P(Stored, GridSort,
                          ::testing::Values(Stored::AsInserted, Stored::InCodeOrder, Stored::WithLaterRows,
                                            Stored::OnServer),
-                         [](const ::testing::TestParamInfo<Stored> &info) { return storedName(info.param); });
+                         [](const ::testing::TestParamInfo<Stored> &test) { return storedName(test.param); });

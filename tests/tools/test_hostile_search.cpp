@@ -203,9 +203,9 @@ TEST_P(HostileSearch, GivesTheFilesRowsOnTheServerAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(ServerSettings, HostileSearch,
                          ::testing::Values(Variant{true, true}, Variant{false, true}, Variant{false, false},
                                            Variant{true, false}),
-                         [](const auto &info) {
-                             return std::string(info.param.standardStrings ? "StandardStrings" : "BackslashEscapes") +
-                                    (info.param.nameIndex ? "WithNameIndex" : "WithoutNameIndex");
+                         [](const auto &test) {
+                             return std::string(test.param.standardStrings ? "StandardStrings" : "BackslashEscapes") +
+                                    (test.param.nameIndex ? "WithNameIndex" : "WithoutNameIndex");
                          });
 
 } // namespace

@@ -132,4 +132,4 @@ TEST_P(Refresh, FieldsThatLookLikeStatementsAreStoredAsTheyAreAndRunNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, Refresh, ::testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto &info) { return std::string(storeName(info.param)); });
+                         [](const auto &test) { return std::string(storeName(test.param)); });

@@ -177,4 +177,4 @@ TEST_P(ImportStores, AStatementTheTableDoesNotFitIsReportedWithTheEnginesText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, ImportStores, ::testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto &info) { return std::string(storeName(info.param)); });
+                         [](const auto &test) { return std::string(storeName(test.param)); });

@@ -97,8 +97,6 @@ void report(const char *what, int records, qint64 ms, double cpu, const QString 
     std::fflush(stdout);
 }
 
-} // namespace
-
 void timeCore(const char *what, int records, const QString &connectionString, const QString &file) {
     Connection connection(QStringLiteral("bench"));
     connection.setConnectionString(connectionString);
@@ -123,6 +121,8 @@ void timeWindow(const char *what, int records, RecordingPlatform &platform, cons
     report(what, records, timer.elapsed(), cpuSeconds() - cpu,
            platform.boxes.isEmpty() ? QStringLiteral("(no message)") : platform.boxes.last().text);
 }
+
+} // namespace
 
 int main(int argc, char **argv) {
     // The window runs on the display there is (xvfb-run importbench ...), offscreen without one.

@@ -54,6 +54,8 @@
 #include <QTextStream>
 #include <memory>
 
+namespace {
+
 // Rests the pointer on a grid's first cell of a field, as the user does, and draws the tooltip
 // that shows onto the window's picture; false when none shows.
 bool drawTooltip(DataGrid *grid, const QString &field, QPixmap &shot, QWidget *window) {
@@ -80,6 +82,7 @@ void searchFor(MainWindow &form, const QString &code) {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(box, &enter);
 }
+} // namespace
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

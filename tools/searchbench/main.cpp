@@ -86,8 +86,6 @@ struct Search {
     }
 };
 
-} // namespace
-
 // The process's peak resident memory since the last reset, in MB.
 double peakMb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -100,6 +98,8 @@ void resetPeak() {
     QFile refs(QStringLiteral("/proc/self/clear_refs"));
     if (refs.open(QIODevice::WriteOnly)) refs.write("5");
 }
+
+} // namespace
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

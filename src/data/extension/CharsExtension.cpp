@@ -5,6 +5,9 @@
 #include <sqlite3ext.h>
 SQLITE_EXTENSION_INIT1
 
+// No header declares the entry point: SQLite looks it up by name in the loaded library.
+extern "C" int sqlite3_zendrikchars_init(sqlite3 *db, char **error, const sqlite3_api_routines *api);
+
 extern "C" int sqlite3_zendrikchars_init(sqlite3 *db, char **error, const sqlite3_api_routines *api) {
     SQLITE_EXTENSION_INIT2(api);
     if (CharTokenizer::install(db)) return SQLITE_OK;
