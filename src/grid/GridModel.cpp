@@ -1,10 +1,8 @@
 #include "grid/GridModel.h"
 
-#include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/Query.h"
 #include "data/ResultReader.h"
-#include "search/ValueText.h"
 
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -49,12 +47,12 @@ void GridModel::setSource(Query *query) {
 
 void GridModel::setColumns(QList<GridColumn> columns) {
     beginResetModel();
-    declared_ = std::move(columns);
+    columns_.setDeclared(std::move(columns));
     remap();
     endResetModel();
 }
 
-void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
+void GridModel::remap() { columns_.map(source_ ? source_->record() : QSqlRecord()); }
 
 void GridModel::detach() {
     reader_.reset();
@@ -215,27 +213,6 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     if (rows_ > 0 && !reader_->waitFor(0, kWaitMs)) stalled_ = true;
 }
 
-void GridModel::remap() {
-    columns_.clear();
-    sourceColumn_.clear();
-    const QSqlRecord record = source_ ? source_->record() : QSqlRecord();
-    if (declared_.isEmpty()) {
-        // Without declared columns: one column per field of the result, in field order.
-        for (int i = 0; i < record.count(); ++i) {
-            const QString name = record.fieldName(i);
-            columns_.append({name, labels_.value(name, name)});
-            sourceColumn_.append(i);
-        }
-        return;
-    }
-    columns_ = declared_;
-    for (const GridColumn &c : columns_) sourceColumn_.append(c.field.isEmpty() ? -1 : record.indexOf(c.field));
-}
-
-QString GridModel::fieldAt(int column) const {
-    return column >= 0 && column < columns_.size() ? columns_[column].field : QString();
-}
-
 int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() || !source_ ? 0 : rows_; }
 
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
@@ -258,7 +235,7 @@ void GridModel::fetchMore(const QModelIndex &parent) {
 }
 
 QVariant GridModel::rawValue(int row, int column) const {
-    const int sc = sourceColumn_.value(column, -1);
+    const int sc = columns_.sourceOf(column);
     if (sc < 0 || !source_ || row < 0 || row >= rows_) return {};
     if (row < head_) return source_->data(source_->index(row, sc), Qt::DisplayRole);
     const QList<QVariant> *values = readRow(row);
@@ -303,43 +280,26 @@ const QList<QVariant> *GridModel::readRow(qint64 row) const {
 
 QString GridModel::text(int row, int column) const {
     if (column < 0 || column >= columns_.size()) return {};
-    const QVariant v = rawValue(row, column);
-    const auto hook = hooks_.find(columns_[column].field);
-    if (hook != hooks_.end()) {
-        try {
-            return (*hook)(v);
-        } catch (const AppError &) {
-            // A stored value the hook cannot read (a code that is not scrambled text) shows
-            // as stored rather than failing every repaint.
-            return v.toString();
-        }
-    }
-    if (v.isNull()) {
-        const auto nullText = nullTexts_.find(columns_[column].field);
-        if (nullText != nullTexts_.end()) return (*nullText)(row);
-    }
-    return ValueText::text(v, columns_[column].field);
+    return text_.text(columns_.at(column).field, rawValue(row, column), row);
 }
 
 QVariant GridModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid()) return {};
-    const GridColumn &c = columns_[index.column()];
+    const GridColumn &c = columns_.at(index.column());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
         return text(index.row(), index.column());
     case Qt::BackgroundRole:
-        // Record numbers count from 1: the first row is odd.
-        return (index.row() % 2 == 0) ? oddColor_ : evenColor_;
+        return look_.background(index.row());
     case Qt::ForegroundRole:
-        return c.link ? QColor(0, 0, 255) : QColor(Qt::black);
+        return CellLook::foreground(c.link);
     case Qt::FontRole:
-        if (c.link) return linkFont_;
+        if (c.link) return look_.link;
         return {};
     case Qt::TextAlignmentRole: {
-        const QVariant v = c.field.isEmpty() ? QVariant() : rawValue(index.row(), index.column());
-        const Qt::Alignment h = ValueText::isNumber(v) && !hooks_.contains(c.field) ? Qt::AlignRight : Qt::AlignLeft;
-        return QVariant::fromValue(h | vAlign_);
+        const Qt::Alignment h = text_.alignment(c.field, rawValue(index.row(), index.column()));
+        return QVariant::fromValue(h | look_.vertical);
     }
     default:
         return {};
@@ -348,7 +308,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const {
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columns_.size()) return {};
-    if (role == Qt::DisplayRole) return columns_[section].title;
+    if (role == Qt::DisplayRole) return columns_.at(section).title;
     return {};
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 #include "data/Statement.h"
 #include "data/Store.h"
+#include "grid/CellLook.h"
+#include "grid/CellText.h"
+#include "grid/ColumnMap.h"
 #include "search/GridColumn.h"
 
 #include <QAbstractTableModel>
@@ -8,7 +11,6 @@
 #include <QFont>
 #include <QHash>
 #include <QList>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -17,14 +19,8 @@ class Query;
 class QSqlQueryModel;
 class ResultReader;
 
-// Supplies a field's text from its stored value, the same for display and editing.
-using DisplayHook = std::function<QString(const QVariant &value)>;
-// Supplies the text of a Null value of a field from the cell's row.
-using NullTextHook = std::function<QString(int row)>;
-
-// Stands between a query's result and a grid: maps declared columns to fields, applies the
-// display hooks, formats numbers and dates, and colours rows by their record number (odd rows
-// one colour, even rows another).
+// Stands between a query's result and a grid: shows the mapped columns (ColumnMap) of the
+// result's rows, as CellText words their values and CellLook colours them.
 //
 // Memory stays bounded for any result size: the first rows are those the query itself read on
 // opening; the rest are counted and read on another thread (ResultReader: rows in temporary
@@ -44,20 +40,20 @@ public:
     Query *source() const { return query_; }
     // Declared columns; with none, the grid shows one column per field, titled by `labels`.
     void setColumns(QList<GridColumn> columns);
-    void setFieldLabels(QHash<QString, QString> labels) { labels_ = std::move(labels); }
-    void setDisplayHook(const QString &field, DisplayHook hook);
+    void setFieldLabels(QHash<QString, QString> labels) { columns_.setLabels(std::move(labels)); }
+    void setDisplayHook(const QString &field, DisplayHook hook) { text_.setDisplayHook(field, std::move(hook)); }
     // Shows something in the Null cells of a field without a display hook; stored values and
     // every other cell are untouched.
-    void setNullText(const QString &field, NullTextHook hook) { nullTexts_[field] = std::move(hook); }
-    void setOddRowColor(const QColor &c) { oddColor_ = c; }
-    void setEvenRowColor(const QColor &c) { evenColor_ = c; }
-    const QColor &evenRowColor() const { return evenColor_; }
-    void setLinkFont(const QFont &f) { linkFont_ = f; }
-    void setVerticalAlignment(Qt::Alignment a) { vAlign_ = a; }
+    void setNullText(const QString &field, NullTextHook hook) { text_.setNullText(field, std::move(hook)); }
+    void setOddRowColor(const QColor &c) { look_.oddRow = c; }
+    void setEvenRowColor(const QColor &c) { look_.evenRow = c; }
+    const QColor &evenRowColor() const { return look_.evenRow; }
+    void setLinkFont(const QFont &f) { look_.link = f; }
+    void setVerticalAlignment(Qt::Alignment a) { look_.vertical = a; }
 
     // The field a column shows; empty for a column without a field.
-    QString fieldAt(int column) const;
-    const GridColumn &columnAt(int column) const { return columns_[column]; }
+    QString fieldAt(int column) const { return columns_.fieldAt(column); }
+    const GridColumn &columnAt(int column) const { return columns_.at(column); }
     // The text a cell shows (and edits).
     QString text(int row, int column) const;
     // The stored value of a cell as text, before any display hook.
@@ -138,14 +134,7 @@ private:
     int rows_ = 0; // the rows announced to the views
     bool announcing_ = false;
     bool endWanted_ = false; // fetchEnd() waits for the count
-    QList<GridColumn> declared_;
-    QList<GridColumn> columns_;
-    QList<int> sourceColumn_; // per column: the source field's index, -1 when absent
-    QHash<QString, QString> labels_;
-    QHash<QString, DisplayHook> hooks_;
-    QHash<QString, NullTextHook> nullTexts_;
-    QColor oddColor_ = Qt::white;
-    QColor evenColor_ = Qt::white;
-    QFont linkFont_;
-    Qt::Alignment vAlign_ = Qt::AlignVCenter;
+    ColumnMap columns_;
+    CellText text_;
+    CellLook look_;
 };
