@@ -4,6 +4,7 @@
 #include "grid/CellLook.h"
 #include "grid/CellText.h"
 #include "grid/ColumnMap.h"
+#include "grid/RowCache.h"
 #include "search/GridColumn.h"
 
 #include <QAbstractTableModel>
@@ -12,21 +13,19 @@
 #include <QHash>
 #include <QList>
 #include <limits>
-#include <memory>
 #include <optional>
 
 class Query;
 class QSqlQueryModel;
-class ResultReader;
 
-// Stands between a query's result and a grid: shows the mapped columns (ColumnMap) of the
-// result's rows, as CellText words their values and CellLook colours them.
+// Stands between a query's result and a grid: shows the mapped columns (ColumnMap) of the rows
+// a RowCache reads, as CellText words their values and CellLook colours them, and tells the
+// views of rows as they are counted and read.
 //
-// Memory stays bounded for any result size: the first rows are those the query itself read on
-// opening; the rest are counted and read on another thread (ResultReader: rows in temporary
-// files) as the grid shows them, from the front or, for a jump to the end, from the end. The
-// scroll bar reflects the whole count as soon as it is known. Only a few blocks of rows around
-// those last shown are held as values; a row not read yet shows empty until it is.
+// The first rows are those the query itself read on opening; the rest are counted and read on
+// another thread as the grid shows them, from the front or, for a jump to the end, from the end.
+// The scroll bar reflects the whole count as soon as it is known. A row not read yet shows empty
+// until it is.
 //
 // A search's result sorts by a column's displayed value (codes by their plain form, numbers as
 // numbers): the same statement ordered so, read the same way. A new result is in its own order.
@@ -84,10 +83,10 @@ public:
     // The number of rows of the result; -1 while they are being counted.
     qint64 matchCount() const;
     // Result rows this model holds as values (the query's first rows and the cached blocks).
-    qsizetype rowsInMemory() const;
+    qsizetype rowsInMemory() const { return cache_.rowsInMemory(); }
 
     // Blocks of rows kept as values beyond the query's first rows.
-    static constexpr int kCachedBlocks = 16;
+    static constexpr int kCachedBlocks = RowCache::kBlocks;
     // Rows a view's request for more reads on (what the query's own model reads at a time).
     static constexpr int kFetchRows = 256;
     // A row a little past those read is waited for this long at most; a row further off, or
@@ -112,21 +111,14 @@ private:
     void startReader(const Statement &forward, const Statement &backward, qint64 skip, qint64 count = -1,
                      int delayMs = 0);
     void readerChanged();
+    // A cell's value; Null while its row is not read.
     QVariant rawValue(int row, int column) const;
-    // The row's values when it can be read; null when not (yet).
-    const QList<QVariant> *readRow(qint64 row) const;
     // What a column sorts by; none when it does not sort.
     std::optional<SortKey> sortKey(int column) const;
 
     Query *query_ = nullptr;
     QSqlQueryModel *source_ = nullptr;
-    int head_ = 0; // rows the query had read when the result was attached: shown from it
-    bool sourceMore_ = false; // the result goes on past them
-    std::unique_ptr<ResultReader> reader_;
-    // Decoded blocks of rows read by the reader, most recently used last; the row one was read
-    // for when its block could not be read whole.
-    mutable QList<std::pair<qint64, QList<QList<QVariant>>>> cache_;
-    mutable QList<QVariant> single_;
+    RowCache cache_;
     mutable bool stalled_ = false; // a wait for a row timed out: no more waits until rows come
     mutable bool blanks_ = false; // rows were shown empty: repaint when rows come
     int sortColumn_ = -1;
