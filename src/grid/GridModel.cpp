@@ -50,6 +50,7 @@ void GridModel::setColumns(QList<GridColumn> columns) {
     beginResetModel();
     columns_.setDeclared(std::move(columns));
     remap();
+    pending_.clear(); // the views paint every row again
     endResetModel();
 }
 
@@ -57,8 +58,8 @@ void GridModel::remap() { columns_.map(source_ ? source_->record() : QSqlRecord(
 
 void GridModel::detach() {
     cache_.clear();
+    pending_.clear();
     rows_ = 0;
-    stalled_ = blanks_ = false;
     endWanted_ = false;
 }
 
@@ -97,11 +98,10 @@ void GridModel::readerChanged() {
         if (rows_ > 0) reader->want(rows_ - 1);
         emit endReady();
     }
-    stalled_ = false;
-    if (blanks_ && rows_ > 0) {
-        blanks_ = false;
-        emit dataChanged(index(0, 0), index(rows_ - 1, columns_.size() - 1));
-    }
+    // Rows painted as pending repaint once they have come, or once they never will.
+    const bool lost = reader->failed();
+    for (const auto &[first, last] : pending_.take([&](int row) { return lost || cache_.has(row); }))
+        emit dataChanged(index(first, 0), index(last, columns_.size() - 1));
 }
 
 void GridModel::announceNewRows(qint64 upTo) {
@@ -128,7 +128,6 @@ qint64 GridModel::matchCount() const {
 void GridModel::fetchAll() {
     if (!cache_.reader()) return;
     cache_.reader()->readAll();
-    stalled_ = false;
     announceNewRows();
 }
 
@@ -153,8 +152,8 @@ bool GridModel::fetchEnd() {
         return false;
     }
     announceNewRows();
-    // The last rows are read from the end; a row not read within the wait shows when it is.
-    stalled_ = n > 0 && !reader->waitFor(n - 1, kWaitMs);
+    // The last rows are read from the end.
+    if (n > 0) reader->waitFor(n - 1, kWaitMs);
     return true;
 }
 
@@ -192,8 +191,7 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     startReader(described.sorted(*key, descending), described.sorted(*key, !descending), 0, n);
     rows_ = int(std::clamp<qint64>(n, 0, std::numeric_limits<int>::max()));
     endResetModel();
-    // The sort takes a moment on a large result: the first rows are waited for a little.
-    if (rows_ > 0 && !cache_.reader()->waitFor(0, kWaitMs)) stalled_ = true;
+    if (rows_ > 0) cache_.reader()->waitFor(0, kWaitMs);
 }
 
 int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() || !source_ ? 0 : rows_; }
@@ -217,51 +215,51 @@ void GridModel::fetchMore(const QModelIndex &parent) {
     announceNewRows(rows_ + kFetchRows);
 }
 
-QVariant GridModel::rawValue(int row, int column) const {
+QVariant GridModel::value(int row, int column) const {
     const int field = columns_.sourceOf(column);
     if (field < 0 || !source_ || row < 0 || row >= rows_) return {};
-    ResultReader *reader = cache_.reader();
-    if (reader && !cache_.has(row)) {
-        // While a wait timed out, rows not held show empty until the reader's news comes, so
-        // a row does not change unannounced.
-        reader->want(row);
-        if (stalled_) {
-            blanks_ = true;
-            return {};
-        }
-        // A row just past those read is worth a short wait; others are asked for and shown
-        // when they come.
-        const bool wait = reader->near(row, 2 * ResultReader::kAhead);
-        if (!wait || !reader->waitFor(row, kWaitMs)) {
-            stalled_ = wait;
-            blanks_ = true;
-            return {};
-        }
-    }
+    if (!cache_.has(row) && cache_.reader()) cache_.reader()->waitFor(row);
     return cache_.value(row, field).value_or(QVariant());
+}
+
+std::optional<QVariant> GridModel::shown(int row, int column) const {
+    const int field = columns_.sourceOf(column);
+    if (field < 0 || !source_ || row < 0 || row >= rows_) return QVariant();
+    // A row painted as pending stays so until the reader's news repaints it whole: its cells
+    // and looks never mix.
+    if (pending_.contains(row)) return std::nullopt;
+    std::optional<QVariant> v = cache_.value(row, field);
+    if (v) return v;
+    // Rows lost to a failed read show empty rather than as coming.
+    if (cache_.reader() && cache_.reader()->failed()) return QVariant();
+    pending_.add(row);
+    return std::nullopt;
 }
 
 QString GridModel::text(int row, int column) const {
     if (column < 0 || column >= columns_.size()) return {};
-    return text_.text(columns_.at(column).field, rawValue(row, column), row);
+    return text_.text(columns_.at(column).field, value(row, column), row);
 }
 
 QVariant GridModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid()) return {};
+    const int row = index.row();
     const GridColumn &c = columns_.at(index.column());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return text(index.row(), index.column());
+    case Qt::EditRole: {
+        const std::optional<QVariant> v = shown(row, index.column());
+        return v ? text_.text(c.field, *v, row) : CellLook::kPendingText;
+    }
     case Qt::BackgroundRole:
-        return look_.background(index.row());
+        return look_.background(row);
     case Qt::ForegroundRole:
-        return CellLook::foreground(c.link);
+        return shown(row, index.column()) ? CellLook::foreground(c.link) : CellLook::kPendingColor;
     case Qt::FontRole:
-        if (c.link) return look_.link;
+        if (c.link && shown(row, index.column())) return look_.link;
         return {};
     case Qt::TextAlignmentRole: {
-        const Qt::Alignment h = text_.alignment(c.field, rawValue(index.row(), index.column()));
+        const Qt::Alignment h = text_.alignment(c.field, shown(row, index.column()).value_or(QVariant()));
         return QVariant::fromValue(h | look_.vertical);
     }
     default:

@@ -4,6 +4,7 @@
 #include "grid/CellLook.h"
 #include "grid/CellText.h"
 #include "grid/ColumnMap.h"
+#include "grid/PendingRows.h"
 #include "grid/RowCache.h"
 #include "search/GridColumn.h"
 
@@ -24,8 +25,9 @@ class QSqlQueryModel;
 //
 // The first rows are those the query itself read on opening; the rest are counted and read on
 // another thread as the grid shows them, from the front or, for a jump to the end, from the end.
-// The scroll bar reflects the whole count as soon as it is known. A row not read yet shows empty
-// until it is.
+// The scroll bar reflects the whole count as soon as it is known. A paint never waits: a row not
+// read yet paints as pending and repaints when it comes. text() and storedText(), which callers
+// read values by, wait for the row instead.
 //
 // A search's result sorts by a column's displayed value (codes by their plain form, numbers as
 // numbers): the same statement ordered so, read the same way. A new result is in its own order.
@@ -53,10 +55,10 @@ public:
     // The field a column shows; empty for a column without a field.
     QString fieldAt(int column) const { return columns_.fieldAt(column); }
     const GridColumn &columnAt(int column) const { return columns_.at(column); }
-    // The text a cell shows (and edits).
+    // The text a cell holds (and edits), its row waited for when not read yet.
     QString text(int row, int column) const;
-    // The stored value of a cell as text, before any display hook.
-    QString storedText(int row, int column) const { return rawValue(row, column).toString(); }
+    // The stored value of a cell as text, before any display hook; its row waited for likewise.
+    QString storedText(int row, int column) const { return value(row, column).toString(); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -89,8 +91,9 @@ public:
     static constexpr int kCachedBlocks = RowCache::kBlocks;
     // Rows a view's request for more reads on (what the query's own model reads at a time).
     static constexpr int kFetchRows = 256;
-    // A row a little past those read is waited for this long at most; a row further off, or
-    // one still not read after the wait, shows empty until it is read.
+    // A sort or a jump to the end, which show rows the query never read, waits this long at most
+    // for the first of them, so that on a quick store they show at once; those not read by then
+    // paint as pending.
     static constexpr int kWaitMs = 200;
     // The count of a new result waits this long (unless asked for), so the first screen paints
     // first.
@@ -111,16 +114,18 @@ private:
     void startReader(const Statement &forward, const Statement &backward, qint64 skip, qint64 count = -1,
                      int delayMs = 0);
     void readerChanged();
-    // A cell's value; Null while its row is not read.
-    QVariant rawValue(int row, int column) const;
+    // A cell's value, its row waited for when not read yet; Null when it never comes.
+    QVariant value(int row, int column) const;
+    // A cell's value as a paint shows it, without waiting: nothing while its row is pending.
+    std::optional<QVariant> shown(int row, int column) const;
     // What a column sorts by; none when it does not sort.
     std::optional<SortKey> sortKey(int column) const;
 
     Query *query_ = nullptr;
     QSqlQueryModel *source_ = nullptr;
     RowCache cache_;
-    mutable bool stalled_ = false; // a wait for a row timed out: no more waits until rows come
-    mutable bool blanks_ = false; // rows were shown empty: repaint when rows come
+    // Rows painted as pending, repainted when they come.
+    mutable PendingRows pending_;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     int rows_ = 0; // the rows announced to the views
