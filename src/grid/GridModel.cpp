@@ -1,17 +1,16 @@
 #include "grid/GridModel.h"
 
-#include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/Query.h"
-#include "data/ResultReader.h"
-#include "search/ValueText.h"
 
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <limits>
 
-GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
+GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {
+    connect(&cache_, &RowCache::changed, this, &GridModel::readerChanged);
+}
 
 GridModel::~GridModel() = default;
 
@@ -49,21 +48,18 @@ void GridModel::setSource(Query *query) {
 
 void GridModel::setColumns(QList<GridColumn> columns) {
     beginResetModel();
-    declared_ = std::move(columns);
+    columns_.setDeclared(std::move(columns));
     remap();
+    pending_.clear(); // the views paint every row again
     endResetModel();
 }
 
-void GridModel::setDisplayHook(const QString &field, DisplayHook hook) { hooks_.insert(field, std::move(hook)); }
+void GridModel::remap() { columns_.map(source_ ? source_->record() : QSqlRecord()); }
 
 void GridModel::detach() {
-    reader_.reset();
-    rows_ = 0;
     cache_.clear();
-    single_.clear();
-    head_ = 0;
-    sourceMore_ = false;
-    stalled_ = blanks_ = false;
+    pending_.clear();
+    rows_ = 0;
     endWanted_ = false;
 }
 
@@ -71,63 +67,52 @@ void GridModel::attach() {
     // A new result comes in its own order.
     sortColumn_ = -1;
     sortOrder_ = Qt::AscendingOrder;
-    head_ = source_ ? source_->rowCount() : 0;
-    rows_ = head_;
+    rows_ = source_ ? source_->rowCount() : 0;
+    cache_.setHead(source_, rows_);
+    remap();
     // A query not run yet, or closed, has nothing to read on (its empty model still says it might).
     // A search on the server holds its first rows only (Query::cut).
-    sourceMore_ = source_ && source_->query().isActive() && (source_->canFetchMore() || query_->cut());
-    remap();
-    if (sourceMore_) {
+    if (source_ && source_->query().isActive() && (source_->canFetchMore() || query_->cut())) {
         const ResultSource *described = query_->source().get();
-        startReader(query_->executed(), described ? described->reversed() : Statement(), head_, -1, kCountDelayMs);
+        startReader(query_->executed(), described ? described->reversed() : Statement(), rows_, -1, kCountDelayMs);
     }
     emit countChanged();
 }
 
 void GridModel::startReader(const Statement &forward, const Statement &backward, qint64 skip, qint64 count,
                             int delayMs) {
-    Connection *con = query_->connection();
     const ResultSource *described = query_->source().get();
-    ResultReader::Statements statements{
-        forward, skip,   backward, described ? described->count() : Statements::countOf(query_->executed()),
-        count,   delayMs};
-    // Told on the reader's thread; handled on this one (a model gone by then hears nothing).
-    reader_ = std::make_unique<ResultReader>(ResultEngine::of(*con), std::move(statements), [this] {
-        QMetaObject::invokeMethod(this, &GridModel::readerChanged, Qt::QueuedConnection);
-    });
+    cache_.read(ResultEngine::of(*query_->connection()),
+                {forward, skip, backward, described ? described->count() : Statements::countOf(query_->executed()),
+                 count, delayMs});
 }
 
 void GridModel::readerChanged() {
-    if (!reader_) return;
-    const bool counted = rows_ < reader_->count();
+    ResultReader *reader = cache_.reader();
+    if (!reader) return;
+    const bool counted = rows_ < reader->count();
     announceNewRows();
     if (counted) emit countChanged();
-    if (endWanted_ && reader_->count() >= 0) {
+    if (endWanted_ && reader->count() >= 0) {
         endWanted_ = false;
-        if (rows_ > 0) reader_->want(rows_ - 1);
+        if (rows_ > 0) reader->want(rows_ - 1);
         emit endReady();
     }
-    stalled_ = false;
-    if (blanks_ && rows_ > 0) {
-        blanks_ = false;
-        emit dataChanged(index(0, 0), index(rows_ - 1, columns_.size() - 1));
-    }
+    // Rows painted as pending repaint once they have come, or once they never will.
+    const bool lost = reader->failed();
+    for (const auto &[first, last] : pending_.take([&](int row) { return lost || cache_.has(row); }))
+        emit dataChanged(index(first, 0), index(last, columns_.size() - 1));
 }
 
 void GridModel::announceNewRows(qint64 upTo) {
     // A view that hears of new rows may fetch more at once, inside our own announcement: those
     // rows are announced after it, by this loop, never nested in it.
-    if (announcing_ || !reader_) return;
+    ResultReader *reader = cache_.reader();
+    if (announcing_ || !reader) return;
     announcing_ = true;
     for (;;) {
-        const int n = int(std::min({reader_->count(), upTo, qint64(std::numeric_limits<int>::max())}));
+        const int n = int(std::min({reader->count(), upTo, qint64(std::numeric_limits<int>::max())}));
         if (n <= rows_) break;
-        // A block read while the last row announced lay inside it holds only the rows up to that
-        // one: it is read again, whole, when next shown.
-        if (rows_ % SpilledResult::kBlockRows != 0) {
-            const qint64 partial = rows_ / SpilledResult::kBlockRows;
-            cache_.removeIf([partial](const auto &block) { return block.first == partial; });
-        }
         beginInsertRows({}, rows_, n - 1);
         rows_ = n;
         endInsertRows();
@@ -137,44 +122,39 @@ void GridModel::announceNewRows(qint64 upTo) {
 
 qint64 GridModel::matchCount() const {
     if (!source_) return 0;
-    return reader_ ? reader_->count() : head_;
+    return cache_.reader() ? cache_.reader()->count() : cache_.headRows();
 }
 
 void GridModel::fetchAll() {
-    if (!reader_) return;
-    reader_->readAll();
-    stalled_ = false;
+    if (!cache_.reader()) return;
+    cache_.reader()->readAll();
     announceNewRows();
 }
 
 GridModel::RowState GridModel::waitForRow(int row, int ms) {
     if (row >= rows_ && canFetchMore({})) fetchMore({});
-    if (row < rows_ && (row < head_ || !reader_)) return RowState::Read;
-    if (!reader_ || (row >= rows_ && !canFetchMore({}))) return RowState::End;
-    if (reader_->waitFor(row, ms) && row < rows_) return RowState::Read;
-    return reader_->failed() ? RowState::Lost : RowState::Pending;
+    ResultReader *reader = cache_.reader();
+    if (row < rows_ && (row < cache_.headRows() || !reader)) return RowState::Read;
+    if (!reader || (row >= rows_ && !canFetchMore({}))) return RowState::End;
+    if (reader->waitFor(row, ms) && row < rows_) return RowState::Read;
+    return reader->failed() ? RowState::Lost : RowState::Pending;
 }
 
 bool GridModel::fetchEnd() {
-    if (!reader_) return true;
-    const qint64 n = reader_->count();
+    ResultReader *reader = cache_.reader();
+    if (!reader) return true;
+    const qint64 n = reader->count();
     if (n < 0) {
         // Counting takes a while on a large result: the end is shown when the count comes
         // (endReady) rather than holding the window until then.
         endWanted_ = true;
-        reader_->hurry();
+        reader->hurry();
         return false;
     }
     announceNewRows();
-    // The last rows are read from the end; a row not read within the wait shows when it is.
-    stalled_ = n > 0 && !reader_->waitFor(n - 1, kWaitMs);
+    // The last rows are read from the end.
+    if (n > 0) reader->waitFor(n - 1, kWaitMs);
     return true;
-}
-
-qsizetype GridModel::rowsInMemory() const {
-    qsizetype n = head_ + (single_.isEmpty() ? 0 : 1);
-    for (const auto &block : cache_) n += block.second.size();
-    return n;
 }
 
 bool GridModel::sortable() const {
@@ -199,7 +179,7 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     if (!key || !sortable()) return;
     // A count not known yet is not waited for: the sorted reader counts, and the rows are
     // announced when it has.
-    const qint64 n = reader_ ? reader_->count() : head_;
+    const qint64 n = matchCount();
     const ResultSource &described = *query_->source();
     const bool descending = order == Qt::DescendingOrder;
     beginResetModel();
@@ -211,29 +191,7 @@ void GridModel::sort(int column, Qt::SortOrder order) {
     startReader(described.sorted(*key, descending), described.sorted(*key, !descending), 0, n);
     rows_ = int(std::clamp<qint64>(n, 0, std::numeric_limits<int>::max()));
     endResetModel();
-    // The sort takes a moment on a large result: the first rows are waited for a little.
-    if (rows_ > 0 && !reader_->waitFor(0, kWaitMs)) stalled_ = true;
-}
-
-void GridModel::remap() {
-    columns_.clear();
-    sourceColumn_.clear();
-    const QSqlRecord record = source_ ? source_->record() : QSqlRecord();
-    if (declared_.isEmpty()) {
-        // Without declared columns: one column per field of the result, in field order.
-        for (int i = 0; i < record.count(); ++i) {
-            const QString name = record.fieldName(i);
-            columns_.append({name, labels_.value(name, name)});
-            sourceColumn_.append(i);
-        }
-        return;
-    }
-    columns_ = declared_;
-    for (const GridColumn &c : columns_) sourceColumn_.append(c.field.isEmpty() ? -1 : record.indexOf(c.field));
-}
-
-QString GridModel::fieldAt(int column) const {
-    return column >= 0 && column < columns_.size() ? columns_[column].field : QString();
+    if (rows_ > 0) cache_.reader()->waitFor(0, kWaitMs);
 }
 
 int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() || !source_ ? 0 : rows_; }
@@ -241,8 +199,8 @@ int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_.size(); }
 
 bool GridModel::canFetchMore(const QModelIndex &parent) const {
-    if (parent.isValid() || !source_ || !reader_) return false;
-    const qint64 n = reader_->count();
+    if (parent.isValid() || !source_ || !cache_.reader()) return false;
+    const qint64 n = cache_.reader()->count();
     return n < 0 || rows_ < n;
 }
 
@@ -250,96 +208,59 @@ void GridModel::fetchMore(const QModelIndex &parent) {
     if (!canFetchMore(parent)) return;
     // Until the count comes the view keeps the rows it has (the whole count is announced when
     // it comes); then a chunk at a time, as the query's own model reads.
-    if (reader_->count() < 0) {
-        reader_->hurry();
+    if (cache_.reader()->count() < 0) {
+        cache_.reader()->hurry();
         return;
     }
     announceNewRows(rows_ + kFetchRows);
 }
 
-QVariant GridModel::rawValue(int row, int column) const {
-    const int sc = sourceColumn_.value(column, -1);
-    if (sc < 0 || !source_ || row < 0 || row >= rows_) return {};
-    if (row < head_) return source_->data(source_->index(row, sc), Qt::DisplayRole);
-    const QList<QVariant> *values = readRow(row);
-    return values ? values->value(sc) : QVariant();
+QVariant GridModel::value(int row, int column) const {
+    const int field = columns_.sourceOf(column);
+    if (field < 0 || !source_ || row < 0 || row >= rows_) return {};
+    if (!cache_.has(row) && cache_.reader()) cache_.reader()->waitFor(row);
+    return cache_.value(row, field).value_or(QVariant());
 }
 
-const QList<QVariant> *GridModel::readRow(qint64 row) const {
-    const qint64 block = row / SpilledResult::kBlockRows;
-    for (qsizetype i = cache_.size() - 1; i >= 0; --i) {
-        if (cache_[i].first != block) continue;
-        if (i != cache_.size() - 1) cache_.move(i, cache_.size() - 1);
-        const qint64 first = std::max<qint64>(block * SpilledResult::kBlockRows, head_);
-        return &cache_.last().second[row - first];
-    }
-    if (!reader_->has(row)) {
-        // While a wait timed out, rows not held show empty until the reader's news comes, so
-        // a row does not change unannounced.
-        reader_->want(row);
-        if (stalled_) {
-            blanks_ = true;
-            return nullptr;
-        }
-        // A row just past those read is worth a short wait; others are asked for and shown
-        // when they come.
-        const bool wait = reader_->near(row, 2 * ResultReader::kAhead);
-        if (!wait || !reader_->waitFor(row, kWaitMs)) {
-            stalled_ = wait;
-            blanks_ = true;
-            return nullptr;
-        }
-    }
-    const qint64 first = std::max<qint64>(block * SpilledResult::kBlockRows, head_);
-    const qint64 last = std::min<qint64>((block + 1) * SpilledResult::kBlockRows, rows_) - 1;
-    if (!reader_->hasRange(first, last)) {
-        single_ = reader_->rows(row, 1).value(0);
-        return &single_;
-    }
-    if (cache_.size() >= kCachedBlocks) cache_.removeFirst();
-    cache_.append({block, reader_->rows(first, int(last - first + 1))});
-    return &cache_.last().second[row - first];
+std::optional<QVariant> GridModel::shown(int row, int column) const {
+    const int field = columns_.sourceOf(column);
+    if (field < 0 || !source_ || row < 0 || row >= rows_) return QVariant();
+    // A row painted as pending stays so until the reader's news repaints it whole: its cells
+    // and looks never mix.
+    if (pending_.contains(row)) return std::nullopt;
+    std::optional<QVariant> v = cache_.value(row, field);
+    if (v) return v;
+    // Rows lost to a failed read show empty rather than as coming.
+    if (cache_.reader() && cache_.reader()->failed()) return QVariant();
+    pending_.add(row);
+    return std::nullopt;
 }
 
 QString GridModel::text(int row, int column) const {
     if (column < 0 || column >= columns_.size()) return {};
-    const QVariant v = rawValue(row, column);
-    const auto hook = hooks_.find(columns_[column].field);
-    if (hook != hooks_.end()) {
-        try {
-            return (*hook)(v);
-        } catch (const AppError &) {
-            // A stored value the hook cannot read (a code that is not scrambled text) shows
-            // as stored rather than failing every repaint.
-            return v.toString();
-        }
-    }
-    if (v.isNull()) {
-        const auto nullText = nullTexts_.find(columns_[column].field);
-        if (nullText != nullTexts_.end()) return (*nullText)(row);
-    }
-    return ValueText::text(v, columns_[column].field);
+    return text_.text(columns_.at(column).field, value(row, column), row);
 }
 
 QVariant GridModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid()) return {};
-    const GridColumn &c = columns_[index.column()];
+    const int row = index.row();
+    const GridColumn &c = columns_.at(index.column());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return text(index.row(), index.column());
+    case Qt::EditRole: {
+        const std::optional<QVariant> v = shown(row, index.column());
+        return v ? text_.text(c.field, *v, row) : CellLook::kPendingText;
+    }
     case Qt::BackgroundRole:
-        // Record numbers count from 1: the first row is odd.
-        return (index.row() % 2 == 0) ? oddColor_ : evenColor_;
+        return look_.background(row);
     case Qt::ForegroundRole:
-        return c.link ? QColor(0, 0, 255) : QColor(Qt::black);
+        return shown(row, index.column()) ? CellLook::foreground(c.link) : CellLook::kPendingColor;
     case Qt::FontRole:
-        if (c.link) return linkFont_;
+        if (c.link && shown(row, index.column())) return look_.link;
         return {};
     case Qt::TextAlignmentRole: {
-        const QVariant v = c.field.isEmpty() ? QVariant() : rawValue(index.row(), index.column());
-        const Qt::Alignment h = ValueText::isNumber(v) && !hooks_.contains(c.field) ? Qt::AlignRight : Qt::AlignLeft;
-        return QVariant::fromValue(h | vAlign_);
+        const Qt::Alignment h = text_.alignment(c.field, shown(row, index.column()).value_or(QVariant()));
+        return QVariant::fromValue(h | look_.vertical);
     }
     default:
         return {};
@@ -348,7 +269,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const {
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columns_.size()) return {};
-    if (role == Qt::DisplayRole) return columns_[section].title;
+    if (role == Qt::DisplayRole) return columns_.at(section).title;
     return {};
 }
 

@@ -1,6 +1,11 @@
 #pragma once
 #include "data/Statement.h"
 #include "data/Store.h"
+#include "grid/CellLook.h"
+#include "grid/CellText.h"
+#include "grid/ColumnMap.h"
+#include "grid/PendingRows.h"
+#include "grid/RowCache.h"
 #include "search/GridColumn.h"
 
 #include <QAbstractTableModel>
@@ -8,29 +13,21 @@
 #include <QFont>
 #include <QHash>
 #include <QList>
-#include <functional>
 #include <limits>
-#include <memory>
 #include <optional>
 
 class Query;
 class QSqlQueryModel;
-class ResultReader;
 
-// Supplies a field's text from its stored value, the same for display and editing.
-using DisplayHook = std::function<QString(const QVariant &value)>;
-// Supplies the text of a Null value of a field from the cell's row.
-using NullTextHook = std::function<QString(int row)>;
-
-// Stands between a query's result and a grid: maps declared columns to fields, applies the
-// display hooks, formats numbers and dates, and colours rows by their record number (odd rows
-// one colour, even rows another).
+// Stands between a query's result and a grid: shows the mapped columns (ColumnMap) of the rows
+// a RowCache reads, as CellText words their values and CellLook colours them, and tells the
+// views of rows as they are counted and read.
 //
-// Memory stays bounded for any result size: the first rows are those the query itself read on
-// opening; the rest are counted and read on another thread (ResultReader: rows in temporary
-// files) as the grid shows them, from the front or, for a jump to the end, from the end. The
-// scroll bar reflects the whole count as soon as it is known. Only a few blocks of rows around
-// those last shown are held as values; a row not read yet shows empty until it is.
+// The first rows are those the query itself read on opening; the rest are counted and read on
+// another thread as the grid shows them, from the front or, for a jump to the end, from the end.
+// The scroll bar reflects the whole count as soon as it is known. A paint never waits: a row not
+// read yet paints as pending and repaints when it comes. text() and storedText(), which callers
+// read values by, wait for the row instead.
 //
 // A search's result sorts by a column's displayed value (codes by their plain form, numbers as
 // numbers): the same statement ordered so, read the same way. A new result is in its own order.
@@ -44,24 +41,24 @@ public:
     Query *source() const { return query_; }
     // Declared columns; with none, the grid shows one column per field, titled by `labels`.
     void setColumns(QList<GridColumn> columns);
-    void setFieldLabels(QHash<QString, QString> labels) { labels_ = std::move(labels); }
-    void setDisplayHook(const QString &field, DisplayHook hook);
+    void setFieldLabels(QHash<QString, QString> labels) { columns_.setLabels(std::move(labels)); }
+    void setDisplayHook(const QString &field, DisplayHook hook) { text_.setDisplayHook(field, std::move(hook)); }
     // Shows something in the Null cells of a field without a display hook; stored values and
     // every other cell are untouched.
-    void setNullText(const QString &field, NullTextHook hook) { nullTexts_[field] = std::move(hook); }
-    void setOddRowColor(const QColor &c) { oddColor_ = c; }
-    void setEvenRowColor(const QColor &c) { evenColor_ = c; }
-    const QColor &evenRowColor() const { return evenColor_; }
-    void setLinkFont(const QFont &f) { linkFont_ = f; }
-    void setVerticalAlignment(Qt::Alignment a) { vAlign_ = a; }
+    void setNullText(const QString &field, NullTextHook hook) { text_.setNullText(field, std::move(hook)); }
+    void setOddRowColor(const QColor &c) { look_.oddRow = c; }
+    void setEvenRowColor(const QColor &c) { look_.evenRow = c; }
+    const QColor &evenRowColor() const { return look_.evenRow; }
+    void setLinkFont(const QFont &f) { look_.link = f; }
+    void setVerticalAlignment(Qt::Alignment a) { look_.vertical = a; }
 
     // The field a column shows; empty for a column without a field.
-    QString fieldAt(int column) const;
-    const GridColumn &columnAt(int column) const { return columns_[column]; }
-    // The text a cell shows (and edits).
+    QString fieldAt(int column) const { return columns_.fieldAt(column); }
+    const GridColumn &columnAt(int column) const { return columns_.at(column); }
+    // The text a cell holds (and edits), its row waited for when not read yet.
     QString text(int row, int column) const;
-    // The stored value of a cell as text, before any display hook.
-    QString storedText(int row, int column) const { return rawValue(row, column).toString(); }
+    // The stored value of a cell as text, before any display hook; its row waited for likewise.
+    QString storedText(int row, int column) const { return value(row, column).toString(); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -88,14 +85,15 @@ public:
     // The number of rows of the result; -1 while they are being counted.
     qint64 matchCount() const;
     // Result rows this model holds as values (the query's first rows and the cached blocks).
-    qsizetype rowsInMemory() const;
+    qsizetype rowsInMemory() const { return cache_.rowsInMemory(); }
 
     // Blocks of rows kept as values beyond the query's first rows.
-    static constexpr int kCachedBlocks = 16;
+    static constexpr int kCachedBlocks = RowCache::kBlocks;
     // Rows a view's request for more reads on (what the query's own model reads at a time).
     static constexpr int kFetchRows = 256;
-    // A row a little past those read is waited for this long at most; a row further off, or
-    // one still not read after the wait, shows empty until it is read.
+    // A sort or a jump to the end, which show rows the query never read, waits this long at most
+    // for the first of them, so that on a quick store they show at once; those not read by then
+    // paint as pending.
     static constexpr int kWaitMs = 200;
     // The count of a new result waits this long (unless asked for), so the first screen paints
     // first.
@@ -116,36 +114,24 @@ private:
     void startReader(const Statement &forward, const Statement &backward, qint64 skip, qint64 count = -1,
                      int delayMs = 0);
     void readerChanged();
-    QVariant rawValue(int row, int column) const;
-    // The row's values when it can be read; null when not (yet).
-    const QList<QVariant> *readRow(qint64 row) const;
+    // A cell's value, its row waited for when not read yet; Null when it never comes.
+    QVariant value(int row, int column) const;
+    // A cell's value as a paint shows it, without waiting: nothing while its row is pending.
+    std::optional<QVariant> shown(int row, int column) const;
     // What a column sorts by; none when it does not sort.
     std::optional<SortKey> sortKey(int column) const;
 
     Query *query_ = nullptr;
     QSqlQueryModel *source_ = nullptr;
-    int head_ = 0; // rows the query had read when the result was attached: shown from it
-    bool sourceMore_ = false; // the result goes on past them
-    std::unique_ptr<ResultReader> reader_;
-    // Decoded blocks of rows read by the reader, most recently used last; the row one was read
-    // for when its block could not be read whole.
-    mutable QList<std::pair<qint64, QList<QList<QVariant>>>> cache_;
-    mutable QList<QVariant> single_;
-    mutable bool stalled_ = false; // a wait for a row timed out: no more waits until rows come
-    mutable bool blanks_ = false; // rows were shown empty: repaint when rows come
+    RowCache cache_;
+    // Rows painted as pending, repainted when they come.
+    mutable PendingRows pending_;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     int rows_ = 0; // the rows announced to the views
     bool announcing_ = false;
     bool endWanted_ = false; // fetchEnd() waits for the count
-    QList<GridColumn> declared_;
-    QList<GridColumn> columns_;
-    QList<int> sourceColumn_; // per column: the source field's index, -1 when absent
-    QHash<QString, QString> labels_;
-    QHash<QString, DisplayHook> hooks_;
-    QHash<QString, NullTextHook> nullTexts_;
-    QColor oddColor_ = Qt::white;
-    QColor evenColor_ = Qt::white;
-    QFont linkFont_;
-    Qt::Alignment vAlign_ = Qt::AlignVCenter;
+    ColumnMap columns_;
+    CellText text_;
+    CellLook look_;
 };

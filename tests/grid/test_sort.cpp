@@ -131,10 +131,14 @@ protected:
                           QPoint(h->sectionViewportPosition(c) + 5, h->height() / 2));
     }
 
-    // Waits until the grid's first rows are read, as the user waits for the screen.
+    // Waits until the grid shows its first row, as the user waits for the screen.
     void waitForRows() {
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return !control<DataGrid>(*form, "dbgrd3")->gridModel()->text(0, 0).isEmpty(); }, 10000));
+            [&] {
+                const QString shown = control<DataGrid>(*form, "dbgrd3")->gridModel()->index(0, 0).data().toString();
+                return !shown.isEmpty() && shown != CellLook::kPendingText;
+            },
+            10000));
     }
 
     RecordingPlatform platform;
