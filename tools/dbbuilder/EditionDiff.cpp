@@ -3,62 +3,17 @@
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
 #include "data/Statement.h"
+#include "dbbuilder/ReadOnlyFile.h"
 #include "export/Csv.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QUrl>
 #include <sqlite3.h>
 
 namespace {
-
-// A read-only connection that leaves the file and its folder as they are: without a WAL file
-// beside it the database is opened immutable, so not even a shared-memory file appears.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const QString &path) : path_(path) {
-        if (!QFileInfo(path).isFile()) throw AppError(QStringLiteral("%1：没有这个数据库").arg(path));
-        const bool wal = QFileInfo::exists(path + QStringLiteral("-wal"));
-        const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                            (wal ? QStringLiteral("?mode=ro") : QStringLiteral("?immutable=1"));
-        if (sqlite3_open_v2(uri.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
-            SQLITE_OK)
-            fail();
-    }
-    ~ReadOnlyFile() { sqlite3_close(db_); }
-    ReadOnlyFile(const ReadOnlyFile &) = delete;
-    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
-
-    bool hasTable(const char *name) {
-        bool found = false;
-        each(Statement("select 1 from sqlite_master where type='table' and name=?", {QString::fromLatin1(name)}),
-             [&](sqlite3_stmt *) { found = true; });
-        return found;
-    }
-    template <typename F> void each(const Statement &sql, F row) {
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.text.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK ||
-            Statements::bind(stmt, sql.values) != SQLITE_OK) {
-            sqlite3_finalize(stmt);
-            fail();
-        }
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) row(stmt);
-        sqlite3_finalize(stmt);
-        if (rc != SQLITE_DONE) fail();
-    }
-    [[noreturn]] void fail() {
-        throw AppError(QStringLiteral("%1: %2").arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))));
-    }
-
-private:
-    QString path_;
-    sqlite3 *db_ = nullptr;
-};
 
 QString text(sqlite3_stmt *s, int i) {
     return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, i))).trimmed();

@@ -4,12 +4,11 @@
 #include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "dbbuilder/BuilderDatabase.h"
-#include "dbbuilder/Vocabulary.h"
+#include "dbbuilder/CaseRecord.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QSet>
-#include <random>
 #include <vector>
 
 namespace {
@@ -17,24 +16,6 @@ namespace {
 QByteArray u8(const char *s) { return QByteArray(s); }
 
 QByteArray rate(double r) { return QByteArray::number(r) + '%'; }
-
-class Random {
-public:
-    explicit Random(quint64 seed) : engine_(seed) {}
-    int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(engine_); }
-    bool chance(int percent) { return below(100) < percent; }
-    template <typename T> const T &pick(const std::vector<T> &v) { return v[below(int(v.size()))]; }
-
-private:
-    std::mt19937_64 engine_;
-};
-
-struct TariffLine {
-    QByteArray code; // plain, 10 digits
-    QByteArray name; // UTF-8
-    QByteArray material; // the material word of the name, for declaration elements
-    const CommodityGroup *group;
-};
 
 const CommodityGroup &pickGroup(Random &rnd) {
     const auto &groups = commodityGroups();
@@ -64,21 +45,6 @@ QByteArray makeCode(Random &rnd, const CommodityGroup &g) {
            QByteArray::number(rnd.pick(national)).rightJustified(2, '0') +
            QByteArray::number(rnd.pick(statistical)).rightJustified(2, '0');
 }
-
-QByteArray model(Random &rnd) {
-    static const char letters[] = "ABCDEFGHJKLMNPRSTWXYZ";
-    QByteArray m;
-    m += letters[rnd.below(21)];
-    m += letters[rnd.below(21)];
-    m += '-';
-    m += QByteArray::number(100 + rnd.below(9900));
-    return m;
-}
-
-const std::vector<const char *> kBrands = {"无品牌", "华泰", "中远",  "金鼎", "长城", "飞鹰",
-                                           "海川",   "SONY", "BOSCH", "三星", "美的", "正泰"};
-const std::vector<const char *> kSources = {"报关单",   "归类指导意见", "海关总署公告",
-                                            "企业申报", "预归类决定",   "价格资料"};
 
 std::vector<TariffLine> generateTariff(BuilderDatabase &db, Random &rnd, int count) {
     std::vector<TariffLine> lines;
@@ -143,7 +109,7 @@ void generateRulings(BuilderDatabase &db, Random &rnd, const std::vector<TariffL
         const QByteArray m = model(rnd);
         const QByteArray name = t.name + "（" + m + "型）";
         const QByteArray spec = "该商品为" + name + "，" + u8(rnd.pick(t.group->uses)) + "，品牌为" +
-                                u8(rnd.pick(kBrands)) + "。根据《归类总规则》一及六，" + "应归入税则号列" +
+                                u8(rnd.pick(caseBrands())) + "。根据《归类总规则》一及六，" + "应归入税则号列" +
                                 t.code.left(8) + "。";
         ins.integer(id).utf8(ScrambleCode(t.code)).utf8(name).utf8(spec).insert();
     }
@@ -161,20 +127,16 @@ void generateCases(BuilderDatabase &db, Random &rnd, const std::vector<TariffLin
     for (int id = 1; id <= count; ++id) {
         const int index = rnd.below(int(lines.size()));
         const TariffLine &t = lines[index];
-        const CommodityGroup &g = *t.group;
-        const QByteArray brand = u8(rnd.pick(kBrands));
-        const QByteArray name = rnd.chance(30) ? brand + "牌" + t.name : t.name;
-        const QByteArray spec = QByteArray::number(rnd.below(4)) + '|' + QByteArray::number(rnd.below(3)) + '|' +
-                                u8(rnd.pick(g.uses)) + '|' + t.material + '|' + brand + '|' + model(rnd);
+        const CaseText text = caseText(rnd, t);
         const QByteArray &day = days[rnd.below(int(days.size()))];
         ins.integer(id)
-            .utf8(name)
+            .utf8(text.name)
             .utf8(scrambled[index])
-            .utf8(spec)
+            .utf8(text.spec)
             .utf8(day)
             .utf8(day)
             .integer(0)
-            .utf8(u8(rnd.pick(kSources)))
+            .utf8(caseSource(rnd))
             .insert();
     }
 }

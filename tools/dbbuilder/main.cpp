@@ -3,6 +3,7 @@
 #include "dbbuilder/Commands.h"
 #include "dbbuilder/EditionDiff.h"
 #include "dbbuilder/ServerCopy.h"
+#include "dbbuilder/UpdateFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@ const char kUsage[] = "用法：\n"
                       "  zendrik-dbbuilder demo DB [--if-missing | --force]\n"
                       "  zendrik-dbbuilder generate DB --tariff N --rulings N --cases N [--seed S] [--force]\n"
                       "  zendrik-dbbuilder cluster DB\n"
+                      "  zendrik-dbbuilder updates DB OUTDIR --files N --records R [--seed S]\n"
                       "  zendrik-dbbuilder toserver DB CONFIG [--force]\n"
                       "DB 也可以是服务器的配置文件（zendrik.conf，以 .conf 结尾）：数据库建在该服务器上。\n";
 
@@ -160,6 +162,17 @@ int run(const QStringList &args) {
         say(QStringLiteral("已按商品编码重排 %1 的案例，用时 %2 秒")
                 .arg(a.positional[0])
                 .arg(clock.elapsed() / 1000.0));
+    } else if (command == QLatin1String("updates")) {
+        // Monthly update files for the database, to age a copy of it by importing them.
+        const Arguments a(args.mid(1), {"--files", "--records", "--seed"});
+        a.expect(2, {});
+        UpdateFileOptions o;
+        o.files = a.number(QStringLiteral("--files"), true);
+        o.records = a.number(QStringLiteral("--records"), true);
+        if (a.values.contains(QStringLiteral("--seed"))) o.seed = a.number(QStringLiteral("--seed"), true);
+        for (const QString &file : writeUpdateFiles(a.positional[0], a.positional[1], o))
+            say(QStringLiteral("已写入 %1（%2 条，%3）").arg(file).arg(o.records).arg(sizeOf(file)));
+        say(QStringLiteral("用时 %1 秒").arg(clock.elapsed() / 1000.0));
     } else if (command == QLatin1String("toserver")) {
         // The database file onto the server a zendrik.conf names.
         const Arguments a(args.mid(1), {});

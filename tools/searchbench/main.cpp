@@ -3,12 +3,19 @@
 // 4-character Chinese fragments, Latin, wildcards alone and inside fragments, code and name,
 // a one-digit code with a rare name, fragments that match nothing or whose matches lie late in
 // code order); then the full fetch of the case result, streamed as the command-line lookup reads
-// it, and the peak resident memory of the class. Build the database first, e.g.
+// it, and the peak resident memory of the class. Beside them, the same match by a plain scan of
+// every case name held in memory: its first 256 matches, all of them, and how many such full
+// scans the search's first screen takes. Build the database first, e.g.
 //   zendrik-dbbuilder generate /tmp/big/quorvel.mdb --tariff 10000 --rulings 10000 --cases 1000000
-//   zendrik-searchbench /tmp/big [--runs N] [--png FILE]
+//   zendrik-searchbench /tmp/big [--runs N] [--png FILE] [--aged DIR]
+// --aged times a copy of the database file in a temporary folder after importing the update
+// files of DIR into it, as a declarant meets it after months of imports (the rows imported lie
+// above the code-ordered part); make them with "zendrik-dbbuilder updates".
 // The fragments are words of the generated names; the worst found are the many matches that lie
 // late in code order. A zendrik.conf instead of the folder runs the same on the database server
 // it names, e.g. after "zendrik-dbbuilder toserver /tmp/big/quorvel.mdb zendrik.conf".
+#include "AgedCopy.h"
+#include "NameScan.h"
 #include "data/AppError.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
@@ -26,6 +33,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
 
@@ -106,16 +114,17 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     int runs = 5;
-    QString folder, png;
+    QString folder, png, aged;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--runs") && i + 1 < args.size()) runs = std::max(1, args[++i].toInt());
         else if (a == QLatin1String("--png") && i + 1 < args.size()) png = args[++i];
+        else if (a == QLatin1String("--aged") && i + 1 < args.size()) aged = args[++i];
         else if (!a.startsWith(QLatin1String("--")) && folder.isEmpty()) folder = a;
         else folder.clear(), i = args.size();
     }
     if (folder.isEmpty()) {
-        QTextStream(stderr) << "usage: zendrik-searchbench FOLDER|zendrik.conf [--runs N] [--png FILE]\n";
+        QTextStream(stderr) << "usage: zendrik-searchbench FOLDER|zendrik.conf [--runs N] [--png FILE] [--aged DIR]\n";
         return 2;
     }
     QString store = StoreConfig::connectionString(folder);
@@ -124,6 +133,11 @@ int main(int argc, char **argv) {
         store = DatabasePath::lookupConnectionString();
     }
     try {
+        QTemporaryDir agedDir;
+        if (!aged.isEmpty()) {
+            if (!agedDir.isValid()) throw AppError(QStringLiteral("no temporary folder for the aged copy"));
+            store = agedCopy(store, aged, agedDir.path(), out);
+        }
         Search s(store);
         Query size(QStringLiteral("size"));
         size.setConnection(&s.con);
@@ -156,13 +170,22 @@ int main(int argc, char **argv) {
             {"code + common name", c4.constData(), "牌"},
             {"1 digit + rare name", "8", "钛白"},
             {"1 digit + name", "0", "肉"},
+            {"1 Latin letter", "", "s"},
+            {"1 digit as name", "", "7"},
+            {"2 common, rarely met", "", "牌制"}, // 30% and 7% of the names, side by side in 0.04%
+            {"% both ends", "", "%钢%"},
         };
+        // Every name in memory for the plain scans, read before the classes are timed.
+        s.con.ensureOpen();
+        const NameScan scan(s.con.database());
         // Where the cases' code order ends (the builder's cluster): the rows above it are the tail.
         const qint64 orderedTo = s.con.number("select clustered_to from case_hs_order");
         const qint64 last = s.con.number("select max(rowid) from case_hs");
         out << QStringLiteral("%1 cases (%3); %2 runs per class; times in ms (medians): the three statements, and\n"
                               "with the case grid's first screen painted; the full fetch of the case rows streamed;\n"
-                              "the peak resident memory of the class in MB\n")
+                              "the peak resident memory of the class in MB (the names held for the scan included,\n"
+                              "%4 MB); the plain scan of the names in memory: its first 256 matches, all matches,\n"
+                              "and the screen's time in full scans\n")
                    .arg(size.asInteger(QStringLiteral("n")))
                    .arg(runs)
                    .arg(!StoreConfig::fileOf(store).isEmpty()
@@ -170,8 +193,9 @@ int main(int argc, char **argv) {
                         : orderedTo < 0 ? QStringLiteral("not kept in code order")
                                         : QStringLiteral("in code order to rowid %1, %2 rows above it")
                                               .arg(orderedTo)
-                                              .arg(std::max<qint64>(0, last - orderedTo)));
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+                                              .arg(std::max<qint64>(0, last - orderedTo)))
+                   .arg(scan.bytes() / 1048576.0, 0, 'f', 0);
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11\n")
                    .arg(QStringLiteral("class"), -22)
                    .arg(QStringLiteral("input"), -12)
                    .arg(QStringLiteral("plan"), -11)
@@ -179,7 +203,10 @@ int main(int argc, char **argv) {
                    .arg(QStringLiteral("search"), 8)
                    .arg(QStringLiteral("screen"), 8)
                    .arg(QStringLiteral("fetch"), 8)
-                   .arg(QStringLiteral("peakMB"), 7);
+                   .arg(QStringLiteral("peakMB"), 7)
+                   .arg(QStringLiteral("mem256"), 8)
+                   .arg(QStringLiteral("memAll"), 8)
+                   .arg(QStringLiteral("ratio"), 7);
         const char *planNames[] = {"as written", "scan names", "index sort", "index walk", "index order", "store keys"};
         for (const Case &c : cases) {
             const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
@@ -208,7 +235,20 @@ int main(int argc, char **argv) {
                 for (int i = 0; i < 4; ++i) chars += q.value(i).toString().size();
             const double fetched = t.nsecsElapsed() / 1e6;
             const SearchPlan::Plan plan = search->plan();
-            out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+            const double peak = peakMb();
+            // The same match by the plain scan: the first screen's worth and more, then all.
+            QList<double> first, full;
+            qsizetype scanned = 0;
+            for (int r = 0; r < runs; ++r) {
+                t.restart();
+                scan.count(code, name, 256);
+                first << t.nsecsElapsed() / 1e6;
+                t.restart();
+                scanned = scan.count(code, name);
+                full << t.nsecsElapsed() / 1e6;
+            }
+            const double memAll = figures(full).median;
+            out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11\n")
                        .arg(QString::fromUtf8(c.label), -22)
                        .arg((code.isEmpty() ? QString() : code + u' ') + name, -12)
                        .arg(QLatin1String(planNames[int(plan)]), -11)
@@ -216,7 +256,11 @@ int main(int argc, char **argv) {
                        .arg(figures(total).median, 8, 'f', 1)
                        .arg(figures(screen).median, 8, 'f', 1)
                        .arg(fetched, 8, 'f', 1)
-                       .arg(peakMb(), 7, 'f', 0);
+                       .arg(peak, 7, 'f', 0)
+                       .arg(figures(first).median, 8, 'f', 1)
+                       .arg(memAll, 8, 'f', 1)
+                       .arg(figures(screen).median / memAll, 7, 'f', 2);
+            if (scanned != rows) out << QStringLiteral("  (the scan found %1)\n").arg(scanned);
             out.flush();
         }
         // Ctrl+End in the case grid over the largest name result: the last rows shown.
