@@ -94,7 +94,7 @@ TEST(UpdateFiles, ImportWholeMonthByMonthAndReadLikeGeneratedCases) {
     QSet<QString> brands;
     for (const char *b : caseBrands()) brands << QString::fromUtf8(b);
     for (const QStringList &c : imported) {
-        // A tariff line's code and name, the name perhaps after a brand; the spec names the same brand.
+        // A tariff line's code and name, the name perhaps after a brand; its details field names the same brand.
         const QStringList spec = c[2].split(u'|');
         ASSERT_EQ(spec.size(), 6) << c[2].toStdString();
         EXPECT_TRUE(brands.contains(spec[4])) << c[2].toStdString();

@@ -23,7 +23,7 @@ const std::vector<const char *> &caseBrands();
 QByteArray model(Random &rnd);
 
 // What a declarant's case says of a line: three in ten carry a brand before the tariff name
-// ("美的牌..."), the spec lists the kind, use, material, brand and model. UTF-8.
+// ("美的牌..."), the details field lists the kind, use, material, brand and model. UTF-8.
 struct CaseText {
     QByteArray name, spec;
 };
