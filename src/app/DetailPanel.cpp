@@ -90,9 +90,8 @@ DetailPanel::DetailPanel(QWidget *client, Connection &connection) : QObject(clie
     strip_ = new DeclarationStrip(panel_, connection_);
     connect(tariffRow, &QAbstractItemModel::modelReset, this, [this] {
         const GridModel *row = grids_[TariffRow]->gridModel();
-        int code = 0;
-        while (code < row->columnCount() && row->fieldAt(code) != QLatin1String("hs_code")) ++code;
-        const bool found = row->rowCount() > 0 && code < row->columnCount();
+        const int code = row->columnOf(QStringLiteral("hs_code"));
+        const bool found = row->rowCount() > 0 && code >= 0;
         strip_->showCode(found ? row->storedText(0, code) : QString());
     });
     placeStrip();

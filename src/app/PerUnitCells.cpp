@@ -7,9 +7,8 @@
 void showPerUnitText(GridModel *grid, Connection &connection, const std::shared_ptr<PerUnitText> &texts,
                      const QString &field, const QString &kind) {
     grid->setNullText(field, [grid, &connection, texts, kind](int row) {
-        int code = 0;
-        while (code < grid->columnCount() && grid->fieldAt(code) != QLatin1String("hs_code")) ++code;
-        if (code == grid->columnCount()) return QString();
+        const int code = grid->columnOf(QStringLiteral("hs_code"));
+        if (code < 0) return QString();
         if (!texts->isLoaded()) texts->load(connection.database());
         return texts->text(grid->storedText(row, code), kind);
     });

@@ -23,12 +23,6 @@ const char *const kGridNames[] = {"dbgrd1", "dbgrd2", "dbgrd3"};
 // Copies and exports name themselves after the tab.
 const char *const kExportNames[] = {"通关要素", "总署数据", "历史申报"};
 const char *const kCountTitles[] = {"海关税则", "归类决定", "历史申报"};
-
-int columnOf(const GridModel *model, const QString &field) {
-    for (int c = 0; c < model->columnCount(); ++c)
-        if (model->fieldAt(c) == field) return c;
-    return -1;
-}
 } // namespace
 
 ResultTabs::ResultTabs(QWidget *client, Connection &connection) : QObject(client), connection_(connection) {
@@ -152,7 +146,7 @@ void ResultTabs::chooseCell(Table table, int column) {
         const SearchTables::Description &described = describe(table);
         if (field == described.codeColumn) emit codeChosen(model->text(row, column), table);
         else if (!described.linkColumn.isEmpty() && field == described.linkColumn)
-            emit specialRatesChosen(model->text(row, columnOf(model, described.codeColumn)));
+            emit specialRatesChosen(model->text(row, model->columnOf(described.codeColumn)));
     } catch (const AppError &e) {
         Notify::error(g->window(), e.message());
     }

@@ -236,6 +236,12 @@ std::optional<QVariant> GridModel::shown(int row, int column) const {
     return std::nullopt;
 }
 
+int GridModel::columnOf(const QString &field) const {
+    for (int c = 0; c < columns_.size(); ++c)
+        if (columns_.fieldAt(c) == field) return c;
+    return -1;
+}
+
 QString GridModel::text(int row, int column) const {
     if (column < 0 || column >= columns_.size()) return {};
     return text_.text(columns_.at(column).field, value(row, column), row);

@@ -54,6 +54,8 @@ public:
 
     // The field a column shows; empty for a column without a field.
     QString fieldAt(int column) const { return columns_.fieldAt(column); }
+    // The first column showing a field; -1 when none does.
+    int columnOf(const QString &field) const;
     const GridColumn &columnAt(int column) const { return columns_.at(column); }
     // The text a cell holds (and edits), its row waited for when not read yet.
     QString text(int row, int column) const;

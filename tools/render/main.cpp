@@ -59,8 +59,7 @@ namespace {
 // Rests the pointer on a grid's first cell of a field, as the user does, and draws the tooltip
 // that shows onto the window's picture; false when none shows.
 bool drawTooltip(DataGrid *grid, const QString &field, QPixmap &shot, QWidget *window) {
-    int column = 0;
-    while (column < grid->gridModel()->columnCount() && grid->gridModel()->fieldAt(column) != field) ++column;
+    const int column = grid->gridModel()->columnOf(field);
     const QRect cell = grid->visualRect(grid->model()->index(0, column));
     const QPoint at = cell.center();
     QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
