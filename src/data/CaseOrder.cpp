@@ -31,9 +31,11 @@ QStringList column(sqlite3 *db, const Statement &sql) {
         sqlite3_finalize(stmt);
         throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
     }
-    while (sqlite3_step(stmt) == SQLITE_ROW)
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
     sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE) throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
     return values;
 }
 
@@ -53,9 +55,36 @@ QStringList guards() {
             .arg(order, kTable, to),
     };
 }
+
+void createRuns(sqlite3 *db) {
+    exec(db, QStringLiteral("create table if not exists %1 (first_rowid integer primary key)").arg(runsTable(kTable)));
+}
 } // namespace
 
+QByteArray folded(QByteArrayView code) {
+    QByteArray out = code.toByteArray();
+    for (char &c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
+}
+
 QString orderTable(const QString &table) { return table + QStringLiteral("_order"); }
+
+QString runsTable(const QString &table) { return table + QStringLiteral("_runs"); }
+
+void extend(sqlite3 *db, qint64 first, qint64 last) {
+    if (first > last) return;
+    const QString order = orderTable(kTable);
+    if (column(db, Statement("select 1 from sqlite_master where type='table' and name=?", {order})).isEmpty()) return;
+    const QStringList end = column(db, Statement(QStringLiteral("select clustered_to from %1").arg(order)));
+    if (end.size() != 1 || end.first().toLongLong() != first - 1) return;
+    createRuns(db);
+    const QString runs = runsTable(kTable);
+    // Entries left above an end the guards lowered are stale.
+    column(db, Statement(QStringLiteral("delete from %1 where first_rowid >= ?").arg(runs), {first}));
+    column(db, Statement(QStringLiteral("insert into %1 values (?)").arg(runs), {first}));
+    column(db, Statement(QStringLiteral("update %1 set clustered_to = ?").arg(order), {last}));
+}
 
 void cluster(sqlite3 *db) {
     const QString order = orderTable(kTable);
@@ -86,6 +115,8 @@ void cluster(sqlite3 *db) {
         exec(db, QStringLiteral("create table if not exists %1 (clustered_to integer)").arg(order));
         exec(db, QStringLiteral("delete from %1").arg(order));
         exec(db, QStringLiteral("insert into %1 select coalesce(max(rowid), 0) from %2").arg(order, kTable));
+        createRuns(db);
+        exec(db, QStringLiteral("delete from %1").arg(runsTable(kTable)));
         for (const QString &s : guards()) exec(db, s);
         exec(db, QStringLiteral("release cluster_cases"));
     } catch (...) {

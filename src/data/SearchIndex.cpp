@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 #include "data/CharTokenizer.h"
+#include "data/OrderedMatches.h"
 #include "data/Statement.h"
 
 #include <limits>
@@ -39,6 +40,7 @@ std::optional<QByteArray> firstValue(sqlite3 *db, const QString &sql, const QStr
 int autoEntry(sqlite3 *db, const char **, const sqlite3_api_routines *) {
     // An engine without FTS5 still opens databases without the index.
     CharTokenizer::install(db);
+    OrderedMatches::install(db);
     return SQLITE_OK;
 }
 } // namespace

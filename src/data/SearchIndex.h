@@ -12,7 +12,8 @@ namespace SearchIndex {
 // Registers the tokenizer on every SQLite connection this process opens from now on. Every
 // opener (the windows' connections, the builder, the benchmarks, the test fixtures) calls it
 // before it opens, so the triggers that keep the index run on any connection. Other SQLite
-// tools load the same tokenizer as the extension zendrik_chars. Safe to call again.
+// tools load the same tokenizer as the extension zendrik_chars. The function that reads the
+// index's matches in code order (OrderedMatches) comes with it. Safe to call again.
 void registerTokenizer();
 
 // The statements that create the index of case_hs names, fill it and keep it in step with

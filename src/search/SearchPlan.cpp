@@ -13,7 +13,7 @@ Statement matching(const QString &table, const QString &fragment) {
 }
 } // namespace
 
-Choice choose(const SearchTerms &terms, Connection &connection) {
+Plan choose(const SearchTerms &terms, Connection &connection) {
     const std::shared_ptr<const Store> store = connection.store();
     const SearchTables::Description &d = SearchTables::describe(terms.table);
     const QString &fragment = terms.nameFragment;
@@ -23,7 +23,7 @@ Choice choose(const SearchTerms &terms, Connection &connection) {
     const QString &table = d.table, &code = d.codeColumn;
     const QString index = SearchIndex::indexTable(table);
     const bool indexed = store->hasNameIndex(table) && !SearchIndex::query(fragment).isEmpty();
-    // Rows in code order: the index's order answers, unless too many matches lie in the tail.
+    // Rows in code order: the index's runs answer, unless too many matches lie in the tail.
     const qint64 to =
         indexed ? connection.number(QStringLiteral("select clustered_to from %1").arg(CaseOrder::orderTable(table)))
                 : -1;
@@ -31,7 +31,7 @@ Choice choose(const SearchTerms &terms, Connection &connection) {
         const qint64 tail = connection.number(
             QStringLiteral("select count(*) from (select rowid from %1 where ").arg(index) + matching(table, fragment) +
             Statement(" and rowid > ") + bound(to) + Statement(" limit ") + bound(kTailAtMost + 1) + Statement(")"));
-        if (tail >= 0 && tail <= kTailAtMost) return {Plan::IndexOrdered, to, tail > 0};
+        if (tail >= 0 && tail <= kTailAtMost) return Plan::IndexOrdered;
     }
     // How many rows the index narrows to, counted no further than needed to decide: few are
     // fetched and sorted at once, wherever they lie.

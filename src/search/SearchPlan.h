@@ -22,24 +22,15 @@ struct SearchTerms {
 // - IndexSorted: the name index narrows the rows first, the matches are sorted.
 // - IndexWalk: the code index is walked in order and only its entries in the name index's set
 //   are fetched, so the first screen comes without sorting every match.
-// - IndexOrdered: on cases kept in code order (CaseOrder), the index's matches up to the order's
-//   end are read in rowid order, which is code order, so the first screen is the first matches
-//   however many there are; the few matches above it (the tail) are sorted and merged in, each
-//   after the last ordered row whose code sorts before or with it.
+// - IndexOrdered: on cases kept in code order (CaseOrder), the index's matches are read run by
+//   run in rowid order, which is code order, and merged (OrderedMatches), so the first screen is
+//   the first matches however many there are; the few matches above the order's end (the tail)
+//   are sorted and merged in.
 // - StoreKeys: a store that plans itself gets the name index's condition beside the name's and
 //   chooses how to use it.
 // The name index only narrows: the LIKE condition stays and decides.
 namespace SearchPlan {
 enum class Plan { AsWritten, ScanNames, IndexSorted, IndexWalk, IndexOrdered, StoreKeys };
-
-// A plan and, for IndexOrdered, the rowid up to which the rows are in code order (0: none are,
-// every row is merged as tail) and whether rows above it may match (false: the index found none).
-struct Choice {
-    Choice(Plan p = Plan::AsWritten, qint64 to = 0, bool withTail = true) : plan(p), orderedTo(to), tail(withTail) {}
-    Plan plan;
-    qint64 orderedTo;
-    bool tail;
-};
 
 // The first screen: the rows a grid fetches at once.
 inline constexpr qint64 kScreen = 256;
@@ -48,9 +39,8 @@ inline constexpr qint64 kProbeRows = 2000;
 // Sorting the matches costs about 1.3 us each: up to this many the index's set is sorted, above
 // it the code index is walked (the matches lie late, or the probe would have found them).
 inline constexpr qint64 kSortAtMost = 60000;
-// A tail match costs about 5-10 us (its place among the ordered rows is looked up in the code
-// index, then the tail is sorted): up to this many the merge keeps within a first screen's time;
-// above it the plans for unordered rows are chosen (run the builder's cluster after many imports).
+// A tail match is read and sorted before the first row: up to this many the merge keeps within a
+// first screen's time; above it the plans for unordered rows are chosen.
 inline constexpr qint64 kTailAtMost = 6000;
 
 // Chosen from what the data says: whether the rows are in code order with few matches in the
@@ -58,5 +48,5 @@ inline constexpr qint64 kTailAtMost = 6000;
 // narrows to (few: sorted), whether the first rows in code order hold a screen of matches (then
 // the conditions as they stand find them at once), and whether the table has a name index at
 // all. Opens the connection; throws AppError when it cannot.
-Choice choose(const SearchTerms &terms, Connection &connection);
+Plan choose(const SearchTerms &terms, Connection &connection);
 } // namespace SearchPlan

@@ -12,7 +12,7 @@
 // others' in code order).
 class SearchQuery : public ResultSource {
 public:
-    SearchQuery(std::shared_ptr<const Store> store, SearchTerms terms, SearchPlan::Choice plan);
+    SearchQuery(std::shared_ptr<const Store> store, SearchTerms terms, SearchPlan::Plan plan);
     // The first `limit` rows of the table, no condition.
     static std::shared_ptr<const SearchQuery> firstRows(std::shared_ptr<const Store> store, SearchTables::Table table,
                                                         qint64 limit);
@@ -26,25 +26,21 @@ public:
     const SearchTerms &terms() const { return terms_; }
     // False for a table's first rows.
     bool isSearch() const { return firstRows_ == 0; }
-    SearchPlan::Plan plan() const { return choice_.plan; }
+    SearchPlan::Plan plan() const { return plan_; }
 
 private:
     const SearchTables::Description &table() const;
     // "select <columns> from <table> where <conditions>", unordered. `walk`: as the plan reads
     // it in code order (the name index's set not driving the loop).
     Statement selected(bool walk) const;
-    Statement conditions(bool walk) const;
-    // The rows in the name index's rowid order, with the tail's merged in (IndexOrdered).
+    // `narrowed`: with the name index's set (for the plans that narrow by it).
+    Statement conditions(bool walk, bool narrowed = true) const;
+    // The rows in code order as the name index's runs give them (IndexOrdered).
     Statement ordered(bool descending) const;
-    Statement orderedRows() const;
-    Statement orderedHead() const;
-    Statement orderedTail() const;
-    // How a row's rowid is named over the unordered rows.
-    QString rowid() const;
     bool sortsMatches() const;
 
     std::shared_ptr<const Store> store_;
     SearchTerms terms_;
-    SearchPlan::Choice choice_;
+    SearchPlan::Plan plan_;
     qint64 firstRows_ = 0;
 };

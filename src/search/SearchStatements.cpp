@@ -34,7 +34,7 @@ SearchTerms terms(Table table, const QString &code, const QString &name) {
 std::shared_ptr<const SearchQuery> search(Table table, const QString &code, const QString &name,
                                           Connection &connection) {
     SearchTerms t = terms(table, code, name);
-    const SearchPlan::Choice plan = SearchPlan::choose(t, connection);
+    const SearchPlan::Plan plan = SearchPlan::choose(t, connection);
     return std::make_shared<SearchQuery>(connection.store(), std::move(t), plan);
 }
 

@@ -1,12 +1,16 @@
-// The update import's rows on the SQLite file: one prepared insert with values bound in place,
-// a large page cache while it runs, and the name index built for the new rows in one go.
+// The update import's rows on the SQLite file: held until the end, then sorted by code and written
+// by one prepared insert with values bound in place, a large page cache while it runs, and the
+// name index built for the new rows in one go.
 #include "data/AppError.h"
+#include "data/CaseOrder.h"
 #include "data/Connection.h"
 #include "data/SearchIndex.h"
 #include "updates/CaseWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <sqlite3.h>
+#include <vector>
 
 namespace {
 
@@ -77,8 +81,9 @@ private:
 
 class FileCaseWriter : public CaseWriter {
 public:
-    FileCaseWriter(sqlite3 *db, int expectedRows) : db_(db), expectedRows_(expectedRows) {
+    FileCaseWriter(sqlite3 *db, int expectedRows) : db_(db) {
         if (!db_) throw AppError(QStringLiteral("No database connection."));
+        held_.reserve(size_t(std::max(expectedRows, 0)));
     }
 
     std::optional<QString> newestDate() override {
@@ -94,32 +99,49 @@ public:
 
     void append(qint64 id, const QByteArray &name, const QByteArray &code, const QByteArray &spec,
                 const QByteArray &date, const QByteArray &source) override {
-        // Prepared at the first row: an import with nothing newer runs no insert.
-        if (!insert_) {
-            cache_.emplace(db_);
-            append_.emplace(db_, QStringLiteral("case_hs"), expectedRows_);
-            insert_.emplace(db_, "insert into case_hs values (?1,?2,?3,?4,?5,?5,0,?6)");
-        }
-        insert_->bind(1, id);
-        insert_->bind(2, name);
-        insert_->bind(3, code);
-        insert_->bind(4, spec);
-        insert_->bind(5, date);
-        insert_->bind(6, source);
-        insert_->execute();
+        held_.push_back({id, name, code, spec, date, source, CaseOrder::folded(code)});
     }
 
+    // The rows go in sorted by code, equal codes in the file's order: they are a run in code order
+    // of their own (CaseOrder), and the code index takes them in order.
     void finish() override {
-        if (append_) append_->finish();
+        if (held_.empty()) return;
+        std::stable_sort(held_.begin(), held_.end(), [](const Row &a, const Row &b) { return a.folded < b.folded; });
+        const qint64 before = largestRowid();
+        {
+            const LargeCache cache(db_);
+            SearchIndex::BulkAppend append(db_, QStringLiteral("case_hs"), qint64(held_.size()));
+            Statement insert(db_, "insert into case_hs values (?1,?2,?3,?4,?5,?5,0,?6)");
+            for (const Row &r : held_) {
+                insert.bind(1, r.id);
+                insert.bind(2, r.name);
+                insert.bind(3, r.code);
+                insert.bind(4, r.spec);
+                insert.bind(5, r.date);
+                insert.bind(6, r.source);
+                insert.execute();
+            }
+            append.finish();
+        }
+        // Rowids taken one after another (not at random past the largest possible): a run.
+        if (const qint64 after = largestRowid(); after - before == qint64(held_.size()))
+            CaseOrder::extend(db_, before + 1, after);
+        held_.clear();
     }
 
 private:
+    struct Row {
+        qint64 id;
+        QByteArray name, code, spec, date, source, folded;
+    };
+
+    qint64 largestRowid() {
+        Statement max(db_, "select coalesce(max(rowid), 0) from case_hs");
+        return max.row() ? max.integer(0) : 0;
+    }
+
     sqlite3 *db_;
-    int expectedRows_;
-    // Destroyed in reverse: the statement before the cache comes back to its size.
-    std::optional<LargeCache> cache_;
-    std::optional<SearchIndex::BulkAppend> append_;
-    std::optional<Statement> insert_;
+    std::vector<Row> held_;
 };
 
 } // namespace

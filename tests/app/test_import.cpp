@@ -447,7 +447,9 @@ TEST(ImportIntoEmptyCases, TheMainWindowStartsSearchesAndImports) {
     ASSERT_EQ(platform.boxes.size(), 1);
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("导入成功!"));
     EXPECT_EQ(control<QLabel>(form, "lbl8")->text(), QStringLiteral("数据更新时间:2030-01-02"));
-    EXPECT_EQ(db.scalar(QStringLiteral("select group_concat(id||':'||name, ' ') from case_hs")).toString(),
+    EXPECT_EQ(db.scalar(QStringLiteral("select group_concat(r, ' ') from (select id||':'||name as r from case_hs "
+                                       "order by id)"))
+                  .toString(),
               QStringLiteral("1:马 2:牛肉"));
     delete importWindow;
 }

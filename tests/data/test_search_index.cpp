@@ -6,11 +6,14 @@
 #include "data/DatabasePath.h"
 #include "data/Query.h"
 #include "data/SearchIndex.h"
+#include "search/SearchQuery.h"
 #include "search/SearchStatements.h"
 #include "support/TestDatabase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -66,12 +69,11 @@ struct Fixture {
         return lines.join(u'\n');
     }
     // The statement of a search as the connection would run it under the given plan.
-    Statement planned(SearchStatements::Table table, const QString &code, const QString &name,
-                      SearchPlan::Choice plan) {
+    Statement planned(SearchStatements::Table table, const QString &code, const QString &name, SearchPlan::Plan plan) {
         return SearchQuery(con.store(), SearchStatements::terms(table, code, name), plan).rows();
     }
     SearchPlan::Plan chosen(const QString &code, const QString &name) {
-        return SearchPlan::choose(SearchStatements::terms(SearchStatements::CaseHs, code, name), con).plan;
+        return SearchPlan::choose(SearchStatements::terms(SearchStatements::CaseHs, code, name), con);
     }
     // The ids of a statement.
     QStringList run(const Statement &sql) {
@@ -84,11 +86,10 @@ struct Fixture {
     }
 };
 
-// Every plan; the ordered one with no row in code order (every row merged as tail), which holds
-// on any table.
-const SearchPlan::Choice kPlans[] = {SearchPlan::Plan::AsWritten, SearchPlan::Plan::ScanNames,
-                                     SearchPlan::Plan::IndexSorted, SearchPlan::Plan::IndexWalk,
-                                     SearchPlan::Choice(SearchPlan::Plan::IndexOrdered, 0)};
+// Every plan; the ordered one holds on any table (without a recorded order every row is tail).
+const SearchPlan::Plan kPlans[] = {SearchPlan::Plan::AsWritten, SearchPlan::Plan::ScanNames,
+                                   SearchPlan::Plan::IndexSorted, SearchPlan::Plan::IndexWalk,
+                                   SearchPlan::Plan::IndexOrdered};
 
 const char *const kFragments[] = {
     "钢", "钢管", "管钢",  "steel", "STEEL", "eL p", "Tom's", "'", "%",      "0%纯",
@@ -107,7 +108,7 @@ TEST(SearchIndex, SelectsExactlyWhatTheLikeSelects) {
         EXPECT_EQ(f.search(QString(), name), expected) << fragment;
         EXPECT_EQ(f.search(QStringLiteral("7208"), name), expected) << fragment;
         // Every plan, whichever the data would choose, with and without a code prefix.
-        for (const SearchPlan::Choice &plan : kPlans) {
+        for (const SearchPlan::Plan plan : kPlans) {
             for (const QString &code : {QString(), QStringLiteral("7208")}) {
                 const Statement sql = f.planned(SearchStatements::CaseHs, code, name, plan);
                 EXPECT_EQ(f.run(sql), expected) << sql.text.toStdString();
@@ -120,11 +121,12 @@ TEST(SearchIndex, SelectsExactlyWhatTheLikeSelects) {
     EXPECT_EQ(SearchIndex::query(QStringLiteral("%_%")), QString());
 }
 
-// Cases in code order with rows added after (the tail): codes before, between, equal to and after
-// the ordered ones, null codes in both, names in both; the ordered plan, with and without a code
-// prefix, selects exactly the plain statement's rows in its order, also after the guards moved the
-// order's end (a delete of the highest rows, a changed code).
-TEST(SearchIndex, OrderedCasesWithATailSelectExactlyWhatTheLikeSelects) {
+// Cases in code order, then runs appended in code order as imports append them, then rows added
+// after (the tail): codes before, between, equal to and after the others, equal under the column's
+// nocase collation, null codes, names in all of them. The ordered plan, with and without a code
+// prefix, forwards and backwards, selects exactly the plain statement's rows in its order, also
+// after the guards moved the order's end (a delete of the highest rows, a changed code).
+TEST(SearchIndex, OrderedRunsAndATailSelectExactlyWhatTheLikeSelects) {
     Fixture f;
     const auto add = [&](int id, const char *name, const QString &code) {
         f.db.exec(QStringLiteral("insert into case_hs (id, name, code) values (%1, '%2', %3)")
@@ -132,63 +134,96 @@ TEST(SearchIndex, OrderedCasesWithATailSelectExactlyWhatTheLikeSelects) {
                       .arg(QString::fromUtf8(name), code.isNull() ? QStringLiteral("null") : u'\'' + code + u'\''));
     };
     const auto code = [](const char *plain) { return ScrambleCode(QString::fromLatin1(plain)); };
-    add(50, "钢管甲", QString()); // ordered, null code
-    add(51, "钢板", code("7208000090"));
-    const int ordered = f.db.scalar(QStringLiteral("select count(*) from case_hs")).toInt();
-    {
+    const auto withDatabase = [&](const std::function<void(sqlite3 *)> &work) {
         sqlite3 *db = nullptr;
         ASSERT_EQ(sqlite3_open_v2(f.db.file().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-        CaseOrder::cluster(db);
+        work(db);
         sqlite3_close(db);
-    }
+    };
+    struct Row {
+        int id;
+        const char *name;
+        QString code;
+    };
+    // Rows appended sorted by code, equal codes in the order given, and recorded as a run.
+    const auto appendRun = [&](QList<Row> rows) {
+        std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
+            return CaseOrder::folded(a.code.toUtf8()) < CaseOrder::folded(b.code.toUtf8());
+        });
+        const qint64 first =
+            f.db.scalar(QStringLiteral("select coalesce(max(rowid), 0) + 1 from case_hs")).toLongLong();
+        for (const Row &r : rows) add(r.id, r.name, r.code);
+        withDatabase([&](sqlite3 *db) { CaseOrder::extend(db, first, first + rows.size() - 1); });
+    };
+    const auto orderedTo = [&] {
+        return f.db.scalar(QStringLiteral("select clustered_to from case_hs_order")).toInt();
+    };
+
+    add(50, "钢管甲", QString()); // ordered, null code
+    add(51, "钢板", code("7208000090"));
+    const int clustered = f.db.scalar(QStringLiteral("select count(*) from case_hs")).toInt();
+    withDatabase([](sqlite3 *db) { CaseOrder::cluster(db); });
+    EXPECT_EQ(orderedTo(), clustered);
+    appendRun({{40, "钢管", code("7208000090")},
+               {41, "钢", code("0100000000")},
+               {42, "steel 钢", code("7208000090").toLower()},
+               {43, "钢管钢", code("9999999999")},
+               {44, "不锈钢管", code("7208000050")}});
+    appendRun({{45, "钢", code("7208000050")}, {46, "钢管", code("0000000001")}, {47, "钢%管", code("7208")}});
+    const int runs = clustered + 8;
+    EXPECT_EQ(orderedTo(), runs);
     // The tail: inserted after the order was recorded.
     add(60, "钢管乙", QString());
-    add(61, "钢", code("7208000090").toLower()); // equal under the column's nocase collation, earlier rowid
+    add(61, "钢", code("7208000090").toLower());
     add(62, "钢管", code("0100000000"));
     add(63, "不锈钢管", code("7208000050"));
     add(64, "钢管", code("9999999999"));
     add(65, "钢", code("7208000050")); // equal to a tail code, later rowid
     add(66, "钢%", code("7208000090")); // equal to ordered codes
+    // A run appended over a tail stays tail: the order no longer reaches the row before it.
+    appendRun({{67, "钢板", code("7208000010")}});
+    EXPECT_EQ(orderedTo(), runs);
     f.con.ensureOpen();
     using SearchPlan::Plan;
     const char *const fragments[] = {"钢", "钢管", "管钢", "steel", "钢%管", "钢_", "无此名", "'"};
-    const char *const prefixes[] = {"", "7208", "720800009", "0100", "9", "5"};
+    const char *const prefixes[] = {"", "7208", "720800009", "0100", "9", "5", "7208_", "0"};
     const auto check = [&](const char *when) {
         for (const char *fragment : fragments) {
             const QString name = QString::fromUtf8(fragment);
             for (const char *prefix : prefixes) {
                 const QString c = QString::fromLatin1(prefix);
                 const QStringList expected = f.plain(name, c);
-                const SearchPlan::Choice chosen =
-                    SearchPlan::choose(SearchStatements::terms(SearchStatements::CaseHs, c, name), f.con);
-                EXPECT_EQ(chosen.plan, Plan::IndexOrdered) << when << " " << fragment << " " << prefix;
+                const auto terms = SearchStatements::terms(SearchStatements::CaseHs, c, name);
+                EXPECT_EQ(SearchPlan::choose(terms, f.con), Plan::IndexOrdered)
+                    << when << " " << fragment << " " << prefix;
                 EXPECT_EQ(f.search(c, name), expected) << when << " " << fragment << " " << prefix;
-                for (const bool tail : {true, false}) {
-                    if (!tail && chosen.tail) continue; // without the tail only when the index finds none there
-                    const Statement sql = f.planned(SearchStatements::CaseHs, c, name,
-                                                    SearchPlan::Choice(Plan::IndexOrdered, chosen.orderedTo, tail));
-                    EXPECT_EQ(f.run(sql), expected) << when << " " << sql.text.toStdString();
-                }
+                const SearchQuery query(f.con.store(), terms, Plan::IndexOrdered);
+                QStringList backwards = expected;
+                std::reverse(backwards.begin(), backwards.end());
+                EXPECT_EQ(f.run(query.reversed()), backwards) << when << " " << fragment << " " << prefix;
+                EXPECT_EQ(f.run(query.count()).value(0).toInt(), expected.size()) << when << " " << fragment;
             }
         }
     };
-    check("tail");
-    const auto orderedTo = [&] { return f.run(Statement("select clustered_to from case_hs_order")).value(0).toInt(); };
-    EXPECT_EQ(orderedTo(), ordered);
+    check("runs and a tail");
     // The highest ordered rows deleted while the tail stays: no rowid can be taken again.
-    f.db.exec(QStringLiteral("delete from case_hs where rowid >= %1 and rowid <= %2").arg(ordered - 1).arg(ordered));
-    EXPECT_EQ(orderedTo(), ordered);
+    f.db.exec(QStringLiteral("delete from case_hs where rowid >= %1 and rowid <= %2").arg(runs - 1).arg(runs));
+    EXPECT_EQ(orderedTo(), runs);
     check("after a delete below the tail");
     // The tail deleted too: the next inserts take those rowids again, so the end moves below them.
-    f.db.exec(QStringLiteral("delete from case_hs where rowid > %1").arg(ordered - 2));
-    EXPECT_EQ(orderedTo(), ordered - 2);
-    add(67, "钢管", code("0000000000"));
-    add(68, "钢板", code("7208000090"));
+    f.db.exec(QStringLiteral("delete from case_hs where rowid > %1").arg(runs - 2));
+    EXPECT_EQ(orderedTo(), runs - 2);
+    add(68, "钢管", code("0000000000"));
+    add(69, "钢板", code("7208000090"));
     check("after the highest rows were deleted");
-    // A changed code ends the order before its row.
+    // A changed code in a run ends the order before its row: the runs above it become tail.
+    f.db.exec(
+        QStringLiteral("update case_hs set code = '%1' where rowid = %2").arg(code("0000000000")).arg(clustered + 3));
+    EXPECT_EQ(orderedTo(), clustered + 2);
+    check("after an update in a run");
     f.db.exec(QStringLiteral("update case_hs set code = '%1' where rowid = 5").arg(code("9000000000")));
     EXPECT_EQ(orderedTo(), 4);
-    check("after an update");
+    check("after an update in the clustered rows");
 }
 
 TEST(SearchIndex, FollowsInsertsAndDeletesThroughAConnection) {
@@ -299,7 +334,7 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     f.db.exec(QStringLiteral("analyze"));
     using SearchPlan::Plan;
     const auto table = SearchStatements::CaseHs;
-    const auto plan = [&](const char *code, const char *name, SearchPlan::Choice p) {
+    const auto plan = [&](const char *code, const char *name, SearchPlan::Plan p) {
         return f.plan(f.planned(table, QString::fromUtf8(code), QString::fromUtf8(name), p));
     };
     const QString codeWalk = QStringLiteral("SCAN case_hs USING INDEX case_hs_code");
@@ -321,15 +356,15 @@ TEST(SearchIndex, PlansOfEverySearchShape) {
     const QString many = plan("", "钢", Plan::IndexWalk);
     EXPECT_TRUE(many.contains(codeWalk)) << many.toStdString();
     EXPECT_TRUE(many.contains(QStringLiteral("LIST SUBQUERY"))) << many.toStdString();
-    // Cases in code order: the index drives in its rowid order, nothing is sorted; with a tail its
-    // sorted matches are merged, the ordered rows still unsorted.
-    const QString ordered = plan("", "钢", SearchPlan::Choice(Plan::IndexOrdered, 10, false));
-    EXPECT_TRUE(ordered.startsWith(QStringLiteral("SCAN case_hs_name_index VIRTUAL TABLE"))) << ordered.toStdString();
-    EXPECT_FALSE(ordered.contains(QStringLiteral("TEMP B-TREE"))) << ordered.toStdString();
-    const QString merged = plan("7208", "钢", SearchPlan::Choice(Plan::IndexOrdered, 10, true));
-    EXPECT_TRUE(merged.contains(QStringLiteral("MERGE (UNION ALL)"))) << merged.toStdString();
-    const qsizetype right = merged.indexOf(QStringLiteral("RIGHT"));
-    EXPECT_FALSE(merged.left(right).contains(QStringLiteral("TEMP B-TREE"))) << merged.toStdString();
+    // Cases in code order: the index's runs merged in code order drive the loop, each row fetched
+    // by its rowid, nothing sorted; with a code prefix too.
+    for (const char *prefix : {"", "7208"}) {
+        const QString ordered = plan(prefix, "钢", Plan::IndexOrdered);
+        EXPECT_TRUE(ordered.startsWith(QStringLiteral("SCAN zm VIRTUAL TABLE"))) << ordered.toStdString();
+        EXPECT_TRUE(ordered.contains(QStringLiteral("SEARCH case_hs USING INTEGER PRIMARY KEY")))
+            << ordered.toStdString();
+        EXPECT_FALSE(ordered.contains(QStringLiteral("TEMP B-TREE"))) << ordered.toStdString();
+    }
     // The names scanned and the matches sorted; a plan that needs the index falls back to it
     // for a fragment of wildcards alone.
     for (const QString &p : {plan("", "钢_", Plan::ScanNames), plan("", "%", Plan::IndexSorted)}) {

@@ -160,8 +160,8 @@ TEST_P(GridSort, CtrlEndShowsTheLastRowsInTheStatementsOrder) {
         search(name);
         DataGrid *g = control<DataGrid>(*form, "dbgrd3");
         const QList<int> all = expected(QStringLiteral("name like '%") + name + QStringLiteral("%'"), "code");
-        // The cases in code order are read in the name index's order.
-        EXPECT_EQ(form->results()->query(SearchTables::CaseHs).executed().text.contains(QStringLiteral("zm.zr")),
+        // The cases in code order are read in the order the name index's runs give.
+        EXPECT_EQ(form->results()->query(SearchTables::CaseHs).executed().text.contains(QStringLiteral("zm.seq")),
                   GetParam() == Stored::InCodeOrder || GetParam() == Stored::WithLaterRows);
         g->setFocus();
         QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);

@@ -87,7 +87,10 @@ TEST(UpdateFiles, ImportWholeMonthByMonthAndReadLikeGeneratedCases) {
         codes << line[0];
         names << line[1];
     }
-    const QString above = QStringLiteral("from case_hs where rowid > (select clustered_to from case_hs_order)");
+    // Every import kept the code order, each as a run of its own.
+    EXPECT_EQ(rows(connection, "select clustered_to from case_hs_order"), QList<QStringList>{{"2200"}});
+    EXPECT_EQ(rows(connection, "select count(*) from case_hs_runs").value(0).value(0), QStringLiteral("3"));
+    const QString above = QStringLiteral("from case_hs where rowid > 1000");
     const QList<QStringList> imported = rows(connection, "select name, code, spec " + above);
     const QList<QStringList> generated = rows(connection, "select name from case_hs where rowid <= 1000");
     ASSERT_EQ(imported.size(), 1200);

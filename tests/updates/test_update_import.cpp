@@ -1,16 +1,23 @@
 // The update import's rules on a real database file, without a window.
 #include "data/AppError.h"
+#include "data/CaseOrder.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
 #include "data/DatabasePath.h"
+#include "search/SearchQuery.h"
+#include "search/SearchStatements.h"
 #include "support/TestDatabase.h"
 #include "support/UpdateFile.h"
 #include "updates/UpdateImport.h"
 
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -199,6 +206,64 @@ TEST_F(Import, TheNameIndexFindsImportedRowsAndKeepsFollowingTheTable) {
     db.exec(QStringLiteral("insert into case_hs values (50,'后来的钢管','x','s','2030-01-01','',0,'')"));
     EXPECT_EQ(found("钢管"), QStringLiteral("9,10,50"));
     indexAgrees();
+}
+
+// On cases kept in code order, an import's rows go in sorted by code (equal codes, and the ids, in
+// the file's order) and extend the order as a run of their own; the ordered search then selects
+// what the plain LIKE selects, in its order.
+TEST_F(Import, OnOrderedCasesEachImportAppendsARunInCodeOrder) {
+    db.exec(kOldCase);
+    {
+        sqlite3 *raw = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(db.file().toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        CaseOrder::cluster(raw);
+        sqlite3_close(raw);
+    }
+    // The ids of rows from..to in rowid order and in (code, id) order, which is the file's order
+    // for equal codes.
+    const auto ids = [&](int from, int to, const char *order) {
+        return db
+            .scalar(QStringLiteral("select group_concat(id) from (select id from case_hs where rowid between %1 and %2 "
+                                   "order by %3)")
+                        .arg(from)
+                        .arg(to)
+                        .arg(QLatin1String(order)))
+            .toString();
+    };
+    const auto orderedTo = [&] { return db.scalar("select clustered_to from case_hs_order").toInt(); };
+    UpdateImport::run(connection, writeRecords({{"9999", "钢丝", "s", "2020-01-01", "x"},
+                                                {"0101", "钢材", "s", "2020-01-01", "x"},
+                                                {"7208", "钢管", "s", "2020-01-01", "x"},
+                                                {"0101", "钢板", "s", "2020-01-01", "x"}}));
+    EXPECT_EQ(ids(2, 5, "rowid"), ids(2, 5, "code, id"));
+    EXPECT_EQ(ids(2, 5, "id"), QStringLiteral("8,9,10,11"));
+    EXPECT_NE(ids(2, 5, "rowid"), ids(2, 5, "id")); // the file's order is not the codes'
+    EXPECT_EQ(orderedTo(), 5);
+    UpdateImport::run(connection, writeRecords({{"8471", "钢笔", "s", "2021-01-01", "x"},
+                                                {"0100", "不锈钢", "s", "2021-01-01", "x"}}));
+    EXPECT_EQ(ids(6, 7, "rowid"), ids(6, 7, "code, id"));
+    EXPECT_EQ(ids(6, 7, "id"), QStringLiteral("12,13"));
+    EXPECT_EQ(orderedTo(), 7);
+    EXPECT_EQ(db.scalar("select group_concat(first_rowid) from case_hs_runs").toString(), QStringLiteral("2,6"));
+
+    connection.ensureOpen();
+    for (const char *code : {"", "01", "8"}) {
+        const auto terms =
+            SearchStatements::terms(SearchStatements::CaseHs, QString::fromLatin1(code), QStringLiteral("钢"));
+        ASSERT_EQ(SearchPlan::choose(terms, connection), SearchPlan::Plan::IndexOrdered);
+        const Statement plain = Statement("select id from case_hs where code like ? and name like '%钢%' order by code",
+                                          {ScrambleCode(QString::fromLatin1(code)) + u'%'});
+        const SearchQuery ordered(connection.store(), terms, SearchPlan::Plan::IndexOrdered);
+        const auto found = [&](const Statement &statement) {
+            QSqlQuery q(connection.database());
+            EXPECT_TRUE(Statements::prepare(q, statement) && q.exec()) << q.lastError().text().toStdString();
+            QStringList out;
+            while (q.next()) out << q.value(0).toString();
+            return out;
+        };
+        EXPECT_EQ(found(ordered.rows()), found(plain)) << code;
+        EXPECT_EQ(found(plain).size(), std::strlen(code) == 0 ? 6 : std::strlen(code) == 2 ? 3 : 1) << code;
+    }
 }
 
 TEST_F(Import, ReportsProgressFromZeroToTheTotal) {

@@ -181,6 +181,9 @@ int main(int argc, char **argv) {
         // Where the cases' code order ends (the builder's cluster): the rows above it are the tail.
         const qint64 orderedTo = s.con.number("select clustered_to from case_hs_order");
         const qint64 last = s.con.number("select max(rowid) from case_hs");
+        // Each import after it appends a run of its own in code order.
+        const qint64 runsAfter = s.con.number(
+            Statement("select count(*) from case_hs_runs where first_rowid > 1 and first_rowid <= ?", {orderedTo}));
         out << QStringLiteral("%1 cases (%3); %2 runs per class; times in ms (medians): the three statements, and\n"
                               "with the case grid's first screen painted; the full fetch of the case rows streamed;\n"
                               "the peak resident memory of the class in MB (the names held for the scan included,\n"
@@ -191,9 +194,10 @@ int main(int argc, char **argv) {
                    .arg(!StoreConfig::fileOf(store).isEmpty()
                             ? QStringLiteral("on %1").arg(StoreConfig::read(folder).describe())
                         : orderedTo < 0 ? QStringLiteral("not kept in code order")
-                                        : QStringLiteral("in code order to rowid %1, %2 rows above it")
+                                        : QStringLiteral("in code order to rowid %1 in %3 runs, %2 rows above it")
                                               .arg(orderedTo)
-                                              .arg(std::max<qint64>(0, last - orderedTo)))
+                                              .arg(std::max<qint64>(0, last - orderedTo))
+                                              .arg(1 + std::max<qint64>(0, runsAfter)))
                    .arg(scan.bytes() / 1048576.0, 0, 'f', 0);
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11\n")
                    .arg(QStringLiteral("class"), -22)
