@@ -6,6 +6,7 @@
 #include "data/FileStore.h"
 #include "data/SearchIndex.h"
 #include "data/ServerFaults.h"
+#include "data/ServerKeyOrder.h"
 #include "data/ServerNameIndex.h"
 #include "data/ServerStore.h"
 #include "data/StoreConfig.h"
@@ -101,7 +102,7 @@ void Connection::openServer(const QString &configFile) {
     server_ = true;
     lockTimeout_ = s.lockTimeout;
     // A server without the name index still searches: by scanning the names.
-    store_ = std::make_shared<ServerStore>(ServerNameIndex::detect(db));
+    store_ = std::make_shared<ServerStore>(ServerNameIndex::detect(db), ServerKeyOrder::detect(db));
 }
 
 bool Connection::dropIfLost() {

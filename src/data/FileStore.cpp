@@ -1,6 +1,7 @@
 #include "data/FileStore.h"
 
 #include "data/Connection.h"
+#include "data/OrderedMatches.h"
 #include "data/PlainCodeFunction.h"
 #include "data/SearchIndex.h"
 #include "data/SqliteResultEngine.h"
@@ -36,6 +37,18 @@ Statement FileStore::nameCondition(const QString &table, const QString &, const 
     return {QStringLiteral("%1rowid in (select rowid from %2 where %2 match ?)")
                 .arg(walk ? QStringLiteral("+") : QString(), SearchIndex::indexTable(table)),
             {query}};
+}
+
+Store::CodeOrderedRows FileStore::codeOrderedRows(const QString &table, const QString &fragment,
+                                                  const QString &codeStart, bool descending) const {
+    const QString query = SearchIndex::query(fragment);
+    // The name index's runs in code order are kept for the cases (CaseOrder).
+    if (table != QLatin1String("case_hs") || !hasNameIndex(table) || query.isEmpty()) return {};
+    // The cross join keeps the function's rows driving the loop, in the order they come.
+    return {Statement(QStringLiteral("%1(?, ?, ?) as zm cross join %2 on %2.rowid = zm.r")
+                          .arg(QLatin1String(OrderedMatches::kName), table),
+                      {query, codeStart, descending ? 1 : 0}),
+            QStringLiteral("zm.seq")};
 }
 
 Statement FileStore::exactNameCount(const QString &table, const QString &fragment) const {

@@ -17,6 +17,8 @@ public:
     bool plansItself() const override { return false; }
     Statement nameCondition(const QString &table, const QString &column, const QString &fragment,
                             bool walk) const override;
+    CodeOrderedRows codeOrderedRows(const QString &table, const QString &fragment, const QString &codeStart,
+                                    bool descending) const override;
     Statement exactNameCount(const QString &table, const QString &fragment) const override;
     bool bringsWholeResult() const override { return false; }
     std::unique_ptr<ResultEngine> readerEngine(const Connection &connection) const override;

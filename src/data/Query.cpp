@@ -144,13 +144,21 @@ void Query::open() {
     row_ = 0;
 }
 
-QSqlQuery Query::stream() {
+RowStream Query::stream() {
+    if (connection_ && connection_->store()->bringsWholeResult()) {
+        // Read through a cursor, a batch at a time.
+        close();
+        executed_ = source_ ? source_->rows() : sql_;
+        RowStream rows(connection_->database(), executed_);
+        checkDeclaredFields(rows.query());
+        return rows;
+    }
     QSqlQuery query = run(true);
     if (!query.isSelect()) throw AppError(QStringLiteral("%1: CommandText does not return a result set").arg(name_));
     query.next();
     checkDeclaredFields(query);
     if (query.lastError().isValid()) fail(query.lastError());
-    return query;
+    return RowStream(std::move(query));
 }
 
 void Query::checkDeclaredFields(const QSqlQuery &query) const {

@@ -1,5 +1,6 @@
 #pragma once
 #include "data/ResultSource.h"
+#include "data/RowStream.h"
 #include "data/Statement.h"
 
 #include <QList>
@@ -56,9 +57,9 @@ public:
     // run of it yields the same rows in the same order.
     const Statement &executed() const { return executed_; }
     void open();
-    // Runs the statement for one pass over its rows, holding none of them: the result checked
+    // Runs the statement for one pass over its rows, holding few of them: the result checked
     // against the declared fields and positioned on its first row (invalid when there is none).
-    class QSqlQuery stream();
+    RowStream stream();
     void execSql();
     // Closes the query, attaches it to the connection, replaces its statement and opens or
     // executes it: the sequence every statement of the windows runs.

@@ -49,11 +49,16 @@ void ResultReader::run() {
             if (stopping()) throw; // interrupted: nothing more is read
             qWarning("Result count failed: %s (%s)", qPrintable(e.message()), qPrintable(statements_.count.text));
         }
+        // Started outside the lock: a statement may wait for a lock on the database (another desk's
+        // write), and the window asking for a row must not wait with it.
+        auto front = std::make_unique<SpilledResult>(engine_->rows(statements_.forward), statements_.skip);
+        std::unique_ptr<SpilledResult> back;
+        if (!statements_.backward.isEmpty() && n >= 0)
+            back = std::make_unique<SpilledResult>(engine_->rows(statements_.backward), 0);
         {
             const std::lock_guard lock(mutex_);
-            front_ = std::make_unique<SpilledResult>(engine_->rows(statements_.forward), statements_.skip);
-            if (!statements_.backward.isEmpty() && n >= 0)
-                back_ = std::make_unique<SpilledResult>(engine_->rows(statements_.backward), 0);
+            front_ = std::move(front);
+            back_ = std::move(back);
             count_ = n;
             if (n < 0) wanted_ = kAll;
         }

@@ -2,6 +2,7 @@
 
 #include "data/Schema.h"
 #include "data/ServerDialect.h"
+#include "data/ServerKeyOrder.h"
 #include "data/ServerNameIndex.h"
 
 namespace ServerSchema {
@@ -37,7 +38,14 @@ QStringList tableStatements() {
 }
 
 QStringList createStatements() {
-    return ServerDialect::functions() + tableStatements() + ServerNameIndex::createStatements();
+    return ServerDialect::functions() + tableStatements() + ServerNameIndex::createStatements() +
+           ServerKeyOrder::createStatements();
+}
+
+bool afterRows(const QString &statement) {
+    for (const char *start : {"create index", "insert into", "create trigger"})
+        if (statement.startsWith(QLatin1String(start))) return true;
+    return false;
 }
 
 } // namespace ServerSchema

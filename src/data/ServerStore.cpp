@@ -1,6 +1,7 @@
 #include "data/ServerStore.h"
 
 #include "data/Connection.h"
+#include "data/ServerKeyOrder.h"
 #include "data/ServerNameIndex.h"
 #include "data/ServerResultEngine.h"
 
@@ -36,6 +37,23 @@ QString ServerStore::sortOrder(const SortKey &key, bool descending, const QStrin
 Statement ServerStore::nameCondition(const QString &table, const QString &column, const QString &fragment, bool) const {
     if (!hasNameIndex(table)) return {};
     return ServerNameIndex::condition(column, fragment);
+}
+
+Store::CodeOrderedRows ServerStore::codeOrderedRows(const QString &table, const QString &fragment,
+                                                    const QString &codeStart, bool descending) const {
+    if (!keyOrders_.contains(table)) return {};
+    const Statement matches = ServerKeyOrder::matches(fragment, codeStart, descending);
+    if (matches.isEmpty()) return {};
+    // "lateral": each key's row fetched as it comes, so the keys' order is the rows' order.
+    const QString direction = descending ? QStringLiteral(" desc") : QString();
+    return {matches +
+                QStringLiteral(" as zm cross join lateral (select * from %1 where %1.rowid = zm.r offset 0) as %1")
+                    .arg(table),
+            QStringLiteral("zm.zc%1, zm.r%1").arg(direction)};
+}
+
+Statement ServerStore::exactNameCount(const QString &table, const QString &fragment) const {
+    return keyOrders_.contains(table) ? ServerKeyOrder::exactCount(fragment) : Statement();
 }
 
 std::unique_ptr<ResultEngine> ServerStore::readerEngine(const Connection &connection) const {

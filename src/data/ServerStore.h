@@ -10,12 +10,15 @@
 //   (the rowid column the server's tables carry), as the file's code index gives them.
 // - Sorting by a displayed value puts Null first and orders plain codes as the file does
 //   (plain_code_order(): numbers before texts).
-// - The name index (ServerNameIndex) is a condition the server's planner uses as it sees fit.
+// - The name index (ServerNameIndex) is a condition the server's planner uses as it sees fit;
+//   where the cases' keys are kept in code order (ServerKeyOrder), a case search reads them in
+//   that order instead, fetching each row by its rowid.
 // - The driver brings a whole result into memory before its first row: a grid's search brings
 //   its first rows only.
 class ServerStore : public Store {
 public:
-    explicit ServerStore(QSet<QString> nameIndexes) : nameIndexes_(std::move(nameIndexes)) {}
+    ServerStore(QSet<QString> nameIndexes, QSet<QString> keyOrders)
+        : nameIndexes_(std::move(nameIndexes)), keyOrders_(std::move(keyOrders)) {}
 
     Statement like(const QString &column, const QString &pattern) const override;
     Statement codeEquals(const QString &column, const QString &code) const override;
@@ -26,7 +29,9 @@ public:
     bool plansItself() const override { return true; }
     Statement nameCondition(const QString &table, const QString &column, const QString &fragment,
                             bool walk) const override;
-    Statement exactNameCount(const QString &, const QString &) const override { return {}; }
+    CodeOrderedRows codeOrderedRows(const QString &table, const QString &fragment, const QString &codeStart,
+                                    bool descending) const override;
+    Statement exactNameCount(const QString &table, const QString &fragment) const override;
     bool bringsWholeResult() const override { return true; }
     std::unique_ptr<ResultEngine> readerEngine(const Connection &connection) const override;
 
@@ -35,4 +40,5 @@ public:
 
 private:
     QSet<QString> nameIndexes_;
+    QSet<QString> keyOrders_;
 };

@@ -48,6 +48,18 @@ public:
     // must not drive the loop (the code index does, in order).
     virtual Statement nameCondition(const QString &table, const QString &column, const QString &fragment,
                                     bool walk = false) const = 0;
+    // The rows of `table` whose name may hold the fragment and whose code may start with
+    // `codeStart` (a literal, no wildcard), read in code order without sorting them: `from`, the
+    // source ("... as zm ...") with the table's columns under the table's name, and `order`, the
+    // ordering that keeps the source's order (reversed when `descending`). An empty `from` when
+    // the store keeps no such order for the table or the fragment. It only narrows: the caller's
+    // conditions decide.
+    struct CodeOrderedRows {
+        Statement from;
+        QString order;
+    };
+    virtual CodeOrderedRows codeOrderedRows(const QString &table, const QString &fragment, const QString &codeStart,
+                                            bool descending) const = 0;
     // "select count(*) ..." of the rows whose name contains the fragment, counted in the name
     // index alone where that count is exact; empty where it is not.
     virtual Statement exactNameCount(const QString &table, const QString &fragment) const = 0;

@@ -18,8 +18,12 @@ Plan choose(const SearchTerms &terms, Connection &connection) {
     const SearchTables::Description &d = SearchTables::describe(terms.table);
     const QString &fragment = terms.nameFragment;
     if (fragment.isEmpty()) return Plan::AsWritten;
-    if (store->plansItself())
+    if (store->plansItself()) {
+        // Rows the store keeps in code order for the name come in that order, however many.
+        if (!store->codeOrderedRows(d.table, fragment, terms.codePrefix, false).from.isEmpty())
+            return Plan::IndexOrdered;
         return store->nameCondition(d.table, d.nameColumn, fragment).isEmpty() ? Plan::AsWritten : Plan::StoreKeys;
+    }
     const QString &table = d.table, &code = d.codeColumn;
     const QString index = SearchIndex::indexTable(table);
     const bool indexed = store->hasNameIndex(table) && !SearchIndex::query(fragment).isEmpty();

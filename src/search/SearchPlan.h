@@ -25,7 +25,8 @@ struct SearchTerms {
 // - IndexOrdered: on cases kept in code order (CaseOrder), the index's matches are read run by
 //   run in rowid order, which is code order, and merged (OrderedMatches), so the first screen is
 //   the first matches however many there are; the few matches above the order's end (the tail)
-//   are sorted and merged in.
+//   are sorted and merged in. On a server that keeps the cases' name keys in code order
+//   (ServerKeyOrder), the rows of the fragment's rarest key are read in that order.
 // - StoreKeys: a store that plans itself gets the name index's condition beside the name's and
 //   chooses how to use it.
 // The name index only narrows: the LIKE condition stays and decides.

@@ -1,6 +1,5 @@
 #include "search/SearchQuery.h"
 
-#include "data/OrderedMatches.h"
 #include "data/SearchIndex.h"
 
 #include <QRegularExpression>
@@ -12,12 +11,21 @@ Statement limited(const Statement &rows, qint64 limit) {
     return limit > 0 ? rows + Statement(" limit ") + bound(limit) : rows;
 }
 
+// The code pattern's literal start: up to its first wildcard.
+QString codeStart(const QString &prefix) {
+    return prefix.left(prefix.indexOf(QRegularExpression(QStringLiteral("[%_]"))));
+}
+
 // A plan the terms allow: one that narrows by the name index needs a fragment the index can
-// narrow by, and a name that can hold the fragment.
+// narrow by, and a name that can hold the fragment; the rows in code order, a store that keeps
+// them so for the fragment (or else the index's set, sorted).
 Plan allowed(const Store &store, const SearchTerms &terms, Plan plan) {
     const SearchTables::Description &d = SearchTables::describe(terms.table);
-    const bool narrows =
-        plan == Plan::IndexSorted || plan == Plan::IndexWalk || plan == Plan::IndexOrdered || plan == Plan::StoreKeys;
+    if (plan == Plan::IndexOrdered && !terms.nameFragment.contains(QChar(0)) &&
+        !store.codeOrderedRows(d.table, terms.nameFragment, codeStart(terms.codePrefix), false).from.isEmpty())
+        return plan;
+    if (plan == Plan::IndexOrdered) plan = Plan::IndexSorted;
+    const bool narrows = plan == Plan::IndexSorted || plan == Plan::IndexWalk || plan == Plan::StoreKeys;
     if (!narrows) return plan;
     const bool impossible = terms.nameFragment.contains(QChar(0));
     if (impossible || store.nameCondition(d.table, d.nameColumn, terms.nameFragment).isEmpty())
@@ -100,14 +108,11 @@ Statement SearchQuery::sorted(const SortKey &key, bool descending) const {
     return selected(false) + QStringLiteral(" order by ") + store_->sortOrder(key, descending, QStringLiteral("rowid"));
 }
 
-// The name index's matches in code order (OrderedMatches) drive the loop, in the order they come.
+// The store's rows in code order drive the loop, in the order they come.
 Statement SearchQuery::ordered(bool descending) const {
     const SearchTables::Description &d = table();
-    // The code pattern's literal start narrows each run to its range of codes.
-    const QString prefix =
-        terms_.codePrefix.left(terms_.codePrefix.indexOf(QRegularExpression(QStringLiteral("[%_]"))));
-    return Statement(QStringLiteral("select %1 from %2(?, ?, ?) as zm cross join %3 where %3.rowid = zm.r and ")
-                         .arg(d.selectList, QLatin1String(OrderedMatches::kName), d.table),
-                     {SearchIndex::query(terms_.nameFragment), prefix, descending ? 1 : 0}) +
-           conditions(false, false) + Statement(" order by zm.seq");
+    const Store::CodeOrderedRows rows =
+        store_->codeOrderedRows(d.table, terms_.nameFragment, codeStart(terms_.codePrefix), descending);
+    return QStringLiteral("select %1 from ").arg(d.selectList) + rows.from + Statement(" where ") +
+           conditions(false, false) + QStringLiteral(" order by ") + rows.order;
 }

@@ -35,7 +35,7 @@ private:
     Statement selected(bool walk) const;
     // `narrowed`: with the name index's set (for the plans that narrow by it).
     Statement conditions(bool walk, bool narrowed = true) const;
-    // The rows in code order as the name index's runs give them (IndexOrdered).
+    // The rows in code order as the store keeps them for the name (IndexOrdered).
     Statement ordered(bool descending) const;
     bool sortsMatches() const;
 

@@ -200,7 +200,7 @@ TEST_F(SearchWindow, RowsAreColouredByRecordNumberAndTheWheelMovesOneRow) {
 TEST(SearchStatementsText, AreBuiltFromTheFixedFragmentsWithEveryValueBound) {
     using namespace SearchStatements;
     const auto file = std::make_shared<FileStore>(QSet<QString>{});
-    const auto server = std::make_shared<ServerStore>(QSet<QString>{});
+    const auto server = std::make_shared<ServerStore>(QSet<QString>{}, QSet<QString>{});
     const auto text = [](const std::shared_ptr<const Store> &store, Table table, const char *code, const char *name) {
         return SearchQuery(store, terms(table, QString::fromUtf8(code), QString::fromUtf8(name)),
                            SearchPlan::Plan::AsWritten)

@@ -11,6 +11,7 @@
 
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 #include <random>
@@ -144,6 +145,31 @@ TEST_P(Stores, SearchesGiveTheSameRowsInCodeOrderWithTiesInWrittenOrder) {
     }
 }
 
+// A pass over many rows holds few of them: on the server through a cursor, batch after batch.
+// Every row comes once, in order, across the batches' edges; the connection's session is free
+// again afterwards (a write commits), and a failed statement says why.
+TEST_P(Stores, AStreamReadsEveryRowOnceAcrossBatches) {
+    QStringList inserts{QStringLiteral("delete from news")};
+    for (int i = 1; i <= 2100; ++i) inserts << QStringLiteral("insert into news values ('%1','n%1')").arg(i);
+    fixture->exec(inserts);
+    query.setConnection(&con);
+    for (const int limit : {0, 64, 65, 1064, 1065}) {
+        query.setSql(Statement("select cast(id as integer) as n from news order by 1") +
+                     (limit ? Statement(" limit ") + bound(limit) : Statement()));
+        QList<int> seen;
+        for (RowStream r = query.stream(); r.isValid(); r.next()) seen << r.value(0).toInt();
+        ASSERT_EQ(seen.size(), limit ? limit : 2100) << limit;
+        for (int i = 0; i < seen.size(); ++i) ASSERT_EQ(seen[i], i + 1) << limit;
+    }
+    query.execSql(con, Statement("insert into news values (?,?)", {QStringLiteral("x"), QStringLiteral("after")}));
+    EXPECT_EQ(rows(QStringLiteral("select count(*) as c from news"), {QStringLiteral("c")}),
+              (QList<QStringList>{{QStringLiteral("2101")}}));
+    query.setSql(Statement("select no_such_column from news"));
+    EXPECT_THROW(query.stream(), AppError);
+    // The failed statement left nothing open: the connection still reads.
+    EXPECT_EQ(rows(QStringLiteral("select count(*) as c from news"), {QStringLiteral("c")}).size(), 1);
+}
+
 TEST_P(Stores, TariffSearchAndFirstRowsReadTheSameValues) {
     const QStringList columns{QStringLiteral("id"), QStringLiteral("hs_code"), QStringLiteral("name"),
                               QStringLiteral("lice"), QStringLiteral("b")};
@@ -224,6 +250,15 @@ QList<int> caseSearch(Connection &con, const QString &code, const QString &name,
     return out;
 }
 
+// The same search's statement read backwards (the grid's way to its last rows).
+QList<int> caseSearchBackwards(Connection &con, const QString &code, const QString &name) {
+    Query q(QStringLiteral("qryNamesBack"));
+    q.open(con, SearchStatements::search(SearchStatements::CaseHs, code, name, con)->reversed());
+    QList<int> out;
+    for (; !q.eof(); q.next()) out << int(q.asInteger(QStringLiteral("id")));
+    return out;
+}
+
 // The server's name index narrows a name search; the LIKE still decides. Names drawn from a small
 // alphabet (so that the keys of a fragment often occur apart, in other pairs or apart in the
 // name: "钢丝 丝绳" holds both pairs of 钢丝绳 but not the fragment), with A-Z in both cases,
@@ -256,7 +291,7 @@ TEST(ServerNameIndex, NameSearchesGiveTheFileRowsInTheFileOrder) {
 
     struct Case {
         const char *code, *name;
-        bool keyed; // the fragment has a literal piece: the server's index narrows
+        bool keyed; // the fragment has a literal piece: the server's keys narrow
     };
     const Case cases[] = {
         {"", "钢", true},     {"", "牌", true},
@@ -279,18 +314,56 @@ TEST(ServerNameIndex, NameSearchesGiveTheFileRowsInTheFileOrder) {
         {"71", "丝", true},   {"7200000001", "b", true},
         {"70", "%", false}, // code prefix and name
     };
-    for (const Case &c : cases) {
-        const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
-        QString executed;
-        const QList<int> expected = caseSearch(onFile, code, name);
-        EXPECT_EQ(caseSearch(onServer, code, name, &executed), expected)
-            << "code " << c.code << " name " << c.name << "\n"
-            << executed.toStdString();
-        EXPECT_EQ(executed.contains(QStringLiteral("zendrik_grams(name) @>")), c.keyed) << executed.toStdString();
-    }
+    // On the server a case search reads the keys of the fragment in code order, forwards and
+    // backwards; the file's rows in the file's order either way.
+    const auto compare = [&](const char *when) {
+        for (const Case &c : cases) {
+            const QString code = QString::fromUtf8(c.code), name = QString::fromUtf8(c.name);
+            QString executed;
+            const QList<int> expected = caseSearch(onFile, code, name);
+            EXPECT_EQ(caseSearch(onServer, code, name, &executed), expected)
+                << when << " code " << c.code << " name " << c.name << "\n"
+                << executed.toStdString();
+            EXPECT_EQ(executed.contains(QStringLiteral("case_hs_keys")), c.keyed) << executed.toStdString();
+            QList<int> backwards = expected;
+            std::reverse(backwards.begin(), backwards.end());
+            EXPECT_EQ(caseSearchBackwards(onServer, code, name), backwards) << when << " " << c.name;
+        }
+    };
+    compare("as written");
     // The table is rich enough that the fragments find rows, and keys alone are not the answer.
     EXPECT_GT(caseSearch(onFile, {}, QStringLiteral("钢丝")).size(), 20);
     EXPECT_EQ(caseSearch(onFile, {}, QStringLiteral("钢丝绳")).contains(5), false);
+    // The keys follow changed names and codes, deleted and added rows.
+    QStringList changes;
+    for (int id = 3; id <= 1500; id += 7)
+        changes << QStringLiteral("update case_hs set name = %1 where id = %2")
+                       .arg(literal(alphabet[id % 5] + alphabet[id % 7]), QString::number(id));
+    for (int id = 4; id <= 1500; id += 11)
+        changes << QStringLiteral("update case_hs set code = '%1' where id = %2")
+                       .arg(ScrambleCode(QStringLiteral("7%1").arg(id % 3, 9, 10, QChar(u'0'))), QString::number(id));
+    changes << QStringLiteral("delete from case_hs where id % 13 = 0")
+            << QStringLiteral("insert into case_hs values (2000,'钢丝绳','%1','s','2020-01-02','2020-01-02',0,'s')")
+                   .arg(ScrambleCode(QStringLiteral("7000000000")));
+    file.exec(changes);
+    server.exec(changes);
+    compare("after changes");
+    const QString keysOf = QStringLiteral(
+        "(select k, zendrik_nocase(code), rowid from case_hs cross join lateral zendrik_keys(name) as k)");
+    const QString kept = QStringLiteral("(select key, code, rowid from case_hs_keys)");
+    for (const QString &difference :
+         {keysOf + QStringLiteral(" except all ") + kept, kept + QStringLiteral(" except all ") + keysOf}) {
+        Query q(QStringLiteral("qryKeys"));
+        q.open(onServer,
+               Statement(QStringLiteral("select count(*) as n from (") + difference + QStringLiteral(") as d")));
+        EXPECT_EQ(q.asInteger(QStringLiteral("n")), 0) << difference.toStdString();
+    }
+    // And the counts by key, which choose the rarest key and count a short fragment's rows.
+    Query counts(QStringLiteral("qryCounts"));
+    counts.open(onServer, Statement("select count(*) as n from (select key, count(*) as n from case_hs_keys group by "
+                                    "key) as a full join case_hs_key_counts as c using (key) where coalesce(a.n, 0) "
+                                    "<> coalesce(c.n, 0)"));
+    EXPECT_EQ(counts.asInteger(QStringLiteral("n")), 0);
 }
 
 // The server's plan of a statement, its values bound ("explain" cannot be prepared by the driver).
@@ -306,8 +379,9 @@ QString explained(Connection &con, const Statement &statement) {
     return plan;
 }
 
-// The server uses its name indexes for one- and two-character fragments, in every searched table
-// (told to avoid a scan, as it would on a large table; these are small).
+// The server uses its name indexes for one- and two-character fragments, in every searched table,
+// the cases' keys in code order for the cases (told to avoid a scan, as it would on a large table;
+// these are small).
 TEST(ServerNameIndex, ServerPlansNameSearchesThroughTheIndex) {
     StoreFixture server(StoreKind::Server);
     SKIP_WITHOUT_STORE(server);
@@ -320,9 +394,9 @@ TEST(ServerNameIndex, ServerPlansNameSearchesThroughTheIndex) {
         SearchStatements::Table table;
         const char *name, *index;
     } cases[] = {
-        {SearchStatements::CaseHs, "钢", "case_hs_name_grams"},
-        {SearchStatements::CaseHs, "钢丝", "case_hs_name_grams"},
-        {SearchStatements::CaseHs, "STEEL", "case_hs_name_grams"},
+        {SearchStatements::CaseHs, "钢", "case_hs_keys_order"},
+        {SearchStatements::CaseHs, "钢丝", "case_hs_keys_order"},
+        {SearchStatements::CaseHs, "STEEL", "case_hs_keys_order"},
         {SearchStatements::OfficialHs, "钢丝", "official_hs_name_grams"},
         {SearchStatements::HsClassify, "钢", "hs_classify_name_grams"},
     };

@@ -38,7 +38,7 @@ Shown::Shown(SearchTables::Table t) : table(t) {
     }
 }
 
-QStringList Shown::row(const QSqlQuery &q) {
+QStringList Shown::row(const RowStream &q) {
     if (at_.isEmpty())
         for (const GridColumn &c : columns_) at_ << q.record().indexOf(c.field);
     QStringList cells;
@@ -99,7 +99,7 @@ qint64 Printer::printCsv(Query &query, Shown &shown) {
     for (const QString &title : shown.titles) place << int(csvColumns_.indexOf(title));
     const QString name = SearchTables::describe(shown.table).table;
     qint64 rows = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
+    for (RowStream q = query.stream(); q.isValid(); q.next()) {
         const QStringList cells = shown.row(q);
         QStringList fields(csvColumns_.size());
         for (int i = 0; i < cells.size(); ++i)
@@ -116,7 +116,7 @@ qint64 Printer::printJson(Query &query, Shown &shown) {
     QStringList keys;
     for (const QString &title : shown.titles) keys << jsonString(title);
     qint64 rows = 0;
-    for (QSqlQuery q = query.stream(); q.isValid(); q.next()) {
+    for (RowStream q = query.stream(); q.isValid(); q.next()) {
         const QStringList cells = shown.row(q);
         out_ << "{\"table\":" << name;
         for (int i = 0; i < cells.size(); ++i) out_ << ',' << keys[i] << ':' << jsonString(cells[i]);
@@ -133,7 +133,7 @@ qint64 Printer::printJson(Query &query, Shown &shown) {
 qint64 Printer::printText(Query &query, Shown &shown) {
     constexpr int measuredRows = 500;
     QList<int> widths = columnWidths(shown.titles, {});
-    QSqlQuery q = query.stream();
+    RowStream q = query.stream();
     QList<QStringList> head;
     for (; q.isValid() && head.size() <= measuredRows; q.next()) {
         head << shown.row(q);

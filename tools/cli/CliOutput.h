@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <stdexcept>
 
-class QSqlQuery;
+class RowStream;
 class QTextStream;
 
 // How the command-line lookup prints the results: aligned text, one CSV table or JSON lines.
@@ -30,7 +30,7 @@ public:
     SearchTables::Table table;
     QStringList titles;
     int codeAt = -1; // the column that holds the code; -1 when none is shown
-    QStringList row(const QSqlQuery &q);
+    QStringList row(const RowStream &q);
 
 private:
     QList<GridColumn> columns_;

@@ -5,6 +5,7 @@
 #include "data/Connection.h"
 #include "data/Schema.h"
 #include "data/ServerFaults.h"
+#include "data/ServerKeyOrder.h"
 #include "data/ServerSchema.h"
 #include "data/Statement.h"
 #include "data/StoreConfig.h"
@@ -117,6 +118,10 @@ void analyze(QSqlQuery &q, const QStringList &tables) {
     if (tables.isEmpty()) return;
     run(q, QStringLiteral("set client_min_messages = error"));
     run(q, QStringLiteral("analyze ") + tables.join(QStringLiteral(", ")));
+    // The cases' keys are read from their index alone once the table's pages are marked visible.
+    if (tables.contains(QStringLiteral("case_hs")) && q.exec(QStringLiteral("select to_regclass('case_hs_keys')")) &&
+        q.next() && !q.value(0).isNull())
+        run(q, QStringLiteral("vacuum (analyze) case_hs_keys"));
     run(q, QStringLiteral("reset client_min_messages"));
 }
 
@@ -141,10 +146,17 @@ QList<TableCount> replaceRows(const QString &sqliteFile, const QString &configFi
     Transaction transaction(server);
     QSqlQuery q(server.database());
     QList<TableCount> counts;
+    // The cases' keys follow them by a trigger, row by row: for all of them, in one go.
+    const bool keyed = tables.contains(QStringLiteral("case_hs")) &&
+                       ServerKeyOrder::detect(server.database()).contains(QStringLiteral("case_hs"));
+    if (keyed)
+        for (const QString &s : ServerKeyOrder::beforeReplacingCases()) run(q, s);
     for (const QString &t : tables) {
         run(q, QStringLiteral("delete from %1").arg(t));
         if (const qint64 rows = copyTable(source.handle(), server, t); rows >= 0) counts << TableCount{t, rows};
     }
+    if (keyed)
+        for (const QString &s : ServerKeyOrder::afterReplacingCases()) run(q, s);
     transaction.commit();
     QStringList copied;
     for (const TableCount &c : counts) copied << c.table;
@@ -163,17 +175,18 @@ QList<TableCount> copy(const QString &sqliteFile, const QString &configFile, boo
     const QStringList tables = schemaTables();
     if (tablesThere(q)) {
         if (!replace) throw AppError(QStringLiteral("服务器上的数据库已有查询表；要替换它们请加 --force。"));
-        for (const QString &t : tables) run(q, QStringLiteral("drop table if exists %1").arg(t));
+        for (const QString &t : tables + ServerKeyOrder::tables())
+            run(q, QStringLiteral("drop table if exists %1").arg(t));
     }
-    QStringList indexes;
+    QStringList afterRows;
     for (const QString &s : ServerSchema::createStatements()) {
-        if (s.startsWith(QStringLiteral("create index"))) indexes << s;
+        if (ServerSchema::afterRows(s)) afterRows << s;
         else run(q, s);
     }
     QList<TableCount> counts;
     for (const QString &t : tables)
         if (const qint64 rows = copyTable(source.handle(), server, t); rows >= 0) counts << TableCount{t, rows};
-    for (const QString &s : indexes) run(q, s);
+    for (const QString &s : afterRows) run(q, s);
     run(q, QStringLiteral("commit"));
     analyze(q, tables);
     return counts;

@@ -235,7 +235,7 @@ int main(int argc, char **argv) {
             const auto search = SearchStatements::search(SearchStatements::CaseHs, code, name, s.con);
             all.setSource(search);
             qint64 rows = 0, chars = 0;
-            for (QSqlQuery q = all.stream(); q.isValid(); q.next(), ++rows)
+            for (RowStream q = all.stream(); q.isValid(); q.next(), ++rows)
                 for (int i = 0; i < 4; ++i) chars += q.value(i).toString().size();
             const double fetched = t.nsecsElapsed() / 1e6;
             const SearchPlan::Plan plan = search->plan();
