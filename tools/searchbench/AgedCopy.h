@@ -8,3 +8,5 @@ class QTextStream;
 // time of each said on `out` beside the time of the same rows inserted in one transaction.
 // Returns the copy's connection string; throws AppError (a server's database is not copied).
 QString agedCopy(const QString &connectionString, const QString &updates, const QString &dir, QTextStream &out);
+// The same imports into a server's database itself, which changes it for good.
+void ageInPlace(const QString &connectionString, const QString &updates, QTextStream &out);

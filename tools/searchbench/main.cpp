@@ -10,7 +10,8 @@
 //   zendrik-searchbench /tmp/big [--runs N] [--png FILE] [--aged DIR]
 // --aged times a copy of the database file in a temporary folder after importing the update
 // files of DIR into it, as a declarant meets it after months of imports (the rows imported lie
-// above the code-ordered part); make them with "zendrik-dbbuilder updates".
+// above the code-ordered part); make them with "zendrik-dbbuilder updates". On a server the files
+// are imported into its database itself, which is not copied.
 // The fragments are words of the generated names; the worst found are the many matches that lie
 // late in code order. A zendrik.conf instead of the folder runs the same on the database server
 // it names, e.g. after "zendrik-dbbuilder toserver /tmp/big/quorvel.mdb zendrik.conf".
@@ -134,7 +135,9 @@ int main(int argc, char **argv) {
     }
     try {
         QTemporaryDir agedDir;
-        if (!aged.isEmpty()) {
+        if (!aged.isEmpty() && DatabasePath::dataSource(store).isEmpty()) {
+            ageInPlace(store, aged, out);
+        } else if (!aged.isEmpty()) {
             if (!agedDir.isValid()) throw AppError(QStringLiteral("no temporary folder for the aged copy"));
             store = agedCopy(store, aged, agedDir.path(), out);
         }
