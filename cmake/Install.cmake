@@ -43,8 +43,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://zendrik.cn)
 # Libraries the executables link come from dpkg-shlibdeps; what Qt loads at run time does not
 # show there: the SQLite driver, the window-system plugins, the Chinese translations of Qt's
-# dialogs, the opener of web addresses and a CJK font.
+# dialogs, the opener of web addresses, a CJK font and the traditional-to-simplified tables.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, qt6-qpa-plugins, qt6-translations-l10n, xdg-utils, fonts-noto-cjk | fonts-arphic-uming")
+    "libqt6sql6-sqlite, qt6-qpa-plugins, qt6-translations-l10n, xdg-utils, fonts-noto-cjk | fonts-arphic-uming, libopencc-data")
 include(CPack)

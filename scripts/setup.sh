@@ -10,6 +10,7 @@ pkgs=(
   clang-format
   desktop-file-utils appstream qt6-translations-l10n dpkg-dev file
   postgresql postgresql-common libqt6sql6-psql libpq-dev
+  libopencc-dev libopencc-data libicu-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -24,9 +24,12 @@ struct Column {
 struct Table {
     QString name;
     QList<Column> columns;
-    QList<std::pair<QString, QString>> indexes; // index name, column
+    // Index name, column (or columns); an index whose name ends in "_key" allows no two rows alike.
+    QList<std::pair<QString, QString>> indexes;
     bool ifMissing = false; // created only where it is missing (added to older databases)
 };
+// "create index" or, for a key, "create unique index".
+QString createIndex(const QString &index);
 // Every table, in the order they are created (and copied).
 const QList<Table> &tables();
 // The file's statements: the tables, their indexes, then the name index.

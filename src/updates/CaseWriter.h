@@ -1,4 +1,6 @@
 #pragma once
+#include "suggest/SuggestEvidence.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -25,6 +27,9 @@ public:
                         const QByteArray &date, const QByteArray &source) = 0;
     // Writes the rows still held and whatever follows from them (the file's name index).
     virtual void finish() = 0;
+    // Adds the imported rows' counts to the description search's evidence, where the database
+    // keeps it.
+    virtual void addEvidence(const SuggestEvidence::Counts &counts) = 0;
 };
 
 std::unique_ptr<CaseWriter> makeFileCaseWriter(Connection &connection, int expectedRows);

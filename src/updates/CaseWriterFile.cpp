@@ -129,6 +129,8 @@ public:
         held_.clear();
     }
 
+    void addEvidence(const SuggestEvidence::Counts &counts) override { SuggestEvidence::addToFile(db_, counts); }
+
 private:
     struct Row {
         qint64 id;

@@ -43,6 +43,10 @@ public:
 
     void finish() override { flush(); }
 
+    void addEvidence(const SuggestEvidence::Counts &counts) override {
+        SuggestEvidence::addToServer(connection_, counts);
+    }
+
 private:
     // The held rows in one statement: a column an array, which the server reads far faster than
     // as many rows of values. Ids run on from the first; rows go in in the arrays' order. Each

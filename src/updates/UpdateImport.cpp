@@ -51,6 +51,7 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
 
     // GBK values as the engine stores them: one table serves the whole file.
     GbkTable gbk;
+    SuggestEvidence::Counts evidence;
     int done = 0;
     for (const xmlNode *child = doc.root()->children; child; child = child->next) {
         const FieldList fields = SplitFlatRecord(FlattenNode(child));
@@ -59,7 +60,9 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
         const QByteArray b = withoutApostrophes(fields.at(2));
         const QByteArray date = leftChars(fields.at(3), 10);
         if (!newest || *newest < date) {
-            cases->append(id, gbk.toUtf8(a), code, gbk.toUtf8(b), gbk.toUtf8(date), gbk.toUtf8(fields.at(4)));
+            const QByteArray name = gbk.toUtf8(a);
+            cases->append(id, name, code, gbk.toUtf8(b), gbk.toUtf8(date), gbk.toUtf8(fields.at(4)));
+            evidence.addCase(QString::fromUtf8(name), QString::fromLatin1(code));
             ++id;
             ++outcome.imported;
         } else {
@@ -69,6 +72,7 @@ Outcome run(Connection &connection, const QString &filePath, const Progress &pro
     }
 
     cases->finish();
+    cases->addEvidence(evidence);
     outcome.newestDate = cases->newestDate();
     transaction.commit();
     return outcome;

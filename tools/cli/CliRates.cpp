@@ -28,27 +28,15 @@ struct Options {
 
 // Reads the options into o; returns an error message, empty when they are sound.
 QString parse(const QStringList &args, Options &o) {
-    bool haveCode = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (a == QLatin1String("--help")) {
-            o.help = true;
-            return {};
-        }
-        if (!a.startsWith(QLatin1String("--"))) {
-            if (haveCode) return QStringLiteral("只能给一个商品编码：%1").arg(a);
-            o.code = a;
-            haveCode = true;
-            continue;
-        }
-        const QStringList valued{"--origin", "--db", "--format"};
-        if (!valued.contains(a)) return QStringLiteral("未知参数：%1").arg(a);
-        if (i + 1 >= args.size()) return QStringLiteral("选项 %1 需要一个值").arg(a);
-        const QString v = args[++i];
-        if (a == QLatin1String("--origin")) o.origin = SearchStatements::trimmed(v);
-        else if (a == QLatin1String("--db")) o.db = v;
-        else if (const QString problem = CliOutput::readFormat(v, o.format); !problem.isEmpty()) return problem;
-    }
+    const QString problem = CliSearch::readArguments(
+        args, {"--origin", "--db", "--format"}, QStringLiteral("只能给一个商品编码：%1"), o.code, o.help,
+        [&](const QString &a, const QString &v) {
+            if (a == QLatin1String("--origin")) o.origin = SearchStatements::trimmed(v);
+            else if (a == QLatin1String("--db")) o.db = v;
+            else return CliOutput::readFormat(v, o.format);
+            return QString();
+        });
+    if (!problem.isEmpty() || o.help) return problem;
     // Documents write codes with dots (0201.30); the stored codes have none.
     o.code = SearchStatements::trimmed(o.code).remove(u'.');
     if (o.code.isEmpty()) return QStringLiteral("缺少商品编码");

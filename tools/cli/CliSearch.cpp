@@ -73,6 +73,7 @@ QString help() {
     return QStringLiteral(
         "用法：zendrik-cli search [选项]\n"
         "      zendrik-cli rates 编码 [--origin 原产国] [--format text|csv|json] [--db 文件夹|文件]\n"
+        "      zendrik-cli suggest \"描述\" [--top N] [--format text|csv|json] [--db 文件夹|文件]\n"
         "      zendrik-cli --help | --version\n"
         "\n"
         "按商品编码和/或品名查询，与主窗口的查询相同：税则（tariff）、归类决定（rulings）和申报案例（cases）三张表。\n"
@@ -102,6 +103,15 @@ QString help() {
         "  --db 路径        同上\n"
         "  数据库未保存税率数据或此编码没有税率时，在标准错误输出中说明，退出状态为 1。\n"
         "\n"
+        "suggest 子命令：按货物描述（申报品名、发票上的写法）推荐税则号列，最可能的在前，与主窗口的“按描述查”相同。\n"
+        "描述可用简体或繁体、全角或半角、拼音全拼或首字母（niurou、nr）；品牌、型号、重量、包装等词不计。\n"
+        "每行给出号列、品名、最惠国税率、描述中与品名相符的词，以及该 8 位编码下品名含描述中最具区分度的词的\n"
+        "申报案例数和归类决定数。同义词表可在 ~/.config/zendrik/suggest-words.txt 中增补（写法见安装的说明）。\n"
+        "  --top N          输出前 N 行（默认 10）\n"
+        "  --format 格式    text（默认）、csv 或 json（每行一个对象），同 search\n"
+        "  --db 路径        同上\n"
+        "  没有相符的号列时退出状态为 1。\n"
+        "\n"
         "数据库的位置（未给 --db 时）：\n"
         "  程序所在文件夹中有 quorvel.mdb 时用它；否则用用户数据文件夹\n"
         "  $XDG_DATA_HOME/zendrik/quorvel.mdb（默认 ~/.local/share/zendrik/quorvel.mdb），\n"
@@ -113,6 +123,29 @@ QString help() {
         "  0  找到了结果\n"
         "  1  没有找到结果\n"
         "  2  出错：参数用法、数据库或输出（如磁盘已满）\n");
+}
+
+QString readArguments(const QStringList &args, const QStringList &valued, const QString &secondValue,
+                      QString &value, bool &help,
+                      const std::function<QString(const QString &option, const QString &value)> &take) {
+    bool haveValue = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--help")) {
+            help = true;
+            return {};
+        }
+        if (!a.startsWith(QLatin1String("--"))) {
+            if (haveValue) return secondValue.arg(a);
+            value = a;
+            haveValue = true;
+            continue;
+        }
+        if (!valued.contains(a)) return QStringLiteral("未知参数：%1").arg(a);
+        if (i + 1 >= args.size()) return QStringLiteral("选项 %1 需要一个值").arg(a);
+        if (const QString problem = take(a, args[++i]); !problem.isEmpty()) return problem;
+    }
+    return {};
 }
 
 int usageOrHelp(const QString &problem, bool help, const char *usage, QTextStream &out, QTextStream &err) {

@@ -1,6 +1,7 @@
 // zendrik-cli: the search and a code's rates from the command line, for scripts, headless machines and measuring.
 #include "cli/CliRates.h"
 #include "cli/CliSearch.h"
+#include "cli/CliSuggest.h"
 
 #include "data/StoreConfig.h"
 
@@ -22,6 +23,8 @@ int main(int argc, char **argv) {
         code = CliSearch::run(args.mid(1), out, err);
     } else if (command == QLatin1String("rates")) {
         code = CliRates::run(args.mid(1), out, err);
+    } else if (command == QLatin1String("suggest")) {
+        code = CliSuggest::run(args.mid(1), out, err);
     } else if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         out << CliSearch::help();
         code = 0;
@@ -33,7 +36,7 @@ int main(int argc, char **argv) {
     } else {
         err << (command.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("未知子命令：%1").arg(command))
             << '\n'
-            << QStringLiteral("用法：zendrik-cli search|rates [选项]；详见 zendrik-cli --help") << '\n';
+            << QStringLiteral("用法：zendrik-cli search|rates|suggest [选项]；详见 zendrik-cli --help") << '\n';
     }
     // Output that did not reach its file (a full disk, a closed pipe) is trouble, not success.
     out.flush();

@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "data/Schema.h"
 #include "data/SearchIndex.h"
+#include "suggest/SuggestEvidence.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -16,6 +17,7 @@ int counter = 0;
 // The name index counts as an index: built in one pass after a bulk load, not row by row.
 bool isIndex(const QString &statement) {
     return statement.startsWith(QStringLiteral("create index"), Qt::CaseInsensitive) ||
+           statement.startsWith(QStringLiteral("create unique index"), Qt::CaseInsensitive) ||
            SearchIndex::createStatements().contains(statement);
 }
 } // namespace
@@ -63,6 +65,7 @@ void BuilderDatabase::createIndexes() {
 }
 
 void BuilderDatabase::finish() {
+    SuggestEvidence::rebuild(handle_);
     exec(QStringLiteral("pragma journal_mode=WAL"));
     exec(QStringLiteral("analyze"));
 }

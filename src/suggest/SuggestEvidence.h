@@ -1,0 +1,47 @@
+#pragma once
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class Connection;
+struct sqlite3;
+
+// What the declaration history says about a description: for each 8-digit code and each term
+// (a pair of Han characters or a Latin word, SuggestText::evidenceTerms), how many cases and
+// rulings filed under the code have a name holding the term. The term "" counts them all.
+// The builder fills the table from every case and ruling; the update import adds its rows.
+//
+// Codes are kept as stored (scrambled): a scrambled prefix is the prefix of the scrambled code,
+// so the first sixteen characters of any stored code are its 8-digit code.
+namespace SuggestEvidence {
+inline constexpr char kTable[] = "suggest_evidence";
+inline constexpr int kCodeChars = 16;
+
+struct Count {
+    qint64 cases = 0, rulings = 0;
+};
+
+// Counts gathered from names before they are written.
+class Counts {
+public:
+    void addCase(const QString &name, const QString &storedCode, qint64 times = 1);
+    void addRuling(const QString &name, const QString &storedCode, qint64 times = 1);
+    bool isEmpty() const { return counts_.isEmpty(); }
+    // term + '\t' + code -> counts.
+    const QHash<QString, Count> &all() const { return counts_; }
+
+private:
+    void add(const QString &name, const QString &storedCode, qint64 cases, qint64 rulings);
+    QHash<QString, Count> counts_;
+};
+
+// Every case and ruling of the file counted again: the table emptied and written anew (it is
+// made when the file lacks it). Names repeat a great deal, so each distinct name and code is
+// read into terms once.
+void rebuild(sqlite3 *db);
+// Adds counts to the file's table; nothing when the file has no such table (a database made
+// before it existed: the description search then goes by the tariff alone).
+void addToFile(sqlite3 *db, const Counts &counts);
+// The same on the server, a few statements for any number of counts.
+void addToServer(Connection &connection, const Counts &counts);
+} // namespace SuggestEvidence

@@ -1,0 +1,101 @@
+#include "suggest/SuggestText.h"
+
+#include "suggest/SuggestResources.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QSet>
+
+#include <opencc/opencc.h>
+
+namespace SuggestText {
+
+namespace {
+
+// The traditional-to-simplified converter, opened once per process (a few milliseconds) and
+// used under a lock: its handle is not documented as safe to share between threads.
+class Simplifier {
+public:
+    Simplifier() : handle_(opencc_open("t2s.json")) {
+        // The characters the conversion changes, so that a text without them is left alone: the
+        // history's millions of names must not pay the converter per name.
+        for (QChar c : SuggestResources::text(QStringLiteral("traditional.txt")))
+            if (isHan(c)) changed_.insert(c.unicode());
+    }
+    ~Simplifier() {
+        if (handle_ != reinterpret_cast<opencc_t>(-1)) opencc_close(handle_);
+    }
+    QString convert(const QString &text) {
+        if (handle_ == reinterpret_cast<opencc_t>(-1)) return text;
+        bool any = false;
+        for (QChar c : text) any = any || changed_.contains(c.unicode());
+        return any ? convertLocked(text) : text;
+    }
+
+private:
+    QString convertLocked(const QString &text) {
+        const QMutexLocker lock(&mutex_);
+        const QByteArray utf8 = text.toUtf8();
+        char *out = opencc_convert_utf8(handle_, utf8.constData(), size_t(utf8.size()));
+        if (!out) return text;
+        QString result = QString::fromUtf8(out);
+        opencc_convert_utf8_free(out);
+        return result;
+    }
+
+    opencc_t handle_;
+    QSet<char16_t> changed_;
+    QMutex mutex_;
+};
+
+Simplifier &simplifier() {
+    static Simplifier s;
+    return s;
+}
+
+} // namespace
+
+QString fold(const QString &text) {
+    QString t = text.normalized(QString::NormalizationForm_KC).toLower();
+    return simplifier().convert(t);
+}
+
+QList<Piece> pieces(const QString &folded) {
+    QList<Piece> out;
+    qsizetype i = 0;
+    while (i < folded.size()) {
+        const QChar c = folded[i];
+        const bool han = isHan(c);
+        const bool latin = isLatin(c) || c.isDigit();
+        if (!han && !latin) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < folded.size() && (han ? isHan(folded[i]) : isLatin(folded[i]) || folded[i].isDigit())) ++i;
+        out << Piece{folded.mid(start, i - start), han, start};
+    }
+    return out;
+}
+
+bool isWord(const QString &latin) {
+    if (latin.size() < 2) return false;
+    for (QChar c : latin)
+        if (!isLatin(c)) return false;
+    return true;
+}
+
+QStringList evidenceTerms(const QString &folded) {
+    QStringList out;
+    for (const Piece &p : pieces(folded)) {
+        if (!p.han) {
+            if (isWord(p.text)) out << p.text;
+            continue;
+        }
+        for (qsizetype i = 0; i + 1 < p.text.size(); ++i) out << p.text.mid(i, 2);
+    }
+    out.removeDuplicates();
+    return out;
+}
+
+} // namespace SuggestText
