@@ -22,8 +22,8 @@ void exec(sqlite3 *db, const QString &sql) {
 
 bool fileHasTable(sqlite3 *db) {
     sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type = 'table' and name = ?1", -1, &stmt,
-                           nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type = 'table' and name = ?1", -1, &stmt, nullptr) !=
+        SQLITE_OK)
         fail(db);
     sqlite3_bind_text(stmt, 1, kTable, -1, SQLITE_STATIC);
     const bool found = sqlite3_step(stmt) == SQLITE_ROW;
@@ -89,9 +89,7 @@ void Counts::add(const QString &name, const QString &storedCode, qint64 cases, q
     for (const QString &t : SuggestText::evidenceTerms(SuggestText::fold(name))) bump(t);
 }
 
-void Counts::addCase(const QString &name, const QString &storedCode, qint64 times) {
-    add(name, storedCode, times, 0);
-}
+void Counts::addCase(const QString &name, const QString &storedCode, qint64 times) { add(name, storedCode, times, 0); }
 
 void Counts::addRuling(const QString &name, const QString &storedCode, qint64 times) {
     add(name, storedCode, 0, times);

@@ -9,8 +9,8 @@
 #include "suggest/SuggestText.h"
 #include "suggest/SuggestWords.h"
 
-#include <QSqlError>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -37,9 +37,7 @@ QSqlQuery run(Connection &connection, const QString &sql, const QVariantList &va
     return q;
 }
 
-double idf(double documents, double withTerm) {
-    return std::log(1 + (documents - withTerm + 0.5) / (withTerm + 0.5));
-}
+double idf(double documents, double withTerm) { return std::log(1 + (documents - withTerm + 0.5) / (withTerm + 0.5)); }
 
 // The edit distance of two short words, or more than `limit` when it exceeds it.
 int distance(const QString &a, const QString &b, int limit) {
@@ -51,8 +49,8 @@ int distance(const QString &a, const QString &b, int limit) {
         row[0] = i;
         for (int j = 1; j <= b.size(); ++j) {
             const int above = row[size_t(j)];
-            row[size_t(j)] = std::min({row[size_t(j)] + 1, row[size_t(j - 1)] + 1,
-                                       diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            row[size_t(j)] =
+                std::min({row[size_t(j)] + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = above;
         }
     }
@@ -148,8 +146,8 @@ bool SuggestIndex::knownWord(const QString &word) const {
     if (tariffWords_.contains(word)) return true;
     loadTotals();
     if (!hasEvidence_) return false;
-    QSqlQuery q = run(connection_, QStringLiteral("select 1 from %1 where term = ? limit 1").arg(SuggestEvidence::kTable),
-                      {word});
+    QSqlQuery q = run(connection_,
+                      QStringLiteral("select 1 from %1 where term = ? limit 1").arg(SuggestEvidence::kTable), {word});
     return q.next();
 }
 
@@ -305,9 +303,10 @@ void SuggestIndex::addEvidence(const QList<Term> &terms, std::vector<double> &sc
     QHash<QString, double> byCode;
     for (const Term &t : terms) {
         if (!t.evidence) continue;
-        QSqlQuery q = run(connection_,
-                          QStringLiteral("select code, cases, rulings from %1 where term = ?").arg(SuggestEvidence::kTable),
-                          {t.text});
+        QSqlQuery q =
+            run(connection_,
+                QStringLiteral("select code, cases, rulings from %1 where term = ?").arg(SuggestEvidence::kTable),
+                {t.text});
         struct Row {
             QString code;
             qint64 cases, rulings;

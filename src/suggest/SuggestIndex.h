@@ -64,8 +64,7 @@ private:
     QStringList fromPinyin(const QString &word) const;
     QString corrected(const QString &word) const;
     bool knownWord(const QString &word) const;
-    void addEvidence(const QList<Term> &terms, std::vector<double> &score,
-                     QHash<QString, Telling> &telling) const;
+    void addEvidence(const QList<Term> &terms, std::vector<double> &score, QHash<QString, Telling> &telling) const;
     void loadTotals() const;
 
     Connection &connection_;

@@ -18,12 +18,12 @@
 namespace {
 
 const QList<std::pair<const char *, const char *>> kTariff{
-    {"0202200090", "其他冻藏的带骨牛肉"},        {"0201300090", "其他鲜或冷藏的去骨牛肉"},
-    {"0203290090", "其他冻藏猪肉"},              {"8507600090", "其他锂离子蓄电池"},
-    {"8507200000", "其他铅酸蓄电池"},            {"8539522000", "发光二极管（LED）灯管"},
-    {"8467290000", "其他手提式电动工具"},        {"8467210000", "手提式电动钻孔工具"},
-    {"8517130000", "智能手机"},                  {"6109100000", "棉制针织或钩编的T恤衫"},
-    {"9503008900", "其他玩具"},                  {"3304990099", "其他美容品或化妆品及护肤品"},
+    {"0202200090", "其他冻藏的带骨牛肉"}, {"0201300090", "其他鲜或冷藏的去骨牛肉"},
+    {"0203290090", "其他冻藏猪肉"},       {"8507600090", "其他锂离子蓄电池"},
+    {"8507200000", "其他铅酸蓄电池"},     {"8539522000", "发光二极管（LED）灯管"},
+    {"8467290000", "其他手提式电动工具"}, {"8467210000", "手提式电动钻孔工具"},
+    {"8517130000", "智能手机"},           {"6109100000", "棉制针织或钩编的T恤衫"},
+    {"9503008900", "其他玩具"},           {"3304990099", "其他美容品或化妆品及护肤品"},
 };
 
 QStringList tariffRows() {
@@ -137,7 +137,11 @@ TEST_P(Suggest, ImportedCasesBecomeEvidence) {
     import({{"8467210000", "bosch牌电钻", "手提式", "2024-01-01", "s"},
             {"8467210000", "充电式电钻", "手提式", "2024-01-02", "s"},
             {"8467210000", "电钻", "手提式", "2024-01-03", "s"},
-            {"8467290000", "电动批头", "手提式", "2024-01-04", "s"}});
+            { "8467290000",
+              "电动批头",
+              "手提式",
+              "2024-01-04",
+              "s" }});
     EXPECT_EQ(firstCode(QStringLiteral("批头")), QStringLiteral("8467290000"));
     const QList<Suggestion> found = SuggestIndex(connection).suggest(QStringLiteral("电钻 650W"), 10);
     ASSERT_FALSE(found.isEmpty());
@@ -147,7 +151,7 @@ TEST_P(Suggest, ImportedCasesBecomeEvidence) {
     EXPECT_EQ(firstCode(QStringLiteral("bosh")), QStringLiteral("8467210000"));
 
     // A second import adds to the counts rather than replacing them.
-    import({{"8467210000", "冲击电钻", "手提式", "2024-02-01", "s"}});
+    import({{ "8467210000", "冲击电钻", "手提式", "2024-02-01", "s" }});
     EXPECT_EQ(SuggestIndex(connection).suggest(QStringLiteral("电钻"), 1).value(0).cases, 4);
     EXPECT_TRUE(evidence().contains("电钻|84672100|4|0"));
     EXPECT_TRUE(evidence().contains("|84672100|4|0")); // the code's total
@@ -180,8 +184,9 @@ TEST(SuggestEvidence, RebuildCountsWhatImportsAdded) {
         QSqlQuery q(connection.database());
         EXPECT_TRUE(q.exec(QStringLiteral("select term, code, cases, rulings from suggest_evidence order by 1, 2")));
         QStringList out;
-        while (q.next()) out << QStringLiteral("%1|%2|%3|%4").arg(q.value(0).toString(), q.value(1).toString(),
-                                                                 q.value(2).toString(), q.value(3).toString());
+        while (q.next())
+            out << QStringLiteral("%1|%2|%3|%4")
+                       .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
         return out;
     };
     const QStringList added = table();

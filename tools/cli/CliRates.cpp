@@ -28,14 +28,14 @@ struct Options {
 
 // Reads the options into o; returns an error message, empty when they are sound.
 QString parse(const QStringList &args, Options &o) {
-    const QString problem = CliSearch::readArguments(
-        args, {"--origin", "--db", "--format"}, QStringLiteral("只能给一个商品编码：%1"), o.code, o.help,
-        [&](const QString &a, const QString &v) {
-            if (a == QLatin1String("--origin")) o.origin = SearchStatements::trimmed(v);
-            else if (a == QLatin1String("--db")) o.db = v;
-            else return CliOutput::readFormat(v, o.format);
-            return QString();
-        });
+    const QString problem =
+        CliSearch::readArguments(args, {"--origin", "--db", "--format"}, QStringLiteral("只能给一个商品编码：%1"),
+                                 o.code, o.help, [&](const QString &a, const QString &v) {
+                                     if (a == QLatin1String("--origin")) o.origin = SearchStatements::trimmed(v);
+                                     else if (a == QLatin1String("--db")) o.db = v;
+                                     else return CliOutput::readFormat(v, o.format);
+                                     return QString();
+                                 });
     if (!problem.isEmpty() || o.help) return problem;
     // Documents write codes with dots (0201.30); the stored codes have none.
     o.code = SearchStatements::trimmed(o.code).remove(u'.');

@@ -125,9 +125,8 @@ QString help() {
         "  2  出错：参数用法、数据库或输出（如磁盘已满）\n");
 }
 
-QString readArguments(const QStringList &args, const QStringList &valued, const QString &secondValue,
-                      QString &value, bool &help,
-                      const std::function<QString(const QString &option, const QString &value)> &take) {
+QString readArguments(const QStringList &args, const QStringList &valued, const QString &secondValue, QString &value,
+                      bool &help, const std::function<QString(const QString &option, const QString &value)> &take) {
     bool haveValue = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];

@@ -24,7 +24,6 @@ int usageOrHelp(const QString &problem, bool help, const char *usage, QTextStrea
 // Reads a subcommand's arguments of one value (the code, the description) and options each with
 // a value: `take` is given each option of `valued` and its value and answers a problem or
 // nothing. Returns the first problem; `help` is set by --help, which ends the reading.
-QString readArguments(const QStringList &args, const QStringList &valued, const QString &secondValue,
-                      QString &value, bool &help,
-                      const std::function<QString(const QString &option, const QString &value)> &take);
+QString readArguments(const QStringList &args, const QStringList &valued, const QString &secondValue, QString &value,
+                      bool &help, const std::function<QString(const QString &option, const QString &value)> &take);
 } // namespace CliSearch

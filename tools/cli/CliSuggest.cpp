@@ -71,8 +71,13 @@ int run(const QStringList &args, QTextStream &out, QTextStream &err) {
     QList<QStringList> rows;
     for (int i = 0; i < found.size(); ++i) {
         const Suggestion &s = found[i];
-        rows << QStringList{QString::number(i + 1),     s.code, s.name, s.rate, s.matched.join(QStringLiteral("、")),
-                            QString::number(s.cases), QString::number(s.rulings)};
+        rows << QStringList{QString::number(i + 1),
+                            s.code,
+                            s.name,
+                            s.rate,
+                            s.matched.join(QStringLiteral("、")),
+                            QString::number(s.cases),
+                            QString::number(s.rulings)};
     }
     CliOutput::printRows(o.format, titles, rows, out);
     return 0;

@@ -40,7 +40,8 @@ QList<QString> PlainRanking::rank(const QString &description, int top) const {
     for (int i = 0; i < int(score.size()); ++i)
         if (score[size_t(i)] > 0) order.push_back(i);
     const auto cut = order.begin() + std::min<qsizetype>(top, qsizetype(order.size()));
-    std::partial_sort(order.begin(), cut, order.end(), [&](int a, int b) { return score[size_t(a)] > score[size_t(b)]; });
+    std::partial_sort(order.begin(), cut, order.end(),
+                      [&](int a, int b) { return score[size_t(a)] > score[size_t(b)]; });
     QList<QString> out;
     for (auto it = order.begin(); it != cut; ++it) out << codes_[*it];
     return out;

@@ -170,7 +170,8 @@ int main(int argc, char **argv) {
         }
         if (qEnvironmentVariableIsSet("SUGGESTBENCH_MISSES")) {
             out << "\nmisses (description, label, first proposed):\n";
-            for (const auto &[c, first] : misses) out << c.kind << '\t' << c.description << '\t' << c.subheading << '\t' << first << '\n';
+            for (const auto &[c, first] : misses)
+                out << c.kind << '\t' << c.description << '\t' << c.subheading << '\t' << first << '\n';
         }
     } catch (const AppError &e) {
         QTextStream(stderr) << e.message() << '\n';
