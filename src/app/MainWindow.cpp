@@ -9,6 +9,7 @@
 #include "app/ResultTabs.h"
 #include "app/SearchStrip.h"
 #include "app/SpecialRatesPanel.h"
+#include "app/SuggestPanel.h"
 #include "app/UserSettings.h"
 #include "app/WheelRows.h"
 #include "chrome/AboutWindow.h"
@@ -34,8 +35,10 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QUrl>
 
 namespace {
@@ -72,6 +75,7 @@ MainWindow::MainWindow(QWidget *parent) : SkinnedWindow(parent), rateTexts_(std:
     buildStatusLine();
     detail_ = new DetailPanel(client_, connection_);
     specialRates_ = new SpecialRatesPanel(client_);
+    suggest_ = new SuggestPanel(client_, connection_);
 
     showPerUnitText(results_->grid(SearchTables::OfficialHs)->gridModel(), connection_, rateTexts_,
                     QStringLiteral("low_rate"), RateSchema::kMfn);
@@ -85,6 +89,14 @@ MainWindow::MainWindow(QWidget *parent) : SkinnedWindow(parent), rateTexts_(std:
     connect(results_, &ResultTabs::codeChosen, this, &MainWindow::showDetail);
     connect(results_, &ResultTabs::specialRatesChosen, this, &MainWindow::showSpecialRates);
     connect(backButton_, &PictureButton::clicked, this, &MainWindow::goBack);
+    connect(search_, &SearchStrip::describeRequested, this, &MainWindow::showSuggestions);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this), &QShortcut::activated, this,
+            [this] { showSuggestions(search_->nameBox()->text()); });
+    connect(suggest_, &SuggestPanel::codeChosen, this, [this](const QString &code) {
+        showDetail(code, SearchTables::OfficialHs);
+        detail_->panel()->raise(); // over the description search
+        detailFromSuggestions_ = true;
+    });
     new KeyboardRoutes(*this);
     wheelRows_ = std::make_unique<WheelRows>(
         QList<DataGrid *>{results_->grid(SearchTables::OfficialHs), results_->grid(SearchTables::HsClassify),
@@ -198,8 +210,10 @@ void MainWindow::openImportWindow() {
     Platform::instance().openAddress(vendorAddress(QStringLiteral("/download/toDownloadSoftware-2.html")));
     // A new import window per click, without owner; it lives until the program ends.
     auto *importWindow = new ImportWindow;
-    connect(importWindow, &ImportWindow::updateDateChanged, this,
-            [this](const QString &date) { showUpdateDate(updateDate_, date); });
+    connect(importWindow, &ImportWindow::updateDateChanged, this, [this](const QString &date) {
+        showUpdateDate(updateDate_, date);
+        suggest_->forget(); // the history grew
+    });
     importWindow->show();
 }
 
@@ -224,6 +238,15 @@ void MainWindow::showDetail(const QString &shownCode, Table from) {
     showResultButtons(false);
 }
 
+void MainWindow::showSuggestions(const QString &description) {
+    search_->hideWarning();
+    detail_->panel()->hide();
+    specialRates_->panel()->hide();
+    detailFromSuggestions_ = false;
+    suggest_->open(description);
+    showResultButtons(false);
+}
+
 void MainWindow::showSpecialRates(const QString &shownCode) {
     specialRates_->showCode(shownCode);
     viewOpenedFrom_ = SearchTables::OfficialHs;
@@ -234,6 +257,13 @@ bool MainWindow::inView() const { return backButton_->isVisibleTo(client_); }
 
 void MainWindow::goBack() {
     search_->hideWarning();
+    if (detailFromSuggestions_ && detail_->panel()->isVisible()) {
+        detail_->panel()->hide();
+        detailFromSuggestions_ = false;
+        suggest_->panel()->raise();
+        return;
+    }
+    suggest_->panel()->hide();
     detail_->panel()->hide();
     specialRates_->panel()->hide();
     results_->showTab(viewOpenedFrom_);
@@ -260,6 +290,7 @@ void MainWindow::resizeEvent(QResizeEvent *event) {
     results_->resize({grown(kClientWidth, dx), grown(400, dy)});
     detail_->grow(dx, dy);
     specialRates_->panel()->resize(grown(801, dx), grown(400, dy));
+    suggest_->resize({grown(kClientWidth, dx), grown(400, dy)});
     // The status line keeps to the bottom, the site link to the right.
     for (QWidget *w : std::initializer_list<QWidget *>{version_, updateDate_, ticker_->label()})
         w->move(w->x(), kStatusTop + dy);

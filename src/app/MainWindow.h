@@ -14,6 +14,7 @@ class QLabel;
 class ResultTabs;
 class SearchStrip;
 class SpecialRatesPanel;
+class SuggestPanel;
 class WheelRows;
 
 // The main window: the header with its picture buttons and the advertisement, the search strip,
@@ -40,6 +41,9 @@ public:
     ResultTabs *results() const { return results_; }
     DetailPanel *detail() const { return detail_; }
     SpecialRatesPanel *specialRates() const { return specialRates_; }
+    SuggestPanel *suggestions() const { return suggest_; }
+    // The description search's view, the description given searched for at once.
+    void showSuggestions(const QString &description);
     NewsTicker *ticker() const { return ticker_; }
     AdvertBanner *banner() const { return banner_; }
 
@@ -93,6 +97,9 @@ private:
     NewsTicker *ticker_ = nullptr;
     DetailPanel *detail_ = nullptr;
     SpecialRatesPanel *specialRates_ = nullptr;
+    SuggestPanel *suggest_ = nullptr;
+    // A detail opened from the description search goes back to it.
+    bool detailFromSuggestions_ = false;
     std::unique_ptr<WheelRows> wheelRows_;
     // The tab a view was opened from, which back returns to.
     Table viewOpenedFrom_ = SearchTables::OfficialHs;

@@ -6,8 +6,10 @@
 #include "chrome/PictureButton.h"
 #include "search/SearchStatements.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 
 namespace {
 QLineEdit *searchBox(QWidget *client, const char *name, QRect geometry) {
@@ -51,6 +53,23 @@ SearchStrip::SearchStrip(QWidget *client) : QObject(client) {
     // A name fragment is found anywhere in a remembered name, as the search finds it.
     nameHistory_ = new SearchHistory(nameBox_, QStringLiteral("history/name"), true);
     nameHistory_->setObjectName(QStringLiteral("nameHistory"));
+
+    // The description search, at the end of the name box: a magnifier with lines of text.
+    QPixmap mark(16, 16);
+    mark.fill(Qt::transparent);
+    {
+        QPainter p(&mark);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(40, 90, 170), 1.2));
+        for (int y : {3, 6, 9}) p.drawLine(QPointF(1, y + 0.5), QPointF(y == 9 ? 5 : 8, y + 0.5));
+        p.drawEllipse(QRectF(6.5, 5.5, 6, 6));
+        p.setPen(QPen(QColor(40, 90, 170), 2));
+        p.drawLine(QPointF(11.5, 10.5), QPointF(14.5, 13.5));
+    }
+    auto *describe = nameBox_->addAction(QIcon(mark), QLineEdit::TrailingPosition);
+    describe->setObjectName(QStringLiteral("actDescribe"));
+    describe->setToolTip(QStringLiteral("按描述推荐税则号列（Ctrl+D）：写下货物的品名、用途、材质，列出最可能的编码"));
+    connect(describe, &QAction::triggered, this, [this] { emit describeRequested(nameBox_->text()); });
 
     connect(button, &PictureButton::clicked, this, &SearchStrip::search);
     connect(codeBox_, &QLineEdit::returnPressed, this, &SearchStrip::search);

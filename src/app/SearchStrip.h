@@ -23,6 +23,8 @@ public:
 signals:
     // The button or Enter in a box with something to search for: the boxes' texts, trimmed.
     void searchRequested(const QString &code, const QString &name);
+    // The name box's 按描述推荐 mark (or Ctrl+D): the box's text as a goods description.
+    void describeRequested(const QString &description);
 
 private:
     void search();

@@ -11,6 +11,7 @@
 //                                                 pointer resting on the first row's declaration
 //                                                 elements, which the row cuts)
 //   zendrik-render special out.png folder code   (the special tariff rate view of a code)
+//   zendrik-render suggest out.png folder "描述"  (the description search's ranked lines)
 //   zendrik-render rates out.png folder code     (that view alone, wide enough for every column)
 //   zendrik-render origin-rates out.png folder code [origin]  (every published rate of a code by
 //                                                 origin, opened from its detail view)
@@ -146,6 +147,11 @@ int main(int argc, char **argv) {
     const bool tooltip = args[1] == QLatin1String("tooltip");
     if (tooltip) {
         searchFor(form, code);
+        window = &form;
+    }
+    // The description search's view, the fourth argument the description.
+    if (args[1] == QLatin1String("suggest")) {
+        form.showSuggestions(code);
         window = &form;
     }
     if (args[1] == QLatin1String("special")) {
