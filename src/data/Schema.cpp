@@ -53,10 +53,11 @@ QList<Table> describe() {
          {{QStringLiteral("tariff_rate_code"), QStringLiteral("code")}},
          true},
         {RateSchema::kCountryTable, {text("code", "varchar(10)"), text("name", "varchar(50)")}, {}, true},
-        // The description search's evidence (SuggestEvidence): names' terms counted by 8-digit code.
+        // The description search's evidence (SuggestEvidence): names' terms counted by 8-digit code,
+        // each import's counts rows of their own.
         {QStringLiteral("suggest_evidence"),
          {text("term", "varchar(50)"), text("code", "varchar(50)"), integer("cases"), integer("rulings")},
-         {{QStringLiteral("suggest_evidence_key"), QStringLiteral("term, code")}},
+         {{QStringLiteral("suggest_evidence_term"), QStringLiteral("term, code")}},
          true},
     };
 }
@@ -65,11 +66,6 @@ QList<Table> describe() {
 const QList<Table> &tables() {
     static const QList<Table> all = describe();
     return all;
-}
-
-QString createIndex(const QString &index) {
-    return index.endsWith(QLatin1String("_key")) ? QStringLiteral("create unique index")
-                                                 : QStringLiteral("create index");
 }
 
 QStringList createStatements(const QList<Table> &some) {
@@ -81,7 +77,7 @@ QStringList createStatements(const QList<Table> &some) {
             columns << c.name + u' ' + c.fileType + (c.code ? QStringLiteral(" collate nocase") : QString());
         out << QStringLiteral("create table %1%2 (%3)").arg(missing, t.name, columns.join(QStringLiteral(", ")));
         for (const auto &[index, column] : t.indexes)
-            out << QStringLiteral("%1 %2%3 on %4 (%5)").arg(createIndex(index), missing, index, t.name, column);
+            out << QStringLiteral("create index %1%2 on %3 (%4)").arg(missing, index, t.name, column);
     }
     return out;
 }

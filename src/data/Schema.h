@@ -24,12 +24,9 @@ struct Column {
 struct Table {
     QString name;
     QList<Column> columns;
-    // Index name, column (or columns); an index whose name ends in "_key" allows no two rows alike.
-    QList<std::pair<QString, QString>> indexes;
+    QList<std::pair<QString, QString>> indexes; // index name, column (or columns)
     bool ifMissing = false; // created only where it is missing (added to older databases)
 };
-// "create index" or, for a key, "create unique index".
-QString createIndex(const QString &index);
 // Every table, in the order they are created (and copied).
 const QList<Table> &tables();
 // The file's statements: the tables, their indexes, then the name index.

@@ -31,7 +31,7 @@ QStringList tableStatements() {
             // Code columns compare folded: their indexes are over the folded code.
             const QString key =
                 ServerDialect::isCodeColumn(column) ? QStringLiteral("zendrik_nocase(%1)").arg(column) : column;
-            out << QStringLiteral("%1 %2%3 on %4 (%5)").arg(Schema::createIndex(index), missing, index, t.name, key);
+            out << QStringLiteral("create index %1%2 on %3 (%4)").arg(missing, index, t.name, key);
         }
     }
     return out;
@@ -43,7 +43,7 @@ QStringList createStatements() {
 }
 
 bool afterRows(const QString &statement) {
-    for (const char *start : {"create index", "create unique index", "insert into", "create trigger"})
+    for (const char *start : {"create index", "insert into", "create trigger"})
         if (statement.startsWith(QLatin1String(start))) return true;
     return false;
 }

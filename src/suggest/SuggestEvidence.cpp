@@ -8,6 +8,8 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace SuggestEvidence {
@@ -31,22 +33,24 @@ bool fileHasTable(sqlite3 *db) {
     return found;
 }
 
-// Upserts the counts with one prepared statement, its values bound.
+// Appends the counts with one prepared statement, its values bound.
 void write(sqlite3 *db, const Counts &counts) {
     sqlite3_stmt *stmt = nullptr;
-    const QByteArray sql = QStringLiteral("insert into %1 (term, code, cases, rulings) values (?1, ?2, ?3, ?4) "
-                                          "on conflict (term, code) do update set cases = cases + excluded.cases, "
-                                          "rulings = rulings + excluded.rulings")
+    const QByteArray sql = QStringLiteral("insert into %1 (term, code, cases, rulings) values (?1, ?2, ?3, ?4)")
                                .arg(QLatin1String(kTable))
                                .toUtf8();
     if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK) fail(db);
-    for (auto it = counts.all().begin(); it != counts.all().end(); ++it) {
-        const qsizetype tab = it.key().indexOf(u'\t');
-        const QByteArray term = it.key().left(tab).toUtf8(), code = it.key().mid(tab + 1).toUtf8();
-        sqlite3_bind_text(stmt, 1, term.constData(), int(term.size()), SQLITE_STATIC);
-        sqlite3_bind_text(stmt, 2, code.constData(), int(code.size()), SQLITE_STATIC);
-        sqlite3_bind_int64(stmt, 3, it->cases);
-        sqlite3_bind_int64(stmt, 4, it->rulings);
+    // In the key's order: the index's pages are then visited once each, not at random.
+    QList<std::pair<QByteArray, Count>> rows;
+    rows.reserve(counts.all().size());
+    for (auto it = counts.all().begin(); it != counts.all().end(); ++it) rows.append({it.key().toUtf8(), *it});
+    std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &[key, count] : rows) {
+        const qsizetype tab = key.indexOf('\t');
+        sqlite3_bind_text(stmt, 1, key.constData(), int(tab), SQLITE_STATIC);
+        sqlite3_bind_text(stmt, 2, key.constData() + tab + 1, int(key.size() - tab - 1), SQLITE_STATIC);
+        sqlite3_bind_int64(stmt, 3, count.cases);
+        sqlite3_bind_int64(stmt, 4, count.rulings);
         const int rc = sqlite3_step(stmt);
         sqlite3_reset(stmt);
         if (rc != SQLITE_DONE) {
@@ -96,6 +100,8 @@ void Counts::addRuling(const QString &name, const QString &storedCode, qint64 ti
 }
 
 void rebuild(sqlite3 *db) {
+    // One transaction (or a part of the caller's): not a commit per row.
+    exec(db, QStringLiteral("savepoint suggest_evidence"));
     for (const Schema::Table &t : Schema::tables())
         if (t.name == QLatin1String(kTable))
             for (const QString &s : Schema::createStatements({t})) exec(db, s);
@@ -107,6 +113,7 @@ void rebuild(sqlite3 *db) {
         distinctNames(db, "select g_name, code_t from hs_classify where g_name is not null and code_t is not null");
     for (auto it = rulings.begin(); it != rulings.end(); ++it) counts.addRuling(it.key().first, it.key().second, *it);
     write(db, counts);
+    exec(db, QStringLiteral("release suggest_evidence"));
 }
 
 void addToFile(sqlite3 *db, const Counts &counts) {
@@ -128,13 +135,10 @@ void addToServer(Connection &connection, const Counts &counts) {
         BoundStatement::appendArrayElement(cases, QByteArray::number(it->cases));
         BoundStatement::appendArrayElement(rulings, QByteArray::number(it->rulings));
     }
-    BoundStatement upsert(connection,
-                          QStringLiteral("insert into %1 (term, code, cases, rulings) select * from "
-                                         "unnest(?::text[], ?::text[], ?::bigint[], ?::bigint[]) "
-                                         "on conflict (term, code) do update set cases = %1.cases + excluded.cases, "
-                                         "rulings = %1.rulings + excluded.rulings")
-                              .arg(QLatin1String(kTable)));
-    upsert.exec({'{' + terms + '}', '{' + codes + '}', '{' + cases + '}', '{' + rulings + '}'});
+    BoundStatement insert(connection, QStringLiteral("insert into %1 (term, code, cases, rulings) select * from "
+                                                     "unnest(?::text[], ?::text[], ?::bigint[], ?::bigint[])")
+                                          .arg(QLatin1String(kTable)));
+    insert.exec({'{' + terms + '}', '{' + codes + '}', '{' + cases + '}', '{' + rulings + '}'});
 }
 
 } // namespace SuggestEvidence

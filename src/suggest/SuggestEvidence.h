@@ -9,7 +9,10 @@ struct sqlite3;
 // What the declaration history says about a description: for each 8-digit code and each term
 // (a pair of Han characters or a Latin word, SuggestText::evidenceTerms), how many cases and
 // rulings filed under the code have a name holding the term. The term "" counts them all.
-// The builder fills the table from every case and ruling; the update import adds its rows.
+// The builder fills the table from every case and ruling, one row a term and code; each update
+// import appends rows of its own counts (no row is read or rewritten, so an import costs little
+// more than its inserts), and a reader sums a term's rows by code. The builder's next run sums
+// them into one row again.
 //
 // Codes are kept as stored (scrambled): a scrambled prefix is the prefix of the scrambled code,
 // so the first sixteen characters of any stored code are its 8-digit code.
@@ -39,7 +42,7 @@ private:
 // made when the file lacks it). Names repeat a great deal, so each distinct name and code is
 // read into terms once.
 void rebuild(sqlite3 *db);
-// Adds counts to the file's table; nothing when the file has no such table (a database made
+// Appends counts to the file's table; nothing when the file has no such table (a database made
 // before it existed: the description search then goes by the tariff alone).
 void addToFile(sqlite3 *db, const Counts &counts);
 // The same on the server, a few statements for any number of counts.

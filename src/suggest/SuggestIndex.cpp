@@ -21,12 +21,15 @@ namespace {
 // BM25's constants, as commonly used.
 constexpr double kK1 = 1.2, kB = 0.75;
 // Weights of what the description did not say in the tariff's own characters.
-constexpr double kSingleInPair = 1.0; // a character of a longer run (its pairs say more)
 constexpr double kFromPinyin = 0.9, kSynonym = 0.7;
 // How much the history adds beside the tariff's names.
 constexpr double kEvidence = 4.0;
-// Lines of one subheading before the others get their turn.
-constexpr int kPerSubheading = 2;
+// Lines of one subheading before the others get their turn: the first screen offers as many
+// subheadings as it can.
+constexpr int kPerSubheading = 1;
+// How much a line's score owes to holding more of what the description says (the share of the
+// description's weight it holds, to this power).
+constexpr double kCover = 1.0;
 
 QSqlQuery run(Connection &connection, const QString &sql, const QVariantList &values = {}) {
     QSqlQuery q(connection.database());
@@ -99,7 +102,7 @@ SuggestIndex::SuggestIndex(Connection &connection) : connection_(connection) {
         line.name = q.value(1).toString();
         line.folded = SuggestText::fold(line.name);
         line.rate = q.isNull(2) ? QString() : ValueText::formatGeneral(q.value(2).toDouble());
-        QHash<quint32, int> grams;
+        QHash<quint32, int> grams, negated;
         QHash<QString, int> words;
         for (const SuggestText::Piece &p : SuggestText::pieces(line.folded)) {
             if (!p.han) {
@@ -110,16 +113,21 @@ SuggestIndex::SuggestIndex(Connection &connection) : connection_(connection) {
                 continue;
             }
             for (qsizetype i = 0; i < p.text.size(); ++i) {
+                const bool after = i > 0 && (p.text[i - 1] == u'非' || p.text[i - 1] == u'未');
                 ++grams[gramKey(p.text.mid(i, 1))];
-                if (i + 1 < p.text.size()) ++grams[gramKey(QStringView(p.text).mid(i, 2))];
+                if (after) ++negated[gramKey(p.text.mid(i, 1))];
+                if (i + 1 < p.text.size()) {
+                    ++grams[gramKey(QStringView(p.text).mid(i, 2))];
+                    if (after) ++negated[gramKey(QStringView(p.text).mid(i, 2))];
+                }
             }
         }
         for (auto it = grams.begin(); it != grams.end(); ++it) {
-            hanPostings_[it.key()].push_back({int(lines_.size()), it.value()});
+            hanPostings_[it.key()].push_back({int(lines_.size()), it.value(), negated.value(it.key()) == it.value()});
             line.length += it.value();
         }
         for (auto it = words.begin(); it != words.end(); ++it) {
-            wordPostings_[it.key()].push_back({int(lines_.size()), it.value()});
+            wordPostings_[it.key()].push_back({int(lines_.size()), it.value(), false});
             line.length += it.value();
         }
         totalLength += line.length;
@@ -273,7 +281,7 @@ QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const 
             continue;
         }
         for (qsizetype i = 0; i < run.size(); ++i) {
-            add(run.mid(i, 1), run.size() == 1 ? weight : weight * kSingleInPair, false);
+            add(run.mid(i, 1), weight, false);
             if (run.size() == 1) out[run].shown = true;
             if (i + 1 < run.size()) add(run.mid(i, 2), weight, true);
         }
@@ -287,7 +295,8 @@ void SuggestIndex::loadTotals() const {
     // A database made before the history was indexed: the tariff alone.
     QSqlQuery q(connection_.database());
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("select code, cases + rulings from %1 where term = ?").arg(SuggestEvidence::kTable)))
+    if (!q.prepare(QStringLiteral("select code, sum(cases + rulings) from %1 where term = ? group by code")
+                       .arg(SuggestEvidence::kTable)))
         return;
     q.addBindValue(QString(""));
     if (!q.exec()) return;
@@ -303,10 +312,10 @@ void SuggestIndex::addEvidence(const QList<Term> &terms, std::vector<double> &sc
     QHash<QString, double> byCode;
     for (const Term &t : terms) {
         if (!t.evidence) continue;
-        QSqlQuery q =
-            run(connection_,
-                QStringLiteral("select code, cases, rulings from %1 where term = ?").arg(SuggestEvidence::kTable),
-                {t.text});
+        QSqlQuery q = run(connection_,
+                          QStringLiteral("select code, sum(cases), sum(rulings) from %1 where term = ? group by code")
+                              .arg(SuggestEvidence::kTable),
+                          {t.text});
         struct Row {
             QString code;
             qint64 cases, rulings;
@@ -330,18 +339,29 @@ void SuggestIndex::addEvidence(const QList<Term> &terms, std::vector<double> &sc
 
 QList<Suggestion> SuggestIndex::suggest(const QString &description, int top) const {
     const QList<Term> query = terms(description);
+    const QString folded = SuggestText::fold(description);
     if (query.isEmpty() || lines_.isEmpty() || top <= 0) return {};
-    std::vector<double> score(size_t(lines_.size()), 0.0);
+    std::vector<double> score(size_t(lines_.size()), 0.0), held(size_t(lines_.size()), 0.0);
     const double n = double(lines_.size());
+    double said = 0;
+    for (const Term &t : query) said += t.weight;
     for (const Term &t : query) {
         const std::vector<Posting> *found = postingsOf(t.text);
         if (!found) continue;
         const double weight = t.weight * idf(n, double(found->size()));
+        // 零售装 is not what a line of 非零售包装 holds, unless the description says 非 too.
+        const bool saidNot = folded.contains(u'非' + t.text) || folded.contains(u'未' + t.text);
         for (const Posting &p : *found) {
+            if (p.negated && !saidNot) continue;
             const double norm = kK1 * (1 - kB + kB * lines_[p.line].length / averageLength_);
             score[size_t(p.line)] += weight * p.count * (kK1 + 1) / (p.count + norm);
+            held[size_t(p.line)] += t.weight;
         }
     }
+    // A line that holds more of what the description says goes before one that holds a word of
+    // it many times.
+    for (size_t i = 0; i < score.size(); ++i)
+        if (score[i] > 0) score[i] *= std::pow(held[i] / said, kCover);
     QHash<QString, Telling> telling;
     addEvidence(query, score, telling);
 

@@ -51,6 +51,7 @@ private:
     };
     struct Posting {
         int line, count;
+        bool negated; // every time after 非 or 未 ("非零售包装"): the goods are not that
     };
 
     // The history of a code under the description's most telling word found there.

@@ -56,8 +56,25 @@ Simplifier &simplifier() {
 } // namespace
 
 QString fold(const QString &text) {
-    QString t = text.normalized(QString::NormalizationForm_KC).toLower();
-    return simplifier().convert(t);
+    // Names are mostly Han characters, ASCII and common punctuation, which the normalization
+    // leaves as they are: it is skipped for them (a history of millions of names is folded).
+    bool stable = true;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        stable = stable && (u < 0x80 || (u >= 0x4E00 && u <= 0x9FFF) || u == 0xFF08 || u == 0xFF09 || u == 0xFF0C ||
+                            u == 0x3001 || u == 0x3002);
+    }
+    if (stable) {
+        // U+FF08, U+FF09 and U+FF0C fold to ASCII; the rest only change case.
+        QString t = text.toLower();
+        for (QChar &c : t) {
+            if (c.unicode() == 0xFF08) c = u'(';
+            else if (c.unicode() == 0xFF09) c = u')';
+            else if (c.unicode() == 0xFF0C) c = u',';
+        }
+        return simplifier().convert(t);
+    }
+    return simplifier().convert(text.normalized(QString::NormalizationForm_KC).toLower());
 }
 
 QList<Piece> pieces(const QString &folded) {

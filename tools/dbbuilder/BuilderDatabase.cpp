@@ -17,7 +17,6 @@ int counter = 0;
 // The name index counts as an index: built in one pass after a bulk load, not row by row.
 bool isIndex(const QString &statement) {
     return statement.startsWith(QStringLiteral("create index"), Qt::CaseInsensitive) ||
-           statement.startsWith(QStringLiteral("create unique index"), Qt::CaseInsensitive) ||
            SearchIndex::createStatements().contains(statement);
 }
 } // namespace
