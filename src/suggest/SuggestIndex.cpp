@@ -95,14 +95,12 @@ SuggestIndex::SuggestIndex(Connection &connection) : connection_(connection) {
     qint64 totalLength = 0;
     while (q.next()) {
         Line line;
-        const QString stored = q.value(0).toString();
-        line.code = UnscrambleCode(stored);
-        line.code8 = stored.left(SuggestEvidence::kCodeChars);
-        line.code6 = line.code.left(6);
+        line.stored = q.value(0).toString();
         line.name = q.value(1).toString();
         line.folded = SuggestText::fold(line.name);
-        line.rate = q.isNull(2) ? QString() : ValueText::formatGeneral(q.value(2).toDouble());
-        QHash<quint32, int> grams, negated;
+        line.rate = q.value(2);
+        // The line's grams, each with whether it follows 非 or 未, counted after sorting.
+        std::vector<std::pair<quint32, bool>> grams;
         QHash<QString, int> words;
         for (const SuggestText::Piece &p : SuggestText::pieces(line.folded)) {
             if (!p.han) {
@@ -114,24 +112,25 @@ SuggestIndex::SuggestIndex(Connection &connection) : connection_(connection) {
             }
             for (qsizetype i = 0; i < p.text.size(); ++i) {
                 const bool after = i > 0 && (p.text[i - 1] == u'非' || p.text[i - 1] == u'未');
-                ++grams[gramKey(p.text.mid(i, 1))];
-                if (after) ++negated[gramKey(p.text.mid(i, 1))];
-                if (i + 1 < p.text.size()) {
-                    ++grams[gramKey(QStringView(p.text).mid(i, 2))];
-                    if (after) ++negated[gramKey(QStringView(p.text).mid(i, 2))];
-                }
+                grams.push_back({gramKey(QStringView(p.text).mid(i, 1)), after});
+                if (i + 1 < p.text.size()) grams.push_back({gramKey(QStringView(p.text).mid(i, 2)), after});
             }
         }
-        for (auto it = grams.begin(); it != grams.end(); ++it) {
-            hanPostings_[it.key()].push_back({int(lines_.size()), it.value(), negated.value(it.key()) == it.value()});
-            line.length += it.value();
+        std::sort(grams.begin(), grams.end());
+        for (size_t i = 0; i < grams.size();) {
+            size_t j = i, negated = 0;
+            for (; j < grams.size() && grams[j].first == grams[i].first; ++j) negated += grams[j].second;
+            const int count = int(j - i);
+            hanPostings_[grams[i].first].push_back({int(lines_.size()), count, int(negated) == count});
+            line.length += count;
+            i = j;
         }
         for (auto it = words.begin(); it != words.end(); ++it) {
             wordPostings_[it.key()].push_back({int(lines_.size()), it.value(), false});
             line.length += it.value();
         }
         totalLength += line.length;
-        linesOfCode8_[line.code8] << int(lines_.size());
+        linesOfCode8_[line.code8().toString()] << int(lines_.size());
         lines_ << line;
     }
     averageLength_ = lines_.isEmpty() ? 1 : std::max(1.0, double(totalLength) / double(lines_.size()));
@@ -369,14 +368,14 @@ QList<Suggestion> SuggestIndex::suggest(const QString &description, int top) con
     for (int i = 0; i < int(score.size()); ++i)
         if (score[size_t(i)] > 0) ranked.push_back(i);
     std::sort(ranked.begin(), ranked.end(), [&](int a, int b) {
-        return score[size_t(a)] != score[size_t(b)] ? score[size_t(a)] > score[size_t(b)]
-                                                    : lines_[a].code < lines_[b].code;
+        return score[size_t(a)] != score[size_t(b)] ? score[size_t(a)] > score[size_t(b)] : a < b;
     });
     // A few lines of each subheading first, so that the first screen offers several.
     std::vector<int> order, later;
     QHash<QString, int> shown;
     for (int i : ranked) {
-        if ((int(order.size()) < top) && shown[lines_[i].code6]++ < kPerSubheading) order.push_back(i);
+        if ((int(order.size()) < top) && shown[lines_[i].subheading().toString()]++ < kPerSubheading)
+            order.push_back(i);
         else later.push_back(i);
     }
     order.insert(order.end(), later.begin(), later.end());
@@ -386,9 +385,9 @@ QList<Suggestion> SuggestIndex::suggest(const QString &description, int top) con
     for (int i : order) {
         const Line &line = lines_[i];
         Suggestion s;
-        s.code = line.code;
+        s.code = UnscrambleCode(line.stored);
         s.name = line.name;
-        s.rate = line.rate;
+        s.rate = line.rate.isNull() ? QString() : ValueText::formatGeneral(line.rate.toDouble());
         s.score = score[size_t(i)];
         // The characters of the name a term of the description covers, as words.
         std::vector<bool> covered(size_t(line.folded.size()), false);
@@ -408,7 +407,7 @@ QList<Suggestion> SuggestIndex::suggest(const QString &description, int top) con
             // Folding keeps the name's length unless a character widened: then no places.
             if (line.folded.size() == line.name.size()) s.spans << std::pair{int(start), int(k - start)};
         }
-        const Telling evidence = telling.value(line.code8);
+        const Telling evidence = telling.value(line.code8().toString());
         s.cases = evidence.cases;
         s.rulings = evidence.rulings;
         out << s;

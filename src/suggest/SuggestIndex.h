@@ -1,9 +1,12 @@
 #pragma once
+#include "suggest/SuggestEvidence.h"
+
 #include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <vector>
 
@@ -39,9 +42,13 @@ public:
 
 private:
     struct Line {
-        QString code, name, folded, rate;
-        QString code8, code6; // the stored code's first 8 digits (scrambled), the plain subheading
+        QString stored, name, folded; // the code as stored (scrambled)
+        QVariant rate;
         int length = 0;
+        // The stored code's first 6 and 8 digits: a scrambled prefix is the prefix of the
+        // scrambled code.
+        QStringView subheading() const { return QStringView(stored).left(SuggestEvidence::kCodeChars - 4); }
+        QStringView code8() const { return QStringView(stored).left(SuggestEvidence::kCodeChars); }
     };
     struct Term {
         QString text;

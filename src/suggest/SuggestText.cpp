@@ -20,7 +20,7 @@ public:
         // The characters the conversion changes, so that a text without them is left alone: the
         // history's millions of names must not pay the converter per name.
         for (QChar c : SuggestResources::text(QStringLiteral("traditional.txt")))
-            if (isHan(c)) changed_.insert(c.unicode());
+            if (isHan(c)) changed_[c.unicode() - 0x3400] = true;
     }
     ~Simplifier() {
         if (handle_ != reinterpret_cast<opencc_t>(-1)) opencc_close(handle_);
@@ -28,7 +28,7 @@ public:
     QString convert(const QString &text) {
         if (handle_ == reinterpret_cast<opencc_t>(-1)) return text;
         bool any = false;
-        for (QChar c : text) any = any || changed_.contains(c.unicode());
+        for (QChar c : text) any = any || (isHan(c) && changed_[c.unicode() - 0x3400]);
         return any ? convertLocked(text) : text;
     }
 
@@ -44,7 +44,7 @@ private:
     }
 
     opencc_t handle_;
-    QSet<char16_t> changed_;
+    std::vector<bool> changed_ = std::vector<bool>(0x9FFF - 0x3400 + 1, false); // by character from U+3400
     QMutex mutex_;
 };
 
