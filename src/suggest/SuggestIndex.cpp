@@ -267,7 +267,10 @@ QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const 
     }
     QString said;
     for (const auto &[run, weight] : runs) said += run + u' ';
-    for (const QString &s : words.synonymsIn(said)) runs << std::pair{s, kSynonym};
+    // A synonym is read as a description is: "t恤衫" is the Han run 恤衫 (a lone letter says nothing).
+    for (const QString &synonym : words.synonymsIn(said))
+        for (const SuggestText::Piece &p : SuggestText::pieces(synonym))
+            if (p.han || SuggestText::isWord(p.text)) runs << std::pair{p.text, kSynonym};
 
     QHash<QString, Term> out;
     const auto add = [&](const QString &text, double weight, bool evidence) {

@@ -45,12 +45,13 @@ void SuggestWords::read(const QString &text) {
 }
 
 QStringList SuggestWords::synonymsIn(const QString &folded) const {
-    // Latin words match whole ("pe" is not in "pet"); Han words anywhere.
+    // Latin words match whole ("pe" is not in "pet"); words with Han characters ("t恤") anywhere.
     QSet<QString> latin;
     for (const SuggestText::Piece &p : SuggestText::pieces(folded))
         if (!p.han) latin.insert(p.text);
     const auto holds = [&](const QString &w) {
-        return SuggestText::isLatin(w[0]) ? latin.contains(w) : folded.contains(w);
+        const bool han = std::any_of(w.begin(), w.end(), [](QChar c) { return SuggestText::isHan(c); });
+        return han ? folded.contains(w) : latin.contains(w);
     };
     QStringList out;
     for (const QStringList &g : groups_) {

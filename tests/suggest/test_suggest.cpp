@@ -200,10 +200,11 @@ TEST(SuggestEvidence, RebuildCountsWhatImportsAdded) {
 
 TEST(SuggestWords, SynonymsNoiseAndTheUsersOwnLines) {
     SuggestWords words;
-    words.read(QStringLiteral("# 注释\n锂电池 = 锂离子蓄电池\nPE = 聚乙烯\n- 箱 厂号\n"));
+    words.read(QStringLiteral("# 注释\n锂电池 = 锂离子蓄电池\nPE = 聚乙烯\nT恤 = 汗衫\n- 箱 厂号\n"));
     EXPECT_EQ(words.synonymsIn(QStringLiteral("锂电池 充电宝")), QStringList{"锂离子蓄电池"});
     EXPECT_EQ(words.synonymsIn(QStringLiteral("pe 薄膜")), QStringList{"聚乙烯"});
     EXPECT_TRUE(words.synonymsIn(QStringLiteral("pet 瓶")).isEmpty()); // Latin words match whole
+    EXPECT_EQ(words.synonymsIn(QStringLiteral("纯棉t恤")), QStringList{"汗衫"}); // a Latin letter and Han
     EXPECT_TRUE(words.isNoise(QStringLiteral("箱")));
     EXPECT_EQ(words.longNoise(), QStringList{"厂号"});
 }
