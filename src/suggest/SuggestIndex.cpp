@@ -238,16 +238,23 @@ QStringList SuggestIndex::fromPinyin(const QString &word) const {
     return out;
 }
 
-QStringList SuggestIndex::fromLatin(const QString &word) const {
+QStringList SuggestIndex::fromLatin(const QString &word, bool capitals) const {
     if (knownWord(word)) return {word};
-    if (!asSyllables(word).isEmpty())
+    // Pinyin is typed in small letters; a word in capitals is a model or a brand ("GSB", "RE").
+    if (!capitals && !asSyllables(word).isEmpty())
         if (const QStringList han = fromPinyin(word); !han.isEmpty()) return han;
     if (const QString c = corrected(word); !c.isEmpty()) return {c};
-    return fromPinyin(word);
+    return capitals ? QStringList() : fromPinyin(word);
 }
 
 QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const {
     const SuggestWords &words = SuggestWords::standard();
+    // The Latin words written in capitals, as they read after folding.
+    QSet<QString> capitals;
+    static const QRegularExpression latinWord(QStringLiteral("[A-Za-z]+"));
+    for (const QRegularExpressionMatch &m :
+         latinWord.globalMatch(description.normalized(QString::NormalizationForm_KC)))
+        if (const QString w = m.captured(); w.size() > 1 && w == w.toUpper()) capitals.insert(w.toLower());
     QString folded = SuggestText::fold(description);
     for (const QString &noise : words.longNoise()) folded.replace(noise, QStringLiteral(" "));
 
@@ -261,7 +268,7 @@ QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const 
             if (!run.isEmpty() && !words.isNoise(run)) runs << std::pair{run, 1.0};
         } else if (SuggestText::isWord(p.text) && !words.isNoise(p.text)) {
             // Models, factory numbers and weights hold digits and say nothing of the goods.
-            for (const QString &w : fromLatin(p.text))
+            for (const QString &w : fromLatin(p.text, capitals.contains(p.text)))
                 runs << std::pair{w, SuggestText::isLatin(w[0]) ? 1.0 : kFromPinyin};
         }
     }

@@ -68,7 +68,9 @@ private:
     };
 
     QList<Term> terms(const QString &description) const;
-    QStringList fromLatin(const QString &word) const;
+    // A Latin word of the description as terms: a word of the tariff or the history, pinyin as
+    // the Han words it spells, a misspelt word as the word meant; `capitals`: written in capitals.
+    QStringList fromLatin(const QString &word, bool capitals) const;
     QStringList fromPinyin(const QString &word) const;
     QString corrected(const QString &word) const;
     bool knownWord(const QString &word) const;

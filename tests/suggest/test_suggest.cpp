@@ -23,7 +23,8 @@ const QList<std::pair<const char *, const char *>> kTariff{
     {"8507200000", "其他铅酸蓄电池"},     {"8539522000", "发光二极管（LED）灯管"},
     {"8467290000", "其他手提式电动工具"}, {"8467210000", "手提式电动钻孔工具"},
     {"8517130000", "智能手机"},           {"6109100000", "棉制针织或钩编的T恤衫"},
-    {"9503008900", "其他玩具"},           {"3304990099", "其他美容品或化妆品及护肤品"},
+    {"9503008900", "其他玩具"},           {"8516101000", "即热式电热水器"},
+    {"6702100000", "塑料制的人造花"},     {"3304990099", "其他美容品或化妆品及护肤品"},
 };
 
 QStringList tariffRows() {
@@ -114,6 +115,9 @@ TEST_P(Suggest, PinyinInitialsAndTraditionalFindWhatSimplifiedFinds) {
     EXPECT_EQ(codes("zhuroou"), QStringList()); // neither pinyin nor a known word: nothing
     EXPECT_EQ(codes("zr"), codes("猪肉"));
     EXPECT_EQ(codes("鋰離子蓄電池"), codes("锂离子蓄电池"));
+    // Words in capitals are models and brands, not pinyin: RE is not 热, GSB not 工塑…
+    EXPECT_EQ(codes("电动工具 GSB 13 RE 650W"), codes("电动工具"));
+    EXPECT_NE(codes("re"), codes("电动工具"));
 }
 
 TEST_P(Suggest, NothingToGoByGivesNothing) {
