@@ -71,6 +71,25 @@ const QSet<QString> &syllables() {
     return all;
 }
 
+// Syllables by number (from 1; 0 is no reading), for comparing readings as numbers.
+struct SyllableNumbers {
+    QHash<QString, int> number;
+    QStringList text{QString()};
+};
+const SyllableNumbers &syllableNumbers() {
+    static const SyllableNumbers all = [] {
+        SyllableNumbers n;
+        for (const QString &s : syllables()) {
+            n.number.insert(s, int(n.text.size()));
+            n.text << s;
+        }
+        return n;
+    }();
+    return all;
+}
+int syllableNumber(const QString &syllable) { return syllableNumbers().number.value(syllable, 0); }
+const QString &syllableText(int number) { return syllableNumbers().text[number]; }
+
 // The word as whole syllables ("niurou" -> niu, rou), the longest first where two readings
 // fit; empty when it is not pinyin.
 QStringList asSyllables(const QString &word) {
@@ -202,9 +221,21 @@ QStringList SuggestIndex::fromPinyin(const QString &word) const {
         if (word.size() > 8 || word.contains(QRegularExpression(QStringLiteral("[aeiouv]")))) return {};
         for (QChar c : word) parts << QString(c);
     }
-    const auto fits = [&](QChar han, const QString &part) {
-        const QString s = Pinyin::syllable(han);
-        return !s.isEmpty() && (initials ? s.startsWith(part) : s == part);
+    // Each line's characters as syllable numbers, made at the first pinyin word; a part as the
+    // number of its syllable (or, for an initial, compared by first letter).
+    if (readings_.empty()) {
+        readings_.reserve(size_t(lines_.size()));
+        for (const Line &line : lines_) {
+            std::vector<int> r;
+            r.reserve(size_t(line.folded.size()));
+            for (QChar c : line.folded) r.push_back(syllableNumber(Pinyin::syllable(c)));
+            readings_.push_back(std::move(r));
+        }
+    }
+    std::vector<int> wanted;
+    for (const QString &part : parts) wanted.push_back(initials ? int(part[0].unicode()) : syllableNumber(part));
+    const auto fits = [&](int reading, int want) {
+        return reading > 0 && (initials ? int(syllableText(reading)[0].unicode()) == want : reading == want);
     };
     QStringList out;
     qsizetype from = 0;
@@ -214,12 +245,12 @@ QStringList SuggestIndex::fromPinyin(const QString &word) const {
         qsizetype taken = 0;
         for (qsizetype n = parts.size() - from; n >= 1 && found.isEmpty(); --n) {
             if (initials && n == 1 && parts.size() > 1) break; // a lone initial says too little
-            for (const Line &line : lines_) {
-                const QString &f = line.folded;
-                for (qsizetype i = 0; i + n <= f.size(); ++i) {
+            for (size_t l = 0; l < readings_.size(); ++l) {
+                const std::vector<int> &r = readings_[l];
+                for (size_t i = 0; i + size_t(n) <= r.size(); ++i) {
                     qsizetype k = 0;
-                    while (k < n && fits(f[i + k], parts[from + k])) ++k;
-                    if (k == n) ++found[f.mid(i, n)];
+                    while (k < n && fits(r[i + size_t(k)], wanted[size_t(from + k)])) ++k;
+                    if (k == n) ++found[lines_[qsizetype(l)].folded.mid(qsizetype(i), n)];
                 }
             }
             taken = n;

@@ -92,4 +92,5 @@ private:
     mutable bool totalsRead_ = false, hasEvidence_ = false;
     mutable QHash<QString, qint64> totals_; // code8 -> cases + rulings
     mutable QHash<QChar, QStringList> historyWords_; // Latin words of the history by first letter
+    mutable std::vector<std::vector<int>> readings_; // each line's syllables, for pinyin
 };
