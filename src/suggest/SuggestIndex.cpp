@@ -245,6 +245,17 @@ QStringList SuggestIndex::fromPinyin(const QString &word) const {
         qsizetype taken = 0;
         for (qsizetype n = parts.size() - from; n >= 1 && found.isEmpty(); --n) {
             if (initials && n == 1 && parts.size() > 1) break; // a lone initial says too little
+            // A declarant's word of the synonym table spelt whole goes first (kouhong: 口红).
+            for (const QString &w : SuggestWords::standard().hanWords()) {
+                if (w.size() != n) continue;
+                qsizetype k = 0;
+                while (k < n && fits(syllableNumber(Pinyin::syllable(w[k])), wanted[size_t(from + k)])) ++k;
+                if (k == n) found[w] += 1000000;
+            }
+            if (!found.isEmpty()) {
+                taken = n;
+                break;
+            }
             for (size_t l = 0; l < readings_.size(); ++l) {
                 const std::vector<int> &r = readings_[l];
                 for (size_t i = 0; i + size_t(n) <= r.size(); ++i) {

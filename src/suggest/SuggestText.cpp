@@ -12,11 +12,11 @@ namespace SuggestText {
 
 namespace {
 
-// The traditional-to-simplified converter, opened once per process (a few milliseconds) and
+// The traditional-to-simplified converter, with the Taiwan phrases (隨身碟: U盘, 顯示卡: 显卡), opened once per process (a few milliseconds) and
 // used under a lock: its handle is not documented as safe to share between threads.
 class Simplifier {
 public:
-    Simplifier() : handle_(opencc_open("t2s.json")) {
+    Simplifier() : handle_(opencc_open("tw2sp.json")) {
         // The characters the conversion changes, so that a text without them is left alone: the
         // history's millions of names must not pay the converter per name.
         for (QChar c : SuggestResources::text(QStringLiteral("traditional.txt")))

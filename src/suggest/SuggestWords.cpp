@@ -38,7 +38,11 @@ void SuggestWords::read(const QString &text) {
         QStringList group;
         for (const QString &w : line.split(u'='))
             if (const QString t = w.trimmed(); !t.isEmpty() && !group.contains(t)) group << t;
-        if (group.size() > 1) groups_ << group;
+        if (group.size() < 2) continue;
+        groups_ << group;
+        for (const QString &w : group)
+            if (std::all_of(w.begin(), w.end(), [](QChar c) { return SuggestText::isHan(c); }) && !hanWords_.contains(w))
+                hanWords_ << w;
     }
     std::sort(longNoise_.begin(), longNoise_.end(),
               [](const QString &a, const QString &b) { return a.size() > b.size(); });

@@ -27,9 +27,13 @@ public:
     bool isNoise(const QString &word) const { return noise_.contains(word); }
     // Noise words of two or more characters, longest first: cut out wherever they stand.
     const QStringList &longNoise() const { return longNoise_; }
+    // Every word of the groups written in Han characters alone: the words declarants use, which
+    // pinyin is read as before the tariff's own wording.
+    const QStringList &hanWords() const { return hanWords_; }
 
 private:
     QList<QStringList> groups_;
     QSet<QString> noise_;
     QStringList longNoise_;
+    QStringList hanWords_;
 };

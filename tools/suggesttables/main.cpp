@@ -3,7 +3,7 @@
 //   pinyin.txt       one line for each CJK unified ideograph (U+4E00 to U+9FFF) with a reading:
 //                    the character and its most common toneless syllable ("牛niu"), from ICU's
 //                    Han-Latin transliteration;
-//   traditional.txt  the characters OpenCC's traditional-to-simplified conversion changes, on one
+//   traditional.txt  the characters OpenCC's traditional-to-simplified conversion (with Taiwan phrases) changes, on one
 //                    line: a text without any of them is already simplified.
 //   zendrik-suggesttables res/suggest
 #include <opencc/opencc.h>
@@ -24,9 +24,9 @@ int main(int argc, char **argv) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Transliterator> latin(
         icu::Transliterator::createInstance("Han-Latin; Latin-ASCII; Lower", UTRANS_FORWARD, status));
-    const opencc_t simplifier = opencc_open("t2s.json");
+    const opencc_t simplifier = opencc_open("tw2sp.json");
     if (U_FAILURE(status) || simplifier == reinterpret_cast<opencc_t>(-1)) {
-        std::fprintf(stderr, "no Han-Latin transliteration or no t2s.json\n");
+        std::fprintf(stderr, "no Han-Latin transliteration or no tw2sp.json\n");
         return 1;
     }
     std::ofstream pinyin(folder + "/pinyin.txt"), traditional(folder + "/traditional.txt");
