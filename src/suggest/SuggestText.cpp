@@ -12,8 +12,9 @@ namespace SuggestText {
 
 namespace {
 
-// The traditional-to-simplified converter, with the Taiwan phrases (隨身碟: U盘, 顯示卡: 显卡), opened once per process (a few milliseconds) and
-// used under a lock: its handle is not documented as safe to share between threads.
+// The traditional-to-simplified converter, with the Taiwan phrases (隨身碟: U盘, 顯示卡: 显卡),
+// opened once per process (a few milliseconds) and used under a lock: its handle is not
+// documented as safe to share between threads.
 class Simplifier {
 public:
     Simplifier() : handle_(opencc_open("tw2sp.json")) {

@@ -41,7 +41,8 @@ void SuggestWords::read(const QString &text) {
         if (group.size() < 2) continue;
         groups_ << group;
         for (const QString &w : group)
-            if (std::all_of(w.begin(), w.end(), [](QChar c) { return SuggestText::isHan(c); }) && !hanWords_.contains(w))
+            if (std::all_of(w.begin(), w.end(), [](QChar c) { return SuggestText::isHan(c); }) &&
+                !hanWords_.contains(w))
                 hanWords_ << w;
     }
     std::sort(longNoise_.begin(), longNoise_.end(),
