@@ -84,13 +84,28 @@ QHash<QPair<QString, QString>, qint64> distinctNames(sqlite3 *db, const char *sq
 void Counts::add(const QString &name, const QString &storedCode, qint64 cases, qint64 rulings) {
     const QString code = storedCode.left(kCodeChars);
     if (code.size() < kCodeChars) return; // shorter than eight digits: no subheading to speak for
-    const auto bump = [&](const QString &term) {
-        Count &c = counts_[term + u'\t' + code];
-        c.cases += cases;
-        c.rulings += rulings;
-    };
-    bump(QString());
-    for (const QString &t : SuggestText::evidenceTerms(SuggestText::fold(name))) bump(t);
+    Count &c = names_[name + u'\t' + code];
+    c.cases += cases;
+    c.rulings += rulings;
+    counted_ = false;
+}
+
+const QHash<QString, Count> &Counts::all() const {
+    if (counted_) return terms_;
+    terms_.clear();
+    for (auto it = names_.begin(); it != names_.end(); ++it) {
+        const qsizetype tab = it.key().lastIndexOf(u'\t');
+        const QString code = it.key().mid(tab);
+        const auto bump = [&](const QString &term) {
+            Count &c = terms_[term + code];
+            c.cases += it->cases;
+            c.rulings += it->rulings;
+        };
+        bump(QString());
+        for (const QString &t : SuggestText::evidenceTerms(SuggestText::fold(it.key().left(tab)))) bump(t);
+    }
+    counted_ = true;
+    return terms_;
 }
 
 void Counts::addCase(const QString &name, const QString &storedCode, qint64 times) { add(name, storedCode, times, 0); }

@@ -29,13 +29,16 @@ class Counts {
 public:
     void addCase(const QString &name, const QString &storedCode, qint64 times = 1);
     void addRuling(const QString &name, const QString &storedCode, qint64 times = 1);
-    bool isEmpty() const { return counts_.isEmpty(); }
-    // term + '\t' + code -> counts.
-    const QHash<QString, Count> &all() const { return counts_; }
+    bool isEmpty() const { return names_.isEmpty(); }
+    // term + '\t' + code -> counts. Each distinct name and code is read into terms once, here:
+    // a month's declarations repeat the same goods many times.
+    const QHash<QString, Count> &all() const;
 
 private:
     void add(const QString &name, const QString &storedCode, qint64 cases, qint64 rulings);
-    QHash<QString, Count> counts_;
+    QHash<QString, Count> names_; // name + '\t' + code -> counts
+    mutable QHash<QString, Count> terms_;
+    mutable bool counted_ = true;
 };
 
 // Every case and ruling of the file counted again: the table emptied and written anew (it is
