@@ -314,7 +314,8 @@ QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const 
                 runs << std::pair{w, SuggestText::isLatin(w[0]) ? 1.0 : kFromPinyin};
         }
     }
-    QString said;
+    // The synonyms of what the description says, as typed (t恤, led灯泡, mlcc) and as read (pinyin).
+    QString said = folded + u' ';
     for (const auto &[run, weight] : runs) said += run + u' ';
     // A synonym is read as a description is: "t恤衫" is the Han run 恤衫 (a lone letter says nothing).
     for (const QString &synonym : words.synonymsIn(said))
