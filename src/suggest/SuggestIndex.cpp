@@ -338,7 +338,11 @@ QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const 
             if (i + 1 < run.size()) add(run.mid(i, 2), weight, true);
         }
     }
-    return out.values();
+    // In one order whatever the hash's seed: the scores are sums, and equal scores and equal
+    // weights are decided by order, so every process (and both stores) ranks alike.
+    QList<Term> list = out.values();
+    std::sort(list.begin(), list.end(), [](const Term &a, const Term &b) { return a.text < b.text; });
+    return list;
 }
 
 void SuggestIndex::loadTotals() const {
