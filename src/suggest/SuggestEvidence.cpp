@@ -4,6 +4,7 @@
 #include "data/BoundStatement.h"
 #include "data/Connection.h"
 #include "data/Schema.h"
+#include "data/Statement.h"
 #include "suggest/SuggestText.h"
 
 #include <QSqlQuery>
@@ -138,8 +139,8 @@ void addToFile(sqlite3 *db, const Counts &counts) {
 void addToServer(Connection &connection, const Counts &counts) {
     if (counts.isEmpty()) return;
     QSqlQuery present(connection.database());
-    if (!present.exec(QStringLiteral("select to_regclass('%1') is not null").arg(QLatin1String(kTable))) ||
-        !present.next() || !present.value(0).toBool())
+    if (!Statements::prepare(present, Statement("select to_regclass(?) is not null", {QString::fromLatin1(kTable)})) ||
+        !present.exec() || !present.next() || !present.value(0).toBool())
         return;
     // All the counts in one statement: each column an array, a value of its own.
     QByteArray terms, codes, cases, rulings;

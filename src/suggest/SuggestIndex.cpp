@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "data/CodeCodec.h"
 #include "data/Connection.h"
+#include "data/Statement.h"
 #include "search/ValueText.h"
 #include "suggest/Pinyin.h"
 #include "suggest/SuggestEvidence.h"
@@ -34,9 +35,7 @@ constexpr double kCover = 1.0;
 QSqlQuery run(Connection &connection, const QString &sql, const QVariantList &values = {}) {
     QSqlQuery q(connection.database());
     q.setForwardOnly(true);
-    if (!q.prepare(sql)) throw AppError(q.lastError().text());
-    for (const QVariant &v : values) q.addBindValue(v);
-    if (!q.exec()) throw AppError(q.lastError().text());
+    if (!Statements::prepare(q, Statement(sql, values)) || !q.exec()) throw AppError(q.lastError().text());
     return q;
 }
 
@@ -289,7 +288,7 @@ QStringList SuggestIndex::fromLatin(const QString &word, bool capitals) const {
     return capitals ? QStringList() : fromPinyin(word);
 }
 
-QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const {
+QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description, QString folded) const {
     const SuggestWords &words = SuggestWords::standard();
     // The Latin words written in capitals, as they read after folding.
     QSet<QString> capitals;
@@ -297,7 +296,6 @@ QList<SuggestIndex::Term> SuggestIndex::terms(const QString &description) const 
     for (const QRegularExpressionMatch &m :
          latinWord.globalMatch(description.normalized(QString::NormalizationForm_KC)))
         if (const QString w = m.captured(); w.size() > 1 && w == w.toUpper()) capitals.insert(w.toLower());
-    QString folded = SuggestText::fold(description);
     for (const QString &noise : words.longNoise()) folded.replace(noise, QStringLiteral(" "));
 
     // The description's Han runs and Latin words, with the weight each carries.
@@ -394,8 +392,8 @@ void SuggestIndex::addEvidence(const QList<Term> &terms, std::vector<double> &sc
 }
 
 QList<Suggestion> SuggestIndex::suggest(const QString &description, int top) const {
-    const QList<Term> query = terms(description);
     const QString folded = SuggestText::fold(description);
+    const QList<Term> query = terms(description, folded);
     if (query.isEmpty() || lines_.isEmpty() || top <= 0) return {};
     std::vector<double> score(size_t(lines_.size()), 0.0), held(size_t(lines_.size()), 0.0);
     const double n = double(lines_.size());

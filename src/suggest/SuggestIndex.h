@@ -67,7 +67,8 @@ private:
         qint64 cases = 0, rulings = 0;
     };
 
-    QList<Term> terms(const QString &description) const;
+    // The terms of a description; `folded`, the description folded (SuggestText::fold).
+    QList<Term> terms(const QString &description, QString folded) const;
     // A Latin word of the description as terms: a word of the tariff or the history, pinyin as
     // the Han words it spells, a misspelt word as the word meant; `capitals`: written in capitals.
     QStringList fromLatin(const QString &word, bool capitals) const;
